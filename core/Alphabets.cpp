@@ -1,0 +1,37 @@
+#include "core/Alphabets.h"
+
+namespace twick {
+
+const char Base64Alphabet[65] =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+const char UUAlphabet[65] =
+    "`!\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_";
+const char XXAlphabet[65] =
+    "+-0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+const char BinHexAlphabet[65] =
+    "!\"#$%&'()*+,-012345689@ABCDEFGHIJKLMNPQRSTUVXYZ[`abcdefhijklmpqr";
+
+void BuildDecodeTables(DecodeTables& tables) {
+  for (int i = 0; i < 64; ++i) {
+    tables.Base64Table[static_cast<unsigned char>(Base64Alphabet[i])] = i;
+    tables.UUTable[0x20 + i] = i;
+    tables.XXTable[static_cast<unsigned char>(XXAlphabet[i])] = i;
+    tables.BinHexTable[static_cast<unsigned char>(BinHexAlphabet[i])] = i;
+  }
+  // Backquote and space both stand for 0 in UU; "~" is the decoder's padding.
+  tables.UUTable['`'] = 0;
+  tables.UUTable['~'] = 0;
+  tables.XXTable['~'] = 0;
+  tables.built = true;
+}
+
+const DecodeTables& SharedDecodeTables() {
+  static const DecodeTables tables = [] {
+    DecodeTables t;
+    BuildDecodeTables(t);
+    return t;
+  }();
+  return tables;
+}
+
+}  // namespace twick

@@ -1,0 +1,52 @@
+#pragma once
+// What a decoder reads from the decode job that calls it, and the decoders
+// themselves. Each decoder reads the section that starts at the stream's
+// current line, writes it to `m_strOutput`, and returns 1 on success, 0 when
+// the output could not be created or written (after telling the user).
+
+#include <cstdint>
+#include <string>
+
+#include "core/Alphabets.h"
+#include "core/FileIdentity.h"
+#include "core/JobWindow.h"
+#include "core/OutputFile.h"
+#include "core/TextStream.h"
+
+namespace twick {
+
+struct DecodeContext {
+  DecodeContext(JobWindow& window, OutputOpener& opener)
+      : m_window(window), m_opener(opener) {}
+
+  JobWindow& m_window;
+  OutputOpener& m_opener;
+  /// The open source; an output path that names it is refused.
+  FileIdentity m_sourceIdentity;
+
+  const char* m_pB64Alphabet = Base64Alphabet;
+  const char* m_pUUAlphabet = UUAlphabet;
+  const char* m_pXXAlphabet = XXAlphabet;
+  const char* m_pBinHexAlphabet = BinHexAlphabet;
+  const DecodeTable* m_pB64Table = &SharedDecodeTables().Base64Table;
+  const DecodeTable* m_pUUTable = &SharedDecodeTables().UUTable;
+  const DecodeTable* m_pXXTable = &SharedDecodeTables().XXTable;
+  const DecodeTable* m_pBinHexTable = &SharedDecodeTables().BinHexTable;
+
+  int m_nCodeFormat = kFormatBase64;
+  int m_nBufSize = 0;
+  int m_nBtoaVersion = 4;
+  std::string m_strOutput;
+};
+
+/// Progress interval of a decoder: the bytes from `sectionStart` to the end
+/// of the stream divided by `divisor`, at least 1.
+uint64_t DecoderStepInterval(const TextStream& in, uint64_t sectionStart, uint64_t divisor);
+
+int DecodeBase64(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sectionStart);
+int DecodeUUXX(DecodeContext& dlg, TextStream& in, char* buffer, const DecodeTable& table,
+               uint64_t sectionStart);
+int DecodeBtoa(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sectionStart);
+int DecodeBinHex(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sectionStart);
+
+}  // namespace twick

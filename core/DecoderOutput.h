@@ -1,0 +1,40 @@
+#pragma once
+// The output file of one decoder call. The first failure to create or write
+// it is reported with the "File Error:" box; after a write failure nothing
+// more is written, but the decoder keeps reading its section so that the next
+// search starts where it would have.
+
+#include <cstdint>
+#include <memory>
+
+#include "core/DecodeContext.h"
+
+namespace twick {
+
+class DecoderOutput {
+ public:
+  explicit DecoderOutput(DecodeContext& dlg) : dlg_(dlg) {}
+  ~DecoderOutput();
+
+  /// Creates (or truncates) `m_strOutput`. On failure shows the message and
+  /// returns false.
+  bool Create();
+  void Write(const char* data, size_t size);
+  /// Cuts the output to `length` bytes when it is longer; never extends it.
+  void CutTo(uint64_t length);
+  /// Closes the file; true when everything was written.
+  bool Finish();
+
+  uint64_t Written() const { return written_; }
+  bool Failed() const { return failed_; }
+
+ private:
+  void ReportFailure();
+
+  DecodeContext& dlg_;
+  std::unique_ptr<OutputSink> sink_;
+  uint64_t written_ = 0;
+  bool failed_ = false;
+};
+
+}  // namespace twick

@@ -1,0 +1,54 @@
+#pragma once
+// The port between a job and the window it runs in. The Qt progress dialogs,
+// the console front end and the tests' scripted fake each implement it; the
+// engine never talks to the user any other way.
+
+#include <string>
+
+namespace twick {
+
+enum class MessageIcon { None, Stop, Exclamation, Information };
+
+/// How the output-name question ended.
+enum class NameChoice {
+  Cancel,       // the user cancelled: skip this output
+  Ok,           // use the path, but never replace an existing file unasked
+  OkOverwrite,  // use the path and replace an existing file
+};
+
+/// Result a job gives when it closes its window itself.
+constexpr int kDialogOk = 1;
+
+/// Caption that stands in when a message has none of its own.
+inline constexpr const char* kAppName = "twick32";
+
+class JobWindow {
+ public:
+  virtual ~JobWindow() = default;
+
+  // Progress bar; each call must show at once, the job runs synchronously.
+  virtual void SetProgressRange(int low, int high) = 0;
+  virtual void SetProgressStep(int step) = 0;
+  virtual void SetProgressPos(int pos) = 0;
+  virtual void StepProgress() = 0;
+
+  /// The status text above the progress bar.
+  virtual void SetStatusText(const std::string& text) = 0;
+  virtual void EnableDone(bool enable) = 0;
+  /// Closes the window with the given result (the job's "OK").
+  virtual void EndDialog(int result) = 0;
+
+  /// Shows a message box; an empty caption means the application's name.
+  /// Returns the button pressed (1 for OK).
+  virtual int MessageBox(const std::string& text, const std::string& caption,
+                         MessageIcon icon) = 0;
+
+  virtual void BeginWaitCursor() = 0;
+  virtual void EndWaitCursor() = 0;
+
+  /// Asks for the output path, proposing `path`. On Ok or OkOverwrite `path`
+  /// holds the path to use.
+  virtual NameChoice AskOutputName(std::string& path) = 0;
+};
+
+}  // namespace twick

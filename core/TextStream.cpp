@@ -1,0 +1,156 @@
+#include "core/TextStream.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace twick {
+
+TextStream::TextStream(size_t bufferSize) : buffer_(std::max<size_t>(bufferSize, 256)) {}
+
+TextStream::~TextStream() { Close(); }
+
+bool TextStream::Open(const std::string& path) {
+  Close();
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return false;
+  }
+  fd_ = fd;
+  path_ = path;
+  identity_ = IdentityOfDescriptor(fd);
+  pos_ = end_ = 0;
+  bufferOffset_ = 0;
+  eof_ = failed_ = false;
+  return true;
+}
+
+void TextStream::Close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  pos_ = end_ = 0;
+  bufferOffset_ = 0;
+  eof_ = true;
+}
+
+size_t TextStream::Ensure(size_t want) {
+  want = std::min(want, buffer_.size());
+  if (Available() >= want || eof_ || fd_ < 0) return Available();
+  if (pos_ > 0) {
+    std::memmove(buffer_.data(), buffer_.data() + pos_, Available());
+    end_ -= pos_;
+    bufferOffset_ += pos_;
+    pos_ = 0;
+  }
+  while (end_ < want && !eof_) {
+    ssize_t got = ::pread(fd_, buffer_.data() + end_, buffer_.size() - end_,
+                          static_cast<off_t>(bufferOffset_ + end_));
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      failed_ = true;
+      eof_ = true;
+    } else if (got == 0) {
+      eof_ = true;
+    } else {
+      end_ += static_cast<size_t>(got);
+    }
+  }
+  return Available();
+}
+
+bool TextStream::ReadLine(std::string_view& line) {
+  bool spilled = false;
+  spill_.clear();
+  for (;;) {
+    size_t avail = Ensure(1);
+    if (avail == 0) {
+      if (!spilled) return false;
+      line = spill_;
+      return true;
+    }
+    const char* start = buffer_.data() + pos_;
+    const char* lf = static_cast<const char*>(std::memchr(start, '\n', avail));
+    if (lf != nullptr) {
+      size_t len = static_cast<size_t>(lf - start);
+      pos_ += len + 1;
+      if (!spilled) {
+        if (len > 0 && start[len - 1] == '\r') --len;
+        line = std::string_view(start, len);
+        return true;
+      }
+      spill_.append(start, len);
+      if (!spill_.empty() && spill_.back() == '\r') spill_.pop_back();
+      line = spill_;
+      return true;
+    }
+    if (!spilled && pos_ > 0 && !eof_) {
+      Ensure(avail + 1);  // move the partial line to the front, read more
+      continue;
+    }
+    // The line is longer than the buffer (or the file ends): keep what we have.
+    spill_.append(start, avail);
+    spilled = true;
+    pos_ += avail;
+  }
+}
+
+bool TextStream::ReadLine(std::string& line) {
+  std::string_view view;
+  if (!ReadLine(view)) return false;
+  line.assign(view.data(), view.size());
+  return true;
+}
+
+size_t TextStream::ReadUpTo(char* dst, size_t k) {
+  if (k == 0) return 0;
+  size_t avail = std::min(Ensure(k + 1), k + 1);
+  if (avail == 0) return 0;
+  const char* start = buffer_.data() + pos_;
+  const char* lf = static_cast<const char*>(std::memchr(start, '\n', avail));
+  if (lf != nullptr) {
+    size_t j = static_cast<size_t>(lf - start);
+    if (j > 0 && start[j - 1] == '\r') {
+      // CR LF counts as one LF.
+      std::memcpy(dst, start, j - 1);
+      dst[j - 1] = '\n';
+      pos_ += j + 1;
+      return j;
+    }
+    if (j < k) {
+      std::memcpy(dst, start, j + 1);
+      pos_ += j + 1;
+      return j + 1;
+    }
+  }
+  size_t n = std::min(avail, k);
+  std::memcpy(dst, start, n);
+  pos_ += n;
+  return n;
+}
+
+bool TextStream::Seek(uint64_t offset) {
+  if (fd_ < 0) return false;
+  if (offset >= bufferOffset_ && offset <= bufferOffset_ + end_) {
+    pos_ = static_cast<size_t>(offset - bufferOffset_);
+    return true;
+  }
+  bufferOffset_ = offset;
+  pos_ = end_ = 0;
+  eof_ = false;
+  return true;
+}
+
+uint64_t TextStream::Length() const {
+  struct stat st {};
+  if (fd_ < 0 || fstat(fd_, &st) != 0) return 0;
+  return static_cast<uint64_t>(st.st_size);
+}
+
+}  // namespace twick

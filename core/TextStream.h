@@ -1,0 +1,73 @@
+#pragma once
+// Reads a file as text the way the decoders expect: a line ends at LF, a CR
+// directly before that LF is not part of the line, a lone CR is an ordinary
+// character. Offsets are raw byte offsets in the file, so seeking to an
+// offset that Tell() reported lands on the same line. Reads go through one
+// large buffer; a line may have any length.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/FileIdentity.h"
+
+namespace twick {
+
+class TextStream {
+ public:
+  static constexpr size_t kDefaultBufferSize = 1 << 18;
+
+  explicit TextStream(size_t bufferSize = kDefaultBufferSize);
+  ~TextStream();
+  TextStream(const TextStream&) = delete;
+  TextStream& operator=(const TextStream&) = delete;
+
+  /// Opens a regular file for reading. Folders, FIFOs and devices are
+  /// refused without blocking.
+  bool Open(const std::string& path);
+  void Close();
+  bool IsOpen() const { return fd_ >= 0; }
+
+  const std::string& Path() const { return path_; }
+  FileIdentity Identity() const { return identity_; }
+
+  /// Reads the next line without its line end into `line`, which stays valid
+  /// until the next read or seek. False at the end of the stream.
+  bool ReadLine(std::string_view& line);
+  bool ReadLine(std::string& line);
+
+  /// Reads the next characters up to and including the next LF, but at most
+  /// `k` characters, counted after CR LF has become LF. Returns the number of
+  /// characters stored in `dst` (no terminator); 0 at the end of the stream.
+  size_t ReadUpTo(char* dst, size_t k);
+
+  /// Raw byte offset of the next character to be read.
+  uint64_t Tell() const { return bufferOffset_ + pos_; }
+  bool Seek(uint64_t offset);
+  /// Current length of the file in bytes.
+  uint64_t Length() const;
+
+  /// True once a read from the file failed (an I/O error, not the end).
+  bool Failed() const { return failed_; }
+
+ private:
+  /// Makes at least `want` bytes available from pos_ unless the file ends
+  /// first. Returns the number of bytes available.
+  size_t Ensure(size_t want);
+  size_t Available() const { return end_ - pos_; }
+
+  int fd_ = -1;
+  std::string path_;
+  FileIdentity identity_;
+  std::vector<char> buffer_;
+  size_t pos_ = 0;              // next byte in buffer_
+  size_t end_ = 0;              // bytes valid in buffer_
+  uint64_t bufferOffset_ = 0;   // file offset of buffer_[0]
+  bool eof_ = false;
+  bool failed_ = false;
+  std::string spill_;           // a line longer than what the buffer holds
+};
+
+}  // namespace twick

@@ -1,0 +1,66 @@
+#pragma once
+// The decode job: finds every encoded section of a source text file and
+// decodes each into an output file, talking to the user only through its
+// JobWindow. The section scanner is part of the job (SectionScanner.cpp).
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/DecodeContext.h"
+#include "core/Memory.h"
+
+namespace twick {
+
+class CDecodeJob : public DecodeContext {
+ public:
+  static constexpr int kWorkBufferSize = 4480;
+  static constexpr int kSmallestBufferSize = 180;
+
+  explicit CDecodeJob(JobWindow& window, OutputOpener& opener = DiskOutputOpener(),
+                      BufferAllocator& allocator = HeapAllocator())
+      : DecodeContext(window, opener), m_allocator(allocator) {}
+
+  // Set by the creator before the run.
+  int m_nAutoMode = kAutoDecode1;
+  bool m_bUseDefName = true;
+  bool m_bOverwrite = false;
+  bool m_bPause = true;
+  std::string m_strSource;
+  std::string m_strDecodeDir;  // empty, or a folder ending with the separator
+
+  // Set by the job.
+  std::string m_strSourceDir;
+  std::string m_strBaseName;
+  std::vector<std::string> m_arrOutput;
+
+  /// Runs the whole job (the window is already shown).
+  void RunDecodeJob();
+
+  // The section scanner.
+  int FindNextSection(TextStream& in, uint64_t& sectionStart, int& sectionCount);
+  int ParseSectionHeader(TextStream& in, uint64_t& dataStart, int& headerFormat);
+  int DetectContentFormat(TextStream& in, uint64_t& dataStart, int& detectedFormat);
+  /// Replaces `text`, the body of a first BinHex data line, by the file name
+  /// stored in it (possibly empty).
+  void ExtractBinHexName(std::string& text) const;
+
+  /// `m_strDecodeDir`, or the source's folder when that is empty.
+  std::string OutputFolder() const;
+
+ private:
+  /// Sets `m_strOutput` for a name taken from a header; an empty (or unsafe
+  /// and emptied) name gives the source's base name, with the notice when
+  /// `notice` is set.
+  void SetHeaderOutput(const std::string& name, bool notice);
+  int CallDecoder(TextStream& in, char* buffer, uint64_t sectionStart);
+
+  BufferAllocator& m_allocator;
+};
+
+/// Makes a name from a header safe to put in the output folder: cut at the
+/// first NUL, keep the text after the last '/' or '\\', control characters
+/// become '_'; ".", ".." and an empty result give an empty name.
+std::string SanitizeHeaderName(const std::string& name);
+
+}  // namespace twick

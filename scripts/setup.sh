@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs everything the build, the tests and the benchmark need on Debian 12.
+# Safe to run again: it only installs what is missing.
+set -euo pipefail
+
+packages=(
+  g++ cmake ninja-build pkg-config
+  libgtest-dev libgmock-dev
+  sharutils mpack macutils coreutils python3 time
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if ((${#missing[@]})); then
+  echo "setup: installing ${missing[*]}"
+  sudo_cmd=()
+  [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+  export DEBIAN_FRONTEND=noninteractive
+  "${sudo_cmd[@]}" apt-get update -qq
+  "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

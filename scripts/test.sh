@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Sets up the machine, builds with warnings as errors, and runs every test:
+# once in a normal build and once under AddressSanitizer + UBSan.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+"$root/scripts/setup.sh"
+
+jobs=$(nproc)
+echo "== release build"
+"$root/scripts/build.sh" "$root/build" -DTWICK_WERROR=ON
+(cd "$root/build" && ctest --output-on-failure --no-tests=error -j "$jobs")
+
+echo "== sanitizer build (ASan + UBSan)"
+"$root/scripts/build.sh" "$root/build-asan" -DTWICK_WERROR=ON -DTWICK_SANITIZE=ON \
+  -DCMAKE_BUILD_TYPE=Debug
+(cd "$root/build-asan" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --output-on-failure --no-tests=error -j "$jobs")
+echo "== all tests passed"
