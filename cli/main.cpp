@@ -1,1 +1,37 @@
-int main() { return 0; }
+// twick: the console front end. Decodes, encodes and converts files with the
+// same engine as the desktop program.
+
+#include <iostream>
+#include <string>
+
+#include "cli/Commands.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: twick COMMAND [OPTIONS] FILE...\n"
+    "\n"
+    "Commands:\n"
+    "  decode   decode every encoded section of mail or news files\n"
+    "\n"
+    "Run 'twick COMMAND --help' for the options of a command.\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace twick::cli;
+  Args args(argv + 1, argv + argc);
+  if (args.empty()) {
+    std::cerr << kUsage;
+    return kExitUsage;
+  }
+  std::string command = args.front();
+  args.erase(args.begin());
+  if (command == "--help" || command == "-h" || command == "help") {
+    std::cout << kUsage;
+    return kExitOk;
+  }
+  if (command == "decode") return RunDecodeCommand(args);
+  std::cerr << "twick: unknown command '" << command << "'\n\n" << kUsage;
+  return kExitUsage;
+}

@@ -1,0 +1,104 @@
+#include "cli/ConsoleWindow.h"
+
+#include <unistd.h>
+
+#include <iostream>
+
+namespace twick::cli {
+
+namespace {
+constexpr int kBarWidth = 30;
+
+bool ReadAnswer(std::string& line) {
+  if (!std::getline(std::cin, line)) return false;
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return true;
+}
+}  // namespace
+
+ConsoleWindow::ConsoleWindow(bool askOnTerminal)
+    : ask_(askOnTerminal), barOnTerminal_(isatty(STDERR_FILENO) == 1) {}
+
+ConsoleWindow::~ConsoleWindow() { ClearBar(); }
+
+void ConsoleWindow::SetProgressRange(int low, int high) {
+  low_ = low;
+  high_ = high > low ? high : low + 1;
+}
+
+void ConsoleWindow::SetProgressStep(int step) { step_ = step; }
+
+void ConsoleWindow::SetProgressPos(int pos) {
+  pos_ = pos;
+  DrawBar();
+}
+
+void ConsoleWindow::StepProgress() {
+  pos_ += step_;
+  if (pos_ > high_) pos_ = low_;  // a full bar wraps, as progress bars do
+  DrawBar();
+}
+
+void ConsoleWindow::DrawBar() {
+  if (!barOnTerminal_) return;
+  int filled = (pos_ - low_) * kBarWidth / (high_ - low_);
+  if (filled < 0) filled = 0;
+  if (filled > kBarWidth) filled = kBarWidth;
+  if (filled == drawn_ && barShown_) return;
+  drawn_ = filled;
+  barShown_ = true;
+  std::string bar = "\r[" + std::string(static_cast<size_t>(filled), '#') +
+                    std::string(static_cast<size_t>(kBarWidth - filled), '.') + "]";
+  std::cerr << bar << std::flush;
+}
+
+void ConsoleWindow::ClearBar() {
+  if (!barShown_) return;
+  std::cerr << "\r" << std::string(kBarWidth + 2, ' ') << "\r" << std::flush;
+  barShown_ = false;
+  drawn_ = -1;
+}
+
+void ConsoleWindow::SetStatusText(const std::string& text) {
+  ClearBar();
+  std::cerr << text << '\n';
+}
+
+void ConsoleWindow::EnableDone(bool) { ClearBar(); }
+
+void ConsoleWindow::EndDialog(int) { ClearBar(); }
+
+int ConsoleWindow::MessageBox(const std::string& text, const std::string& caption,
+                              MessageIcon) {
+  ClearBar();
+  std::cerr << (caption.empty() ? kAppName : caption) << ' ' << text << '\n' << std::flush;
+  return kDialogOk;
+}
+
+NameChoice ConsoleWindow::AskOutputName(std::string& path) {
+  ClearBar();
+  if (!ask_) {
+    std::cerr << "Save As... " << path << ": not asked (no terminal); skipped\n";
+    return NameChoice::Cancel;
+  }
+  std::cerr << "Save As...\nOutput file will be saved as...\n  " << path
+            << "\nNew path (Enter keeps it): " << std::flush;
+  std::string line;
+  if (!ReadAnswer(line)) return NameChoice::Cancel;
+  std::string chosen = line.empty() ? path : line;
+  for (;;) {
+    std::cerr << "[o] OK   [w] OK (overwrite if exists)   [c] Cancel: " << std::flush;
+    if (!ReadAnswer(line)) return NameChoice::Cancel;
+    if (line == "o" || line == "O" || line.empty()) {
+      path = chosen;
+      return NameChoice::Ok;
+    }
+    if (line == "w" || line == "W") {
+      path = chosen;
+      return NameChoice::OkOverwrite;
+    }
+    if (line == "c" || line == "C") return NameChoice::Cancel;
+  }
+}
+
+}  // namespace twick::cli

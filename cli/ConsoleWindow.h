@@ -1,0 +1,48 @@
+#pragma once
+// The job window of the console front end: messages go to stderr as
+// "<caption> <text>", a progress bar is drawn on stderr when it is a
+// terminal, and the output-name question is asked on the terminal (or
+// answered as cancel when nobody can answer it).
+
+#include <cstdio>
+#include <string>
+
+#include "core/JobWindow.h"
+
+namespace twick::cli {
+
+class ConsoleWindow : public JobWindow {
+ public:
+  /// `askOnTerminal`: ask the output-name question on stdin/stderr. When
+  /// false every question is answered as cancel.
+  explicit ConsoleWindow(bool askOnTerminal);
+  ~ConsoleWindow() override;
+
+  void SetProgressRange(int low, int high) override;
+  void SetProgressStep(int step) override;
+  void SetProgressPos(int pos) override;
+  void StepProgress() override;
+  void SetStatusText(const std::string& text) override;
+  void EnableDone(bool enable) override;
+  void EndDialog(int result) override;
+  int MessageBox(const std::string& text, const std::string& caption,
+                 MessageIcon icon) override;
+  void BeginWaitCursor() override {}
+  void EndWaitCursor() override {}
+  NameChoice AskOutputName(std::string& path) override;
+
+ private:
+  void DrawBar();
+  void ClearBar();
+
+  bool ask_;
+  bool barOnTerminal_;
+  bool barShown_ = false;
+  int low_ = 0;
+  int high_ = 29;
+  int step_ = 1;
+  int pos_ = 0;
+  int drawn_ = -1;
+};
+
+}  // namespace twick::cli

@@ -1,0 +1,126 @@
+#include "jobs/DecodeJob.h"
+
+#include <memory>
+
+namespace twick {
+
+namespace {
+
+constexpr const char* kNoMemory =
+    "Cannot allocate enough memory for decoding!\n"
+    "Closing a few running applications might help.";
+constexpr const char* kFileExists =
+    "File already exists! You'll need to change the output filename";
+
+/// Directory part of a path, with its trailing separator; empty without one.
+std::string DirectoryOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+/// File name of a path without its last extension; a name without a dot is
+/// taken whole.
+std::string BaseNameOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  size_t dot = name.rfind('.');
+  return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+}  // namespace
+
+int CDecodeJob::CallDecoder(TextStream& in, char* buffer, uint64_t sectionStart) {
+  switch (m_nCodeFormat) {
+    case kFormatBase64:
+      return DecodeBase64(*this, in, buffer, sectionStart);
+    case kFormatUU:
+      return DecodeUUXX(*this, in, buffer, *m_pUUTable, sectionStart);
+    case kFormatXX:
+      return DecodeUUXX(*this, in, buffer, *m_pXXTable, sectionStart);
+    case kFormatBtoa:
+      return DecodeBtoa(*this, in, buffer, sectionStart);
+    case kFormatBinHex:
+      return DecodeBinHex(*this, in, buffer, sectionStart);
+    default:
+      return 0;
+  }
+}
+
+void CDecodeJob::RunDecodeJob() {
+  m_arrOutput.clear();
+  m_nSucceeded = m_nFailed = m_nSkipped = 0;
+  m_bSourceRead = false;
+  m_window.SetProgressRange(0, 29);
+  m_window.SetProgressStep(1);
+  m_window.SetProgressPos(0);
+
+  // One work buffer for the whole job; halve it while memory is short.
+  std::unique_ptr<char[]> buffer;
+  m_nBufSize = kWorkBufferSize;
+  while (!(buffer = m_allocator.Allocate(static_cast<size_t>(m_nBufSize)))) {
+    m_nBufSize /= 2;
+    if (m_nBufSize < kSmallestBufferSize) {
+      m_window.MessageBox(kNoMemory, "", MessageIcon::None);
+      // Let the window be closed; the job itself ends here.
+      m_window.EnableDone(true);
+      return;
+    }
+  }
+
+  int successCount = 0;
+  TextStream in;
+  if (in.Open(m_strSource)) {
+    m_bSourceRead = true;
+    m_sourceIdentity = in.Identity();
+    m_window.BeginWaitCursor();
+    m_strSourceDir = DirectoryOf(m_strSource);
+    m_strBaseName = BaseNameOf(m_strSource);
+
+    uint64_t sectionStart = 0;
+    int sectionCount = 0;
+    while (FindNextSection(in, sectionStart, sectionCount) == 1) {
+      bool skip = false;
+      bool overwrite = m_bOverwrite;
+      if (!m_bUseDefName) {
+        NameChoice choice = m_window.AskOutputName(m_strOutput);
+        if (choice == NameChoice::Cancel) {
+          skip = true;
+        } else {
+          overwrite = choice == NameChoice::OkOverwrite;
+        }
+      }
+      // Ask until the name is free, replacing is allowed, or the user gives up.
+      while (!skip && !overwrite && PathExists(m_strOutput)) {
+        m_window.MessageBox(kFileExists, "", MessageIcon::None);
+        NameChoice choice = m_window.AskOutputName(m_strOutput);
+        if (choice == NameChoice::Cancel) skip = true;
+        overwrite = choice == NameChoice::OkOverwrite;
+      }
+      if (skip) {
+        m_strOutput.clear();
+        ++m_nSkipped;
+      } else if (CallDecoder(in, buffer.get(), sectionStart)) {
+        sectionStart = in.Tell();
+        ++successCount;
+        ++m_nSucceeded;
+        if (!m_strOutput.empty()) m_arrOutput.push_back(m_strOutput);
+      } else {
+        ++m_nFailed;
+      }
+    }
+    in.Close();
+    m_window.EndWaitCursor();
+  }
+
+  buffer.reset();
+  m_window.EnableDone(true);
+  if (successCount == 0) {
+    m_arrOutput.push_back("Decoding Operation Failed!");
+    m_window.SetStatusText("Decoding Aborted!");
+  } else {
+    m_window.SetStatusText("Finished Decoding!");
+  }
+  if (!m_bPause) m_window.EndDialog(kDialogOk);
+}
+
+}  // namespace twick

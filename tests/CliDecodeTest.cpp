@@ -1,0 +1,110 @@
+// The console front end end to end: output list, messages, exit statuses,
+// and a real disk that refuses writes.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/Alphabets.h"
+#include "tests/Fixtures.h"
+#include "tests/TestFiles.h"
+
+namespace twick {
+namespace {
+
+using test::ReadFile;
+using test::ScratchDir;
+using test::WriteFile;
+
+struct Run {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+/// Runs the console program with stdin from /dev/null (nobody to ask).
+Run Twick(const ScratchDir& dir, const std::string& args, const std::string& prefix = "") {
+  std::string cmd = prefix + "'" TWICK_CLI_PATH "' " + args + " </dev/null >" +
+                    dir.file("stdout") + " 2>" + dir.file("stderr");
+  int status = test::RunShell("bash -c \"" + cmd + "\"");
+  return {status, ReadFile(dir.file("stdout")), ReadFile(dir.file("stderr"))};
+}
+
+TEST(CliDecode, ListsSavedFilesAndExitsZero) {
+  ScratchDir dir;
+  WriteFile(dir.file("in.txt"), test::UUXXSection("a.bin", "alpha", UUAlphabet) + "text\n" +
+                                    test::BtoaSection("b.bin", "bravo"));
+  Run r = Twick(dir, "decode --output-dir " + dir.file("") + " " + dir.file("in.txt"));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, dir.file("a.bin") + "\n" + dir.file("b.bin") + "\n");
+  EXPECT_EQ(ReadFile(dir.file("b.bin")), "bravo");
+  EXPECT_NE(r.err.find("Finished Decoding!"), std::string::npos);
+}
+
+TEST(CliDecode, MessagesCarryTheirCaptions) {
+  ScratchDir dir;
+  WriteFile(dir.file("plain.txt"), "nothing encoded here\n");
+  Run r = Twick(dir, "decode " + dir.file("plain.txt"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("Content Error: Unable to find file header info!\n"
+                       "Please do a manual decoding"),
+            std::string::npos)
+      << r.err;
+  EXPECT_EQ(r.out, "Decoding Operation Failed!\n");
+}
+
+TEST(CliDecode, ExistingOutputIsKeptWithoutOverwriteOrTerminal) {
+  ScratchDir dir;
+  WriteFile(dir.file("in.txt"), test::UUXXSection("a.bin", "new", UUAlphabet));
+  WriteFile(dir.file("a.bin"), "old");
+  Run r = Twick(dir, "decode " + dir.file("in.txt"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(ReadFile(dir.file("a.bin")), "old");
+  EXPECT_NE(r.err.find("twick32 File already exists!"), std::string::npos) << r.err;
+
+  r = Twick(dir, "decode --overwrite " + dir.file("in.txt"));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(ReadFile(dir.file("a.bin")), "new");
+}
+
+TEST(CliDecode, AskReadsAnswersFromAPipe) {
+  ScratchDir dir;
+  WriteFile(dir.file("in.txt"), test::UUXXSection("a.bin", "piped", UUAlphabet));
+  std::string cmd = "printf '" + dir.file("renamed.bin") + "\\no\\n' | '" TWICK_CLI_PATH
+                    "' decode --ask " + dir.file("in.txt") + " > " + dir.file("stdout") +
+                    " 2>/dev/null";
+  EXPECT_EQ(test::RunShell(cmd), 0);
+  EXPECT_EQ(ReadFile(dir.file("renamed.bin")), "piped");
+  EXPECT_EQ(ReadFile(dir.file("stdout")), dir.file("renamed.bin") + "\n");
+}
+
+TEST(CliDecode, UsageErrors) {
+  ScratchDir dir;
+  for (const char* args : {"", "decode", "decode --mode auto3 x", "decode --format hex x",
+                           "decode --bogus x", "frobnicate x"}) {
+    EXPECT_EQ(Twick(dir, args).status, 2) << args;
+  }
+  Run help = Twick(dir, "decode --help");
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("--output-dir"), std::string::npos);
+  EXPECT_EQ(Twick(dir, "--help").status, 0);
+}
+
+TEST(CliDecode, DiskThatRefusesWritesIsAFailure) {
+  ScratchDir dir;
+  std::string big = test::RandomBytes(200000, 9);
+  WriteFile(dir.file("in.txt"), test::UUXXSection("big.bin", big, UUAlphabet));
+  // A file-size limit of 64 KiB makes the real write fail (SIGXFSZ ignored).
+  Run r = Twick(dir, "decode --output-dir " + dir.file("") + " " + dir.file("in.txt"),
+                "trap '' XFSZ; ulimit -f 64; ");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("File Error: Error creating/writing to output file:\n" +
+                       dir.file("big.bin") + "\nDecoding aborted!"),
+            std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("Decoding Aborted!"), std::string::npos);
+  EXPECT_EQ(r.out, "Decoding Operation Failed!\n");
+}
+
+}  // namespace
+}  // namespace twick
