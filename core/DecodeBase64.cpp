@@ -1,0 +1,81 @@
+// Decodes one MIME Base64 section. Every character of a data line is looked
+// up in the Base64 table; nothing is validated. The section ends at a blank
+// line, at a line beginning with "--" (a MIME boundary) or at the end of the
+// stream; the ending line is consumed.
+
+#include <algorithm>
+
+#include "core/DecodeContext.h"
+#include "core/DecoderOutput.h"
+#include "core/TextDecoderSupport.h"
+
+namespace twick {
+
+namespace {
+
+constexpr uint64_t kProgressDivisor = 1800;
+// One 80-character piece gives at most 20 groups of three bytes.
+constexpr size_t kMaxBytesPerPiece = 60;
+
+}  // namespace
+
+int DecodeBase64(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sectionStart) {
+  JobWindow& window = dlg.m_window;
+  window.SetProgressPos(0);
+  decoding::ProgressCounter progress(window,
+                                     DecoderStepInterval(in, sectionStart, kProgressDivisor));
+
+  DecoderOutput out(dlg);
+  if (!out.Create()) return 0;
+  window.BeginWaitCursor();
+
+  const DecodeTable& table = *dlg.m_pB64Table;
+  // The job's work buffer holds at least 280 bytes; writing it out whenever
+  // fewer than 60 bytes would stay free keeps every piece inside it.
+  const size_t capacity = static_cast<size_t>(std::max(dlg.m_nBufSize, 0));
+  decoding::PieceReader reader(in);
+  // A piece, up to three "=" of padding, and slack.
+  char line[decoding::PieceReader::kPieceSize + 8];
+  size_t length = 0;
+  bool endsLine = false;
+  size_t pending = 0;
+
+  while (reader.Next(line, length, endsLine)) {
+    if (length == 0) break;                                  // blank line
+    if (length >= 2 && line[0] == '-' && line[1] == '-') break;  // boundary
+    while (length % 4 != 0) line[length++] = '=';
+
+    const auto* src = reinterpret_cast<const unsigned char*>(line);
+    auto* dst = reinterpret_cast<unsigned char*>(buffer + pending);
+    for (size_t i = 0; i < length; i += 4) {
+      const auto v0 = static_cast<uint32_t>(table[src[i]]);
+      const auto v1 = static_cast<uint32_t>(table[src[i + 1]]);
+      const auto v2 = static_cast<uint32_t>(table[src[i + 2]]);
+      const auto v3 = static_cast<uint32_t>(table[src[i + 3]]);
+      dst[0] = static_cast<unsigned char>(v0 << 2 | v1 >> 4);
+      dst[1] = static_cast<unsigned char>(v1 << 4 | v2 >> 2);
+      dst[2] = static_cast<unsigned char>(v2 << 6 | v3);
+      dst += 3;
+    }
+    // Each trailing "=" (from the source or from the padding) drops one byte
+    // of this line, never a byte of an earlier line.
+    const size_t produced = length / 4 * 3;
+    size_t equals = 0;
+    while (equals < length && line[length - 1 - equals] == '=') ++equals;
+    pending += produced - std::min(equals, produced);
+
+    if (pending + kMaxBytesPerPiece > capacity) {
+      out.Write(buffer, pending);
+      pending = 0;
+    }
+    progress.Count(1);
+  }
+
+  if (pending > 0) out.Write(buffer, pending);
+  const bool written = out.Finish();
+  window.SetProgressPos(29);
+  window.EndWaitCursor();
+  return written ? 1 : 0;
+}
+
+}  // namespace twick

@@ -1,0 +1,87 @@
+// Decodes one UU or XX section; the two differ only in the table. Each data
+// line is a count character followed by groups of four characters. The
+// section ends at a blank line, at a line that is exactly "`", "+", "~" or
+// "end" (any case), or at the end of the stream; the ending line is consumed.
+
+#include <algorithm>
+
+#include "core/DecodeContext.h"
+#include "core/DecoderOutput.h"
+#include "core/TextDecoderSupport.h"
+
+namespace twick {
+
+namespace {
+
+constexpr uint64_t kProgressDivisor = 1830;
+// 79 data characters of a piece, padded to 80, give 20 groups of three bytes.
+constexpr size_t kMaxBytesPerPiece = 60;
+
+bool IsTerminator(const char* line, size_t length) {
+  if (length == 1) return line[0] == '`' || line[0] == '+' || line[0] == '~';
+  return length == 3 && (line[0] | 0x20) == 'e' && (line[1] | 0x20) == 'n' &&
+         (line[2] | 0x20) == 'd';
+}
+
+}  // namespace
+
+int DecodeUUXX(DecodeContext& dlg, TextStream& in, char* buffer, const DecodeTable& table,
+               uint64_t sectionStart) {
+  JobWindow& window = dlg.m_window;
+  window.SetProgressPos(0);
+  decoding::ProgressCounter progress(window,
+                                     DecoderStepInterval(in, sectionStart, kProgressDivisor));
+
+  DecoderOutput out(dlg);
+  if (!out.Create()) return 0;
+  window.BeginWaitCursor();
+
+  // The job's work buffer holds at least 280 bytes; writing it out whenever
+  // fewer than 60 bytes would stay free keeps every piece inside it.
+  const size_t capacity = static_cast<size_t>(std::max(dlg.m_nBufSize, 0));
+  decoding::PieceReader reader(in);
+  // A piece, up to three "~" of padding, and slack.
+  char line[decoding::PieceReader::kPieceSize + 8];
+  size_t length = 0;
+  bool endsLine = false;
+  size_t pending = 0;
+
+  while (reader.Next(line, length, endsLine)) {
+    if (length == 0 || IsTerminator(line, length)) break;
+    // "~" reads as 0: it stands in for trailing blanks a mailer removed.
+    while ((length - 1) % 4 != 0) line[length++] = '~';
+
+    const auto* src = reinterpret_cast<const unsigned char*>(line);
+    auto* dst = reinterpret_cast<unsigned char*>(buffer + pending);
+    for (size_t i = 1; i < length; i += 4) {
+      const auto v0 = static_cast<uint32_t>(table[src[i]]);
+      const auto v1 = static_cast<uint32_t>(table[src[i + 1]]);
+      const auto v2 = static_cast<uint32_t>(table[src[i + 2]]);
+      const auto v3 = static_cast<uint32_t>(table[src[i + 3]]);
+      dst[0] = static_cast<unsigned char>(v0 << 2 | v1 >> 4);
+      dst[1] = static_cast<unsigned char>(v1 << 4 | v2 >> 2);
+      dst[2] = static_cast<unsigned char>(v2 << 6 | v3);
+      dst += 3;
+    }
+    // The count character cuts the line's bytes to the announced number; a
+    // count larger than the data adds nothing.
+    const size_t produced = (length - 1) / 4 * 3;
+    const int64_t count = std::max<int64_t>(table[src[0]], 0);
+    const size_t kept = static_cast<size_t>(std::min<int64_t>(count, static_cast<int64_t>(produced)));
+    pending += kept;
+
+    if (pending + kMaxBytesPerPiece > capacity) {
+      out.Write(buffer, pending);
+      pending = 0;
+    }
+    progress.Count(1);
+  }
+
+  if (pending > 0) out.Write(buffer, pending);
+  const bool written = out.Finish();
+  window.SetProgressPos(29);
+  window.EndWaitCursor();
+  return written ? 1 : 0;
+}
+
+}  // namespace twick
