@@ -1,0 +1,213 @@
+#include "jobs/HeaderLines.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "jobs/DecodeJob.h"
+
+namespace twick {
+namespace {
+
+constexpr std::string_view kBinHexHeader = "(This file must be converted with BinHex";
+constexpr unsigned char kRunMarker = 0x90;
+
+char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t k = 0; k < a.size(); ++k) {
+    if (AsciiUpper(a[k]) != AsciiUpper(b[k])) return false;
+  }
+  return true;
+}
+
+/// Drops a leading double quote and, when one is left, everything from the
+/// last one on: "a.zip" and "a.zip"; size=5 both give a.zip.
+std::string_view StripQuotes(std::string_view text) {
+  if (!text.empty() && text.front() == '"') text.remove_prefix(1);
+  size_t quote = text.rfind('"');
+  if (quote != std::string_view::npos) text = text.substr(0, quote);
+  return text;
+}
+
+/// Index of `c` in a 64-character alphabet, or -1.
+int AlphabetIndex(const char* alphabet, char c) {
+  for (int k = 0; k < 64; ++k) {
+    if (alphabet[k] == c) return k;
+  }
+  return -1;
+}
+
+}  // namespace
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+  return text.size() >= prefix.size() && EqualsNoCase(text.substr(0, prefix.size()), prefix);
+}
+
+size_t FindNoCase(std::string_view text, std::string_view needle) {
+  if (needle.empty()) return 0;
+  if (needle.size() > text.size()) return std::string_view::npos;
+  const char first = AsciiUpper(needle.front());
+  const size_t last = text.size() - needle.size();
+  for (size_t k = 0; k <= last; ++k) {
+    if (AsciiUpper(text[k]) == first && EqualsNoCase(text.substr(k, needle.size()), needle)) {
+      return k;
+    }
+  }
+  return std::string_view::npos;
+}
+
+bool IsUUXXHeader(std::string_view line) { return StartsWithNoCase(line, "begin "); }
+
+bool IsBtoaHeader(std::string_view line) {
+  if (!StartsWithNoCase(line, "xbtoa")) return false;
+  // "xbtoa End ..." and "xbtoa5 End ..." close a section; they open none.
+  std::string_view rest = line.substr(5);
+  if (!rest.empty() && rest.front() == '5') rest.remove_prefix(1);
+  if (rest.empty() || rest.front() != ' ') return true;
+  rest.remove_prefix(std::min(rest.find_first_not_of(' '), rest.size()));
+  bool trailer = StartsWithNoCase(rest, "end") && (rest.size() == 3 || rest[3] == ' ');
+  return !trailer;
+}
+
+bool IsBinHexHeader(std::string_view line) { return StartsWithNoCase(line, kBinHexHeader); }
+
+bool IsBase64EncodingLine(std::string_view line) {
+  size_t at = FindNoCase(line, "ENCODING: BASE64");
+  return at != std::string_view::npos && at > 0;
+}
+
+std::string UUXXHeaderName(std::string_view line) {
+  std::string_view rest = line.substr(std::min<size_t>(6, line.size()));
+  size_t blank = rest.rfind(' ');
+  if (blank != std::string_view::npos) rest.remove_prefix(blank + 1);
+  return std::string(StripQuotes(rest));
+}
+
+std::string BtoaHeaderName(std::string_view line, int& version) {
+  if (line.size() > 5 && line[5] == '5') {
+    // xbtoa5 <line length> <name> Begin
+    version = 5;
+    size_t skip = (line.size() > 6 && line[6] == ' ') ? 7 : 6;
+    std::string_view rest = line.substr(skip);
+    if (rest.size() < 5 || !EqualsNoCase(rest.substr(rest.size() - 5), "Begin")) return {};
+    rest = rest.substr(0, rest.size() >= 6 ? rest.size() - 6 : 0);
+    size_t blank = rest.find(' ');
+    if (blank != std::string_view::npos) rest.remove_prefix(blank + 1);
+    return std::string(rest);
+  }
+  // xbtoa Begin <name>
+  version = 4;
+  std::string_view rest = line.substr(std::min<size_t>(6, line.size()));
+  size_t begin = rest.find("Begin");
+  if (begin != std::string_view::npos) {
+    rest.remove_prefix(begin + 5);
+    size_t blank = rest.find(' ');
+    if (blank != std::string_view::npos) rest.remove_prefix(blank + 1);
+  }
+  return std::string(rest);
+}
+
+bool FindMimeName(std::string_view line, std::string& name) {
+  size_t at = FindNoCase(line, "NAME=");
+  if (at == std::string_view::npos) return false;
+  name = StripQuotes(line.substr(at + 5));
+  return true;
+}
+
+std::string_view BinHexNameField(std::string_view line) {
+  if (!line.empty() && line.front() == ':') line.remove_prefix(1);
+  size_t colon = line.rfind(':');
+  if (colon != std::string_view::npos) line = line.substr(0, colon);
+  return line;
+}
+
+int UUXXFormatOfFirstLine(std::string_view line, const char* uuAlphabet,
+                          const char* xxAlphabet) {
+  if (line.empty()) return 0;
+  const size_t length = line.size();
+  const char count = line.front();
+  // A line of n characters holds (3n - 3) / 4 bytes when its last group is
+  // full; its count character must say so. Past 63 no count character fits.
+  const size_t index = (3 * length - 3) / 4;
+  if (index < 64) {
+    if (count == uuAlphabet[index]) return kFormatUU;
+    if (count == xxAlphabet[index]) return kFormatXX;
+  }
+  // Most encoders fill the last group, so a short line of n bytes is
+  // 1 + 4 * ceil(n / 3) characters long.
+  const char* alphabets[2] = {uuAlphabet, xxAlphabet};
+  const int formats[2] = {kFormatUU, kFormatXX};
+  for (int k = 0; k < 2; ++k) {
+    int bytes = AlphabetIndex(alphabets[k], count);
+    if (bytes >= 0 && length == 1 + 4 * static_cast<size_t>((bytes + 2) / 3)) return formats[k];
+  }
+  return 0;
+}
+
+std::string DecodeBinHexName(std::string_view text, const DecodeTable& table) {
+  // The longest name (255 bytes, each written as a run) needs no more than
+  // 1 + 3 * 255 decoded bytes; what follows them cannot change the name.
+  constexpr size_t kMostBytesUsed = 1 + 3 * 255;
+  const size_t groups = std::min((text.size() + 3) / 4, (kMostBytesUsed + 2) / 3);
+  auto value = [&](size_t k) -> uint32_t {
+    unsigned char c = k < text.size() ? static_cast<unsigned char>(text[k]) : 0;
+    return static_cast<uint32_t>(table[c]);
+  };
+  std::vector<unsigned char> bytes;
+  bytes.reserve(groups * 3);
+  for (size_t g = 0; g < groups; ++g) {
+    uint32_t a = value(4 * g), b = value(4 * g + 1), c = value(4 * g + 2), d = value(4 * g + 3);
+    bytes.push_back(static_cast<unsigned char>((a << 2) | (b >> 4)));
+    bytes.push_back(static_cast<unsigned char>((b << 4) | (c >> 2)));
+    bytes.push_back(static_cast<unsigned char>((c << 6) | d));
+  }
+  if (bytes.empty()) return {};
+
+  const size_t length = bytes[0];
+  std::string name;
+  name.reserve(length);
+  size_t j = 1;
+  while (name.size() < length && j < bytes.size()) {
+    const char byte = static_cast<char>(bytes[j]);
+    // A byte followed by the marker and a count c stands for c copies of it;
+    // a count of 0 means the byte and then a literal marker byte.
+    bool run = name.size() + 1 < length && j + 2 < bytes.size() && bytes[j + 1] == kRunMarker;
+    if (!run) {
+      name += byte;
+      ++j;
+      continue;
+    }
+    const size_t count = bytes[j + 2];
+    if (count == 0) {
+      name += byte;
+      name += static_cast<char>(kRunMarker);
+    } else {
+      name.append(std::min(count, length - name.size()), byte);
+    }
+    j += 3;
+  }
+  return name;
+}
+
+std::string SanitizeHeaderName(const std::string& name) {
+  std::string_view text(name);
+  text = text.substr(0, text.find('\0'));
+  size_t separator = text.find_last_of("/\\");
+  if (separator != std::string_view::npos) text.remove_prefix(separator + 1);
+#ifdef _WIN32
+  if (text.size() >= 2 && text[1] == ':' && AsciiUpper(text[0]) >= 'A' && AsciiUpper(text[0]) <= 'Z') {
+    text.remove_prefix(2);  // a drive prefix such as C:
+  }
+#endif
+  std::string safe(text);
+  for (char& c : safe) {
+    unsigned char u = static_cast<unsigned char>(c);
+    if ((u >= 0x01 && u <= 0x1F) || u == 0x7F) c = '_';
+  }
+  if (safe == "." || safe == "..") safe.clear();
+  return safe;
+}
+
+}  // namespace twick

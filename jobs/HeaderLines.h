@@ -1,0 +1,52 @@
+#pragma once
+// The text rules of the lines that open an encoded section: how each kind of
+// header line is recognised and where it keeps the file name. Comparisons that
+// ignore case do so for ASCII letters only, whatever the locale.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "core/Alphabets.h"
+
+namespace twick {
+
+/// True when `text` begins with `prefix`, ASCII letters compared without case.
+bool StartsWithNoCase(std::string_view text, std::string_view prefix);
+/// Position of the first `needle` in `text`, ASCII letters compared without
+/// case; npos when there is none.
+size_t FindNoCase(std::string_view text, std::string_view needle);
+
+/// A "begin " line that may open a UU or XX section.
+bool IsUUXXHeader(std::string_view line);
+/// An "xbtoa" line that opens a btoa section (its "xbtoa End" trailer never does).
+bool IsBtoaHeader(std::string_view line);
+/// The line that BinHex files carry above their data.
+bool IsBinHexHeader(std::string_view line);
+/// A MIME header line that says the body is Base64 ("...ENCODING: BASE64").
+bool IsBase64EncodingLine(std::string_view line);
+
+/// The name on a "begin" line: its last blank-separated word, enclosing
+/// double quotes removed. Empty when the line ends in a blank.
+std::string UUXXHeaderName(std::string_view line);
+/// The name on an "xbtoa" header line; `version` becomes 5 for "xbtoa5"
+/// headers, else 4.
+std::string BtoaHeaderName(std::string_view line, int& version);
+/// When the line holds "NAME=" (as in name= or filename=), stores the text
+/// after it, enclosing double quotes removed, in `name` and returns true.
+bool FindMimeName(std::string_view line, std::string& name);
+/// The part of a first BinHex data line that holds the name: the leading
+/// colon and everything from the last colon on removed.
+std::string_view BinHexNameField(std::string_view line);
+
+/// Tells UU from XX by the first data line under a "begin" line: 1 (UU),
+/// 2 (XX), or 0 when the line fits neither alphabet.
+int UUXXFormatOfFirstLine(std::string_view line, const char* uuAlphabet,
+                          const char* xxAlphabet);
+
+/// The file name stored at the start of BinHex data (`text` is the first
+/// data line without its colons): a length byte, then the name with runs
+/// expanded. Stops early when the text runs out.
+std::string DecodeBinHexName(std::string_view text, const DecodeTable& table);
+
+}  // namespace twick

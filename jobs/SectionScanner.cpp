@@ -1,0 +1,249 @@
+// The section scanner: finds the next encoded section of the source, takes
+// its output name from the header, settles the format to decode it with and
+// leaves the stream at the section's first data line.
+
+#include <array>
+#include <string_view>
+
+#include "jobs/DecodeJob.h"
+#include "jobs/HeaderLines.h"
+
+namespace twick {
+namespace {
+
+constexpr const char* kNoticeText =
+    "The default output filename was not found!\nEncoded contents may be corrupted.\n"
+    " Tarnwick will save the output file using the input filename.";
+constexpr const char* kNoHeaderText =
+    "Unable to find file header info!\nPlease do a manual decoding (autodecoding-OFF) and "
+    "try all of the possible coding formats on the file.";
+constexpr const char* kUnknownContentText =
+    "Unable to determine file's encoded format!\nPlease try a different \"Auto-Decoding\" "
+    "mode, or manually decode the file with \"Auto-Decode OFF\".";
+
+// What each character says about the format of the text it stands in.
+enum : uint8_t {
+  kFitsAll = 1,  // digits, '+' and most capitals: passed over
+  kFitsXX = 2,
+  kFitsUU = 4,
+  kFitsBase64 = 8,
+  kFitsBinHex = 16,
+  kFitsBtoa = 32,
+};
+
+constexpr std::array<uint8_t, 256> BuildCharacterFits() {
+  std::array<uint8_t, 256> fits{};
+  for (int c = 0; c < 256; ++c) {
+    bool lower = c >= 'a' && c <= 'z';
+    uint8_t f = 0;
+    if ((c >= '0' && c <= '9') || c == '+' || (c >= 'A' && c <= 'Z' && c != 'O' && c != 'W')) {
+      f |= kFitsAll;
+    }
+    if (lower || c == 'O' || c == 'W' || c == '-') f |= kFitsXX;
+    if ((c >= 0x20 && c <= 0x60) || c == '~') f |= kFitsUU;
+    if (lower || c == 'O' || c == 'W' || c == '/' || c == '=') f |= kFitsBase64;
+    if ((c >= 0x21 && c <= 0x2D) || (c >= 'a' && c <= 'f') || (c >= 'h' && c <= 'm') ||
+        (c >= 'p' && c <= 'r') || c == '@' || c == '[' || c == '`' || c == ':') {
+      f |= kFitsBinHex;
+    }
+    if ((c >= 0x21 && c <= 0x75) || c == 'y' || c == 'z') f |= kFitsBtoa;
+    fits[static_cast<size_t>(c)] = f;
+  }
+  return fits;
+}
+
+constexpr std::array<uint8_t, 256> kCharacterFits = BuildCharacterFits();
+
+/// One flag per format: 0 nothing seen yet, 1 everything seen fits, 2 ruled out.
+struct ContentFlags {
+  int xx = 0, uu = 0, base64 = 0, binhex = 0, btoa = 0;
+
+  /// Takes the characters of one line; false once at most one of XX, UU,
+  /// Base64 and BinHex still fits, which ends the scan.
+  bool Take(std::string_view line, int& btoaVersion) {
+    for (char ch : line) {
+      const unsigned char c = static_cast<unsigned char>(ch);
+      const uint8_t fits = kCharacterFits[c];
+      if (fits & kFitsAll) continue;
+      Update(xx, fits & kFitsXX);
+      Update(uu, fits & kFitsUU);
+      Update(base64, fits & kFitsBase64);
+      Update(binhex, fits & kFitsBinHex);
+      // Once a btoa character has been seen, later ones cannot rule btoa out.
+      if (btoa != 2) {
+        if (fits & kFitsBtoa) {
+          btoa = 1;
+          if (c == 'y') btoaVersion = 5;
+        } else if (btoa == 0) {
+          btoa = 2;
+        }
+      }
+      if (xx + uu + base64 + binhex >= 7) return false;
+    }
+    return true;
+  }
+
+  /// The one format that fits alone, or -1.
+  int Verdict() const {
+    auto fit = [](int flag) { return flag == 1; };
+    bool x = fit(xx), u = fit(uu), b = fit(base64), h = fit(binhex), a = fit(btoa);
+    if (x && !u && !b && !h) return kFormatXX;
+    if (u && !x && !b && !h) return kFormatUU;
+    if (b && !u && !x && !h) return kFormatBase64;
+    if (h && !u && !x && !b) return kFormatBinHex;
+    if (a && !x && !u && !b && !h) return kFormatBtoa;
+    return -1;
+  }
+
+ private:
+  static void Update(int& flag, bool fits) {
+    if (flag != 2) flag = fits ? 1 : 2;
+  }
+};
+
+/// The lines that end the content a section's format is judged by.
+bool EndsContent(std::string_view line) {
+  return line.empty() || (line.size() <= 3 && StartsWithNoCase(line, "end")) ||
+         StartsWithNoCase(line, "xbtoa ");
+}
+
+/// Moves `offset` past the lines that are at most `longest` characters long
+/// and leaves the stream there.
+void PassShortLines(TextStream& in, uint64_t& offset, size_t longest) {
+  in.Seek(offset);
+  std::string_view line;
+  while (in.ReadLine(line) && line.size() <= longest) offset = in.Tell();
+  in.Seek(offset);
+}
+
+}  // namespace
+
+std::string CDecodeJob::OutputFolder() const {
+  return m_strDecodeDir.empty() ? m_strSourceDir : m_strDecodeDir;
+}
+
+void CDecodeJob::SetHeaderOutput(const std::string& name, bool notice) {
+  std::string safe = SanitizeHeaderName(name);
+  if (safe.empty()) {
+    if (notice) m_window.MessageBox(kNoticeText, "Notice!", MessageIcon::Exclamation);
+    m_strOutput = OutputFolder() + m_strBaseName;
+  } else {
+    m_strOutput = OutputFolder() + safe;
+  }
+}
+
+void CDecodeJob::ExtractBinHexName(std::string& text) const {
+  text = DecodeBinHexName(text, *m_pBinHexTable);
+}
+
+int CDecodeJob::FindNextSection(TextStream& in, uint64_t& sectionStart, int& sectionCount) {
+  ++sectionCount;
+  uint64_t pos = sectionStart;
+  int headerFormat = m_nCodeFormat;
+  if (ParseSectionHeader(in, pos, headerFormat) == 1) {
+    PassShortLines(in, pos, 1);  // blank and one-character lines before the data
+    if (m_nAutoMode == kAutoDecode1) {
+      m_nCodeFormat = headerFormat;
+      sectionStart = pos;
+      return 1;
+    }
+    if (m_nAutoMode == kAutoDecode2) {
+      m_nCodeFormat = headerFormat;
+      int detected = headerFormat;
+      if (DetectContentFormat(in, pos, detected) == 1) {
+        // A btoa header is trusted over the content.
+        if (m_nCodeFormat != kFormatBtoa) m_nCodeFormat = detected;
+        sectionStart = pos;
+        return 1;
+      }
+    } else {
+      // Manual decoding (and any unknown mode) keeps the user's format.
+      sectionStart = pos;
+      return 1;
+    }
+  }
+
+  in.Seek(sectionStart);
+  if (m_nAutoMode != kAutoOff) {
+    if (sectionCount == 1) m_window.MessageBox(kNoHeaderText, "Content Error:", MessageIcon::Stop);
+    return 0;
+  }
+  if (sectionCount != 1) return 0;
+  // Without any header the whole file is one section in the user's format.
+  uint64_t firstLine = sectionStart;
+  PassShortLines(in, firstLine, 0);
+  m_strOutput = OutputFolder() + m_strBaseName;
+  return 1;
+}
+
+int CDecodeJob::ParseSectionHeader(TextStream& in, uint64_t& dataStart, int& headerFormat) {
+  bool nameSeen = false;
+  std::string_view line;
+  while (in.ReadLine(line)) {
+    if (IsUUXXHeader(line)) {
+      const uint64_t afterHeader = in.Tell();
+      std::string name = UUXXHeaderName(line);
+      std::string_view firstData;
+      if (!in.ReadLine(firstData)) firstData = {};
+      int format = UUXXFormatOfFirstLine(firstData, m_pUUAlphabet, m_pXXAlphabet);
+      if (format != 0) {
+        dataStart = afterHeader;
+        SetHeaderOutput(name, true);
+        headerFormat = format;
+        return 1;
+      }
+      // Prose that happens to begin with "begin ": search on from the next line.
+      in.Seek(afterHeader);
+      continue;
+    }
+    if (IsBtoaHeader(line)) {
+      dataStart = in.Tell();
+      SetHeaderOutput(BtoaHeaderName(line, m_nBtoaVersion), false);
+      headerFormat = kFormatBtoa;
+      return 1;
+    }
+    if (IsBinHexHeader(line)) {
+      dataStart = in.Tell();
+      std::string_view firstData;
+      if (!in.ReadLine(firstData)) firstData = {};
+      std::string name(BinHexNameField(firstData));
+      ExtractBinHexName(name);
+      SetHeaderOutput(name, true);
+      headerFormat = kFormatBinHex;
+      return 1;
+    }
+    std::string name;
+    if (FindMimeName(line, name)) {
+      // A later name line replaces this one.
+      SetHeaderOutput(name, true);
+      headerFormat = kFormatBase64;
+      nameSeen = true;
+    } else if (nameSeen && IsBase64EncodingLine(line)) {
+      // The body starts after the rest of the part's header block.
+      dataStart = in.Tell();
+      while (in.ReadLine(line) && line.size() > 1) dataStart = in.Tell();
+      headerFormat = kFormatBase64;
+      return 1;
+    }
+  }
+  return 0;
+}
+
+int CDecodeJob::DetectContentFormat(TextStream& in, uint64_t& dataStart, int& detectedFormat) {
+  PassShortLines(in, dataStart, 0);
+  ContentFlags flags;
+  std::string_view line;
+  while (in.ReadLine(line) && !EndsContent(line)) {
+    if (!flags.Take(line, m_nBtoaVersion)) break;
+  }
+  in.Seek(dataStart);
+  int format = flags.Verdict();
+  if (format < 0) {
+    m_window.MessageBox(kUnknownContentText, "Content Detection Error:", MessageIcon::Stop);
+    return 0;
+  }
+  detectedFormat = format;
+  return 1;
+}
+
+}  // namespace twick

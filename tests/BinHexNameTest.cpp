@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/ScannerHarness.h"
+
+namespace twick {
+namespace {
+
+using test::BinHexChars;
+using test::ScannerHarness;
+
+std::string Bytes(const char* text, size_t size) { return std::string(text, size); }
+
+TEST(BinHexName, LengthByteThenNameWithRunsExpanded) {
+  const std::string hundred(100, 'n');
+  struct Case {
+    std::string text;  // BinHex characters of the first data line
+    std::string name;
+  } cases[] = {
+      {BinHexChars(Bytes("\x05hello\0\0TEXT", 12)), "hello"},
+      {BinHexChars(Bytes("\x03" "a\x90\x00" "b", 5)), "a\x90" "b"},  // a literal marker byte
+      {BinHexChars("\x04x\x90\x03y"), "xxxy"},
+      {BinHexChars("\x02x\x90\x05zz"), "xx"},                       // run cut at the length
+      {BinHexChars("\xff" "a\x90\xff"), std::string(255, 'a')},
+      {BinHexChars("\x32" "abcde"), "abcde"},                       // length beyond the data
+      {BinHexChars("\x05" "a\x90"), "a\x90"},                       // marker without a count
+      {BinHexChars("\x05hello").substr(0, 7), "hell@"},             // padded with NULs
+      {BinHexChars(Bytes("\x05" "ab\0cd", 6)), Bytes("ab\0cd", 5)},
+      {BinHexChars("\x64" + hundred), hundred},                     // longer than 80 characters
+      {BinHexChars(Bytes("\0hello", 6)), ""},
+      {"", ""},
+      {"\x80\xff~~ \t", ""},  // characters outside the alphabet read as 0
+  };
+  ScannerHarness h;
+  for (const auto& c : cases) {
+    std::string text = c.text;
+    h.job.ExtractBinHexName(text);
+    EXPECT_EQ(text, c.name) << c.text;
+  }
+}
+
+TEST(BinHexName, HeaderNamesStayInTheOutputFolder) {
+  const std::string header = "(This file must be converted with BinHex 4.0)\n";
+  auto dataLine = [](const std::string& name) {
+    return ":" + BinHexChars(std::string(1, static_cast<char>(name.size())) + name +
+                             std::string("\0TEXTmmmm", 9)) + ":";
+  };
+  struct Case {
+    std::string text;
+    std::string name;
+    std::string firstLine;
+    bool notice;
+  } cases[] = {
+      {header + dataLine("hello.txt") + "\n", "hello.txt", dataLine("hello.txt"), false},
+      {"(THIS FILE MUST BE CONVERTED WITH BINHEX 5.0)\n" + dataLine("a") + "\n", "a",
+       dataLine("a"), false},
+      {header + dataLine("a/b") + "\n", "b", dataLine("a/b"), false},
+      {header + dataLine(Bytes("ab\0cd", 5)) + "\n", "ab", dataLine(Bytes("ab\0cd", 5)), false},
+      {header + dataLine("..") + "\n", "mail", dataLine(".."), true},
+      // A blank line is taken for the first data line: no name in it.
+      {header + "\n" + dataLine("hello.txt") + "\n", "mail", dataLine("hello.txt"), true},
+      {header, "mail", "", true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    ScannerHarness h;
+    ASSERT_TRUE(h.Open(c.text, kAutoDecode1));
+    ASSERT_EQ(h.Next(), 1);
+    EXPECT_EQ(h.job.m_nCodeFormat, kFormatBinHex);
+    EXPECT_EQ(h.job.m_strOutput, h.Out(c.name));
+    EXPECT_EQ(h.NextLine(), c.firstLine);
+    ASSERT_EQ(h.window.messages.size(), c.notice ? 1u : 0u);
+    if (c.notice) {
+      EXPECT_EQ(h.window.messages[0].text, test::kNoticeText);
+      EXPECT_EQ(h.window.messages[0].caption, "Notice!");
+      EXPECT_EQ(h.window.messages[0].icon, MessageIcon::Exclamation);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace twick
