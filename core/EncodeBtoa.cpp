@@ -22,6 +22,15 @@ constexpr int kLineLength = 78;
 
 }  // namespace
 
+std::string BtoaEndLine(uint64_t byteCount, const BtoaChecks& checks) {
+  char line[128];
+  int length = std::snprintf(line, sizeof line,
+                             "xbtoa End N %" PRIu64 " %" PRIx64 " E %" PRIx32 " S %" PRIx32
+                             " R %" PRIx32 "\r\n",
+                             byteCount, byteCount, checks.E, checks.S, checks.R);
+  return std::string(line, static_cast<size_t>(length));
+}
+
 bool EncodeBtoa(EncodeContext& dlg, InputFile& in, OutputSink& out) {
   EncoderBuffers buffers(dlg, kBlockSize, kOutputSize);
   if (!buffers) return false;
@@ -90,12 +99,7 @@ bool EncodeBtoa(EncodeContext& dlg, InputFile& in, OutputSink& out) {
   }
   if (!WriteEncoded(dlg, out, output, static_cast<size_t>(dst - output))) return false;
 
-  char end[128];
-  int length = std::snprintf(end, sizeof end,
-                             "xbtoa End N %" PRIu64 " %" PRIx64 " E %" PRIx32 " S %" PRIx32
-                             " R %" PRIx32 "\r\n",
-                             byteCount, byteCount, checks.E, checks.S, checks.R);
-  if (!WriteEncoded(dlg, out, end, static_cast<size_t>(length))) return false;
+  if (!WriteEncoded(dlg, out, BtoaEndLine(byteCount, checks))) return false;
   progress.Finish();
   return true;
 }

@@ -59,4 +59,8 @@ inline void UpdateBtoaChecks(BtoaChecks& checks, uint8_t b) {
   checks.R = ((checks.R << 1) | (checks.R >> 31)) + b;
 }
 
+/// The closing "xbtoa End" line, CR LF included; the count is printed whole
+/// at any size.
+std::string BtoaEndLine(uint64_t byteCount, const BtoaChecks& checks);
+
 }  // namespace twick

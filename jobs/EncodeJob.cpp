@@ -109,7 +109,8 @@ void CEncodeJob::RunEncodeJob() {
         "Tarnwick32 supports BinHex decoding, but not encoding.\n"
         "If you would like to encode the selected file, please change the coding format.",
         "Notice:", MessageIcon::Information);
-  } else {
+  } else if (m_nCodeFormat >= kFormatBase64) {
+    // (A negative format has no encoder: the job ends without touching a file.)
     InputFile in;
     if (in.Open(m_strSource)) {
       m_window.BeginWaitCursor();

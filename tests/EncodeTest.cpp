@@ -104,6 +104,14 @@ TEST_F(Encoder, WritesTheWorkedExamplesExactly) {
   }
 }
 
+TEST(BtoaEndLine, PrintsCountsPastTwoToThe31Whole) {
+  BtoaChecks checks{0xffffffffu, 0x10u, 0};
+  EXPECT_EQ(BtoaEndLine(2147483648ull, checks),
+            "xbtoa End N 2147483648 80000000 E ffffffff S 10 R 0\r\n");
+  EXPECT_EQ(BtoaEndLine(5000000000ull, checks),
+            "xbtoa End N 5000000000 12a05f200 E ffffffff S 10 R 0\r\n");
+}
+
 TEST_F(Encoder, TitleControlCharactersBecomeUnderscores) {
   title = "a\nb\x7f\x01\"c d;\xE9.bin";
   for (int format : {kFormatBase64, kFormatUU, kFormatBtoa}) {
