@@ -1,0 +1,90 @@
+#pragma once
+// Pieces the three encoders share: their two work buffers, the progress bar,
+// checked writes with the user told once, header text, and an alphabet
+// spread over 12-bit values so that three bytes take two table lookups.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/EncodeContext.h"
+
+namespace twick {
+
+/// An encoder's input block and output buffer. When either cannot be had,
+/// the memory message has been shown and the object tests false.
+class EncoderBuffers {
+ public:
+  EncoderBuffers(EncodeContext& dlg, size_t blockSize, size_t outputSize);
+  explicit operator bool() const { return block_ && output_; }
+  char* Block() { return block_.get(); }
+  char* Output() { return output_.get(); }
+
+ private:
+  std::unique_ptr<char[]> block_;
+  std::unique_ptr<char[]> output_;
+};
+
+/// Steps the bar each time the bytes counted reach the input's length / 30.
+class EncoderProgress {
+ public:
+  EncoderProgress(JobWindow& window, uint64_t inputLength)
+      : window_(window), stepSize_(inputLength / 30 == 0 ? 1 : inputLength / 30) {}
+
+  void Count(uint64_t bytes) {
+    count_ += bytes;
+    if (count_ >= stepSize_) {
+      window_.StepProgress();
+      count_ = 0;
+    }
+  }
+  void Finish() { window_.SetProgressPos(29); }
+
+ private:
+  JobWindow& window_;
+  uint64_t stepSize_;
+  uint64_t count_ = 0;
+};
+
+/// Writes to the output; on failure shows the write-failure message.
+bool WriteEncoded(EncodeContext& dlg, OutputSink& out, const char* data, size_t size);
+inline bool WriteEncoded(EncodeContext& dlg, OutputSink& out, std::string_view text) {
+  return WriteEncoded(dlg, out, text.data(), text.size());
+}
+
+/// Reads the next block; on a read error shows the message and returns -1.
+long long ReadBlock(EncodeContext& dlg, InputFile& in, char* block, size_t size);
+
+/// The message for a failed create, write or close of the output.
+void ReportOutputFailure(EncodeContext& dlg);
+
+/// The title as it may appear in a header line: control characters become
+/// '_', so a file name cannot add lines.
+std::string HeaderTitle(const std::string& title);
+
+/// The two characters of every 12-bit value in one alphabet.
+class AlphabetPairs {
+ public:
+  explicit AlphabetPairs(const char* alphabet);
+
+  /// Writes the four characters of the 24-bit value `v`.
+  void Put4(uint32_t v, char* dst) const {
+    const char* hi = pairs_[v >> 12];
+    const char* lo = pairs_[v & 0xFFF];
+    dst[0] = hi[0];
+    dst[1] = hi[1];
+    dst[2] = lo[0];
+    dst[3] = lo[1];
+  }
+
+ private:
+  char pairs_[4096][2];
+};
+
+inline uint32_t Group3(const unsigned char* p) {
+  return (uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | p[2];
+}
+
+}  // namespace twick

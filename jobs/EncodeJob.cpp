@@ -1,0 +1,136 @@
+#include "jobs/EncodeJob.h"
+
+#include <filesystem>
+
+#include "core/EncoderSupport.h"
+#include "core/FileIdentity.h"
+
+namespace twick {
+
+namespace {
+
+constexpr char kSeparator = '/';
+constexpr const char* kFailedEntry = "Encoding Operation Failed!";
+
+/// The path as the open file's full path: relative paths are made absolute.
+std::string FullPath(const std::string& path) {
+  std::error_code ec;
+  std::filesystem::path full = std::filesystem::absolute(path, ec);
+  return ec ? path : full.string();
+}
+
+}  // namespace
+
+const char* EncodedExtension(int format) {
+  switch (format) {
+    case kFormatBase64: return "mme";
+    case kFormatUU: return "uue";
+    case kFormatXX: return "xxe";
+    case kFormatBtoa: return "b2a";
+    default: return "";
+  }
+}
+
+void CEncodeJob::MakeOutputName() {
+  m_strOutput.clear();
+  if (m_strTitle.empty()) return;
+  std::string name = m_strTitle;
+  std::string extension = EncodedExtension(m_nCodeFormat);
+  size_t dot = name.rfind('.');
+  if (dot != std::string::npos) {
+    name.resize(dot + 1);
+  } else if (!extension.empty()) {
+    name += '.';
+  }
+  name += extension;
+  m_strOutput = (m_strEncodeDir.empty() ? m_strSourceDir : m_strEncodeDir) + name;
+}
+
+bool CEncodeJob::SettleOutputName() {
+  bool mayReplace = false;
+  if (!m_bUseDefName) {
+    std::string path = m_strOutput;
+    NameChoice choice = m_window.AskOutputName(path);
+    if (choice == NameChoice::Cancel) {
+      m_strOutput.clear();
+      return false;
+    }
+    m_strOutput = path;
+    mayReplace = choice == NameChoice::OkOverwrite;
+  }
+  // Anything already at the path counts, even a file we could not read.
+  while (!m_bOverwrite && !mayReplace && PathExists(m_strOutput)) {
+    m_window.MessageBox("File already exists! You'll need to change the output filename.", "",
+                        MessageIcon::None);
+    std::string path = m_strOutput;
+    NameChoice choice = m_window.AskOutputName(path);
+    if (choice == NameChoice::Cancel) {
+      m_strOutput.clear();
+      return false;
+    }
+    m_strOutput = path;
+    mayReplace = choice == NameChoice::OkOverwrite;
+  }
+  return true;
+}
+
+bool CEncodeJob::EncodeInto(InputFile& in) {
+  OutputOptions options;
+  options.source = in.Identity();
+  options.followLinks = true;
+  std::unique_ptr<OutputSink> out = m_opener.Create(m_strOutput, options);
+  if (!out) {
+    ReportOutputFailure(*this);
+    return false;
+  }
+  bool encoded = false;
+  switch (m_nCodeFormat) {
+    case kFormatBase64: encoded = EncodeBase64(*this, in, *out); break;
+    case kFormatUU: encoded = EncodeUUXX(*this, in, *out, m_pUUAlphabet); break;
+    case kFormatXX: encoded = EncodeUUXX(*this, in, *out, m_pXXAlphabet); break;
+    case kFormatBtoa: encoded = EncodeBtoa(*this, in, *out); break;
+    default: break;
+  }
+  bool closed = out->Close();
+  // A failed encoder has told the user already; a failed close has not.
+  if (encoded && !closed) ReportOutputFailure(*this);
+  return encoded && closed;
+}
+
+void CEncodeJob::RunEncodeJob() {
+  m_arrOutput.clear();
+  m_window.SetProgressRange(0, 29);
+  m_window.SetProgressStep(1);
+  m_window.SetProgressPos(0);
+  bool success = false;
+
+  if (m_nCodeFormat >= kFormatBinHex) {
+    m_window.MessageBox(
+        "Tarnwick32 supports BinHex decoding, but not encoding.\n"
+        "If you would like to encode the selected file, please change the coding format.",
+        "Notice:", MessageIcon::Information);
+  } else if (m_nCodeFormat >= kFormatBase64) {
+    // (A negative format has no encoder: the job ends without touching a file.)
+    InputFile in;
+    if (in.Open(m_strSource)) {
+      m_window.BeginWaitCursor();
+      std::string full = FullPath(in.Path());
+      size_t cut = full.rfind(kSeparator);
+      m_strSourceDir = cut == std::string::npos ? std::string() : full.substr(0, cut + 1);
+      m_strTitle = cut == std::string::npos ? full : full.substr(cut + 1);
+      MakeOutputName();
+      if (SettleOutputName()) {
+        success = EncodeInto(in);
+        m_arrOutput.push_back(success ? m_strOutput : kFailedEntry);
+      }
+      in.Close();
+      m_window.EndWaitCursor();
+    }
+  }
+
+  m_window.EnableDone(true);
+  m_window.SetStatusText(success ? "Finished Encoding File!" : "Encoding Aborted!");
+  if (!m_bPause) m_window.EndDialog(kDialogOk);
+}
+
+}  // namespace twick

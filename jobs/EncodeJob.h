@@ -1,0 +1,54 @@
+#pragma once
+// The encode job: turns one source file into one encoded text file in the
+// chosen format, talking to the user only through its JobWindow.
+
+#include <string>
+#include <vector>
+
+#include "core/EncodeContext.h"
+#include "core/InputFile.h"
+#include "core/Memory.h"
+#include "core/OutputFile.h"
+
+namespace twick {
+
+class CEncodeJob : public EncodeContext {
+ public:
+  explicit CEncodeJob(JobWindow& window, OutputOpener& opener = DiskOutputOpener(),
+                      BufferAllocator& allocator = HeapAllocator())
+      : EncodeContext(window, allocator), m_opener(opener) {}
+
+  // Set by the creator before the run.
+  bool m_bUseDefName = true;
+  bool m_bOverwrite = false;
+  bool m_bPause = true;
+  std::string m_strSource;
+  std::string m_strEncodeDir;  // empty, or a folder ending with the separator
+
+  // Set by the job.
+  std::string m_strSourceDir;
+  std::vector<std::string> m_arrOutput;
+
+  /// Runs the whole job (the window is already shown).
+  void RunEncodeJob();
+
+  /// Sets `m_strOutput` from the title, the format and the output folder:
+  /// the title's last extension is replaced by the format's (a title without
+  /// a dot gets one added); empty when the title is empty.
+  void MakeOutputName();
+
+ private:
+  /// Settles `m_strOutput` with the user where the options ask for it;
+  /// false when the user cancelled.
+  bool SettleOutputName();
+  /// Creates the output and runs the encoder; true when all was written.
+  bool EncodeInto(InputFile& in);
+
+  OutputOpener& m_opener;
+};
+
+/// The extension of an encoded file of `format` ("mme", "uue", "xxe", "b2a"),
+/// empty for a format that cannot be encoded.
+const char* EncodedExtension(int format);
+
+}  // namespace twick

@@ -1,0 +1,274 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "core/EncodeContext.h"
+#include "tests/EncodeFakes.h"
+#include "tests/FakeWindow.h"
+#include "tests/TestFiles.h"
+
+namespace twick {
+namespace {
+
+using test::FakeWindow;
+using test::ScratchDir;
+
+const std::string kB64Header =
+    "Content-Type: application/octet-stream; name=\"t.bin\"\r\n"
+    "Content-Transfer-Encoding: Base64\r\n"
+    "Content-Disposition: attachment; filename=\"t.bin\"\r\n\r\n";
+
+bool RunEncoder(EncodeContext& ctx, InputFile& in, OutputSink& out) {
+  switch (ctx.m_nCodeFormat) {
+    case kFormatBase64: return EncodeBase64(ctx, in, out);
+    case kFormatUU: return EncodeUUXX(ctx, in, out, UUAlphabet);
+    case kFormatXX: return EncodeUUXX(ctx, in, out, XXAlphabet);
+    default: return EncodeBtoa(ctx, in, out);
+  }
+}
+
+// Encodes `bytes` from a scratch file into `text`, recording the window.
+class Encoder : public ::testing::Test {
+ protected:
+  bool Encode(int format, const std::string& bytes, BufferAllocator& alloc = HeapAllocator(),
+              size_t failAt = SIZE_MAX) {
+    test::WriteFile(dir.file("src"), bytes);
+    return EncodeFile(format, dir.file("src"), alloc, failAt);
+  }
+  bool EncodeFile(int format, const std::string& path, BufferAllocator& alloc = HeapAllocator(),
+                  size_t failAt = SIZE_MAX) {
+    InputFile in;
+    EXPECT_TRUE(in.Open(path));
+    EncodeContext ctx(window, alloc);
+    ctx.m_nCodeFormat = format;
+    ctx.m_strTitle = title;
+    ctx.m_strOutput = "out.txt";
+    text.clear();
+    test::StringSink sink(text, failAt);
+    return RunEncoder(ctx, in, sink);
+  }
+  /// The lines of `text`, asserting that every line ends in CR LF.
+  std::vector<std::string> Lines() const {
+    std::vector<std::string> lines;
+    size_t at = 0;
+    while (at < text.size()) {
+      size_t end = text.find("\r\n", at);
+      EXPECT_NE(end, std::string::npos) << "unterminated last line";
+      if (end == std::string::npos) break;
+      std::string line = text.substr(at, end - at);
+      EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos) << "bare CR or LF";
+      lines.push_back(line);
+      at = end + 2;
+    }
+    return lines;
+  }
+
+  ScratchDir dir;
+  FakeWindow window;
+  std::string text;
+  std::string title = "t.bin";
+};
+
+struct Example {
+  int format;
+  std::string input;
+  std::string output;
+};
+
+TEST_F(Encoder, WritesTheWorkedExamplesExactly) {
+  const std::string uuBegin = "begin 644 t.bin\r\n", btoaBegin = "xbtoa Begin t.bin\r\n";
+  const Example examples[] = {
+      {kFormatBase64, "abc", kB64Header + "YWJj\r\n"},
+      {kFormatBase64, "ab", kB64Header + "YWI=\r\n"},
+      {kFormatBase64, "a", kB64Header + "YQ==\r\n"},
+      {kFormatBase64, "", kB64Header},
+      {kFormatUU, "abc", uuBegin + "#86)C\r\n`\r\nend\r\n"},
+      {kFormatUU, "", uuBegin + "`\r\nend\r\n"},
+      {kFormatXX, "abc", uuBegin + "1MK7X\r\n+\r\nend\r\n"},
+      {kFormatXX, "abcd", uuBegin + "2MK7XN+\r\n+\r\nend\r\n"},
+      {kFormatXX, "", uuBegin + "+\r\nend\r\n"},
+      {kFormatBtoa, "xyz", btoaBegin + "G^4T8\r\nxbtoa End N 3 3 E 7b S 16f R 698\r\n"},
+      {kFormatBtoa, std::string("\0\0\0\0xyzw", 8),
+       btoaBegin + "zG^4UZ\r\nxbtoa End N 8 8 E c S 1ea R 70f\r\n"},
+      {kFormatBtoa, "\xFF\xFF\xFF\xFF", btoaBegin + "s8W-!\r\nxbtoa End N 4 4 E 0 S 400 R ef1\r\n"},
+      {kFormatBtoa, std::string(1, '\0'), btoaBegin + "z\r\nxbtoa End N 1 1 E 0 S 4 R 0\r\n"},
+      {kFormatBtoa, "", btoaBegin + "xbtoa End N 0 0 E 0 S 0 R 0\r\n"},
+  };
+  for (const auto& e : examples) {
+    window = FakeWindow();
+    EXPECT_TRUE(Encode(e.format, e.input));
+    EXPECT_EQ(text, e.output) << "format " << e.format << " input size " << e.input.size();
+    EXPECT_EQ(window.position, 29);
+    EXPECT_TRUE(window.messages.empty());
+  }
+}
+
+TEST(BtoaEndLine, PrintsCountsPastTwoToThe31Whole) {
+  BtoaChecks checks{0xffffffffu, 0x10u, 0};
+  EXPECT_EQ(BtoaEndLine(2147483648ull, checks),
+            "xbtoa End N 2147483648 80000000 E ffffffff S 10 R 0\r\n");
+  EXPECT_EQ(BtoaEndLine(5000000000ull, checks),
+            "xbtoa End N 5000000000 12a05f200 E ffffffff S 10 R 0\r\n");
+}
+
+TEST_F(Encoder, TitleControlCharactersBecomeUnderscores) {
+  title = "a\nb\x7f\x01\"c d;\xE9.bin";
+  for (int format : {kFormatBase64, kFormatUU, kFormatBtoa}) {
+    EXPECT_TRUE(Encode(format, "x"));
+    EXPECT_NE(text.find("a_b__\"c d;\xE9.bin"), std::string::npos) << text;
+    EXPECT_EQ(Lines().size(), format == kFormatBase64 ? 5u : 3u + (format == kFormatUU));
+  }
+}
+
+// Line counts and lengths for inputs around the line and block sizes.
+class EncoderLines : public Encoder, public ::testing::WithParamInterface<int> {};
+
+TEST_P(EncoderLines, FollowTheLineLayoutAtEverySize) {
+  const int format = GetParam();
+  for (size_t size : {0, 1, 2, 3, 44, 45, 46, 2025, 2026, 4050}) {
+    SCOPED_TRACE("size " + std::to_string(size));
+    window = FakeWindow();
+    std::string input = test::RandomBytes(size, 7);
+    ASSERT_TRUE(Encode(format, input));
+    auto lines = Lines();
+    EXPECT_EQ(window.position, 29);
+    EXPECT_LE(window.steps, 30);
+    if (size == 4050) {
+      EXPECT_GE(window.steps, 29);
+    }
+
+    if (format == kFormatBtoa) {
+      size_t chars = 0;
+      for (size_t at = 0; at < size; at += 4) {
+        std::string word = input.substr(at, 4);
+        chars += word == std::string(4, '\0') ? 1 : 5;
+      }
+      ASSERT_EQ(lines.size(), 2 + (chars + 77) / 78);
+      for (size_t i = 1; i + 1 < lines.size(); ++i)
+        EXPECT_EQ(lines[i].size(), i + 2 < lines.size() ? 78u : chars - 78 * (i - 1));
+      EXPECT_EQ(lines.back().rfind("xbtoa End N " + std::to_string(size) + " ", 0), 0u);
+      continue;
+    }
+    const size_t first = format == kFormatBase64 ? 4 : 1;
+    const size_t dataLines = (size + 44) / 45;
+    ASSERT_EQ(lines.size(), first + dataLines + (format == kFormatBase64 ? 0 : 2));
+    for (size_t i = 0; i < dataLines; ++i) {
+      size_t n = std::min<size_t>(45, size - 45 * i);
+      const std::string& line = lines[first + i];
+      if (format == kFormatBase64) {
+        EXPECT_EQ(line.size(), 4 * ((n + 2) / 3));
+      } else {
+        EXPECT_EQ(line.size(), 1 + (4 * n + 2) / 3);
+        EXPECT_EQ(line[0], (format == kFormatUU ? UUAlphabet : XXAlphabet)[n]);
+        EXPECT_EQ(line.find(' '), std::string::npos);
+      }
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, EncoderLines,
+                         ::testing::Values(kFormatBase64, kFormatUU, kFormatXX, kFormatBtoa));
+
+TEST_F(Encoder, BtoaBreaksLinesAtExactly78Characters) {
+  const std::string word = "abcd";
+  std::string full;  // 15 words of five characters and three "z": 78 characters
+  for (int i = 0; i < 15; ++i) full += word;
+  full += std::string(12, '\0');
+  ASSERT_TRUE(Encode(kFormatBtoa, full));
+  auto lines = Lines();
+  ASSERT_EQ(lines.size(), 3u);  // no empty line before the end line
+  EXPECT_EQ(lines[1].size(), 78u);
+  EXPECT_EQ(lines[1].substr(75), "zzz");
+
+  std::string split;  // 16 words: the break falls inside the last word
+  for (int i = 0; i < 16; ++i) split += word;
+  ASSERT_TRUE(Encode(kFormatBtoa, split));
+  lines = Lines();
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[1].size(), 78u);
+  EXPECT_EQ(lines[2].size(), 2u);
+}
+
+// Failures: each is reported once, and the encoder says it failed.
+class EncoderFailures : public Encoder, public ::testing::WithParamInterface<int> {
+ protected:
+  void ExpectOneMessage(const std::string& caption, const std::string& message) {
+    ASSERT_EQ(window.messages.size(), 1u);
+    EXPECT_EQ(window.messages[0].caption, caption);
+    EXPECT_EQ(window.messages[0].text, message);
+    EXPECT_EQ(window.messages[0].icon, MessageIcon::Stop);
+    window = FakeWindow();
+  }
+};
+
+TEST_P(EncoderFailures, MemoryShortageWritesNothing) {
+  for (int failAt : {0, 1}) {
+    test::FailingAllocator alloc(failAt);
+    EXPECT_FALSE(Encode(GetParam(), "abc", alloc));
+    EXPECT_EQ(text, "");
+    ExpectOneMessage("Memory Error:", "Not enough memory for encoding!");
+  }
+}
+
+TEST_P(EncoderFailures, WriteErrorIsReportedOnce) {
+  const std::string input = test::RandomBytes(20000, 3);
+  for (size_t failAt : {0, 100, 5000, 20000}) {
+    EXPECT_FALSE(Encode(GetParam(), input, HeapAllocator(), failAt));
+    ExpectOneMessage("File Error:",
+                     "Error creating/writing to output file:\nout.txt\nEncoding aborted!");
+  }
+}
+
+TEST_P(EncoderFailures, ReadErrorIsReportedOnce) {
+  // Reading a process's own memory at offset 0 fails with an I/O error.
+  EXPECT_FALSE(EncodeFile(GetParam(), "/proc/self/mem"));
+  ExpectOneMessage("File Error:", "Unable to read selected file!");
+}
+
+INSTANTIATE_TEST_SUITE_P(Formats, EncoderFailures,
+                         ::testing::Values(kFormatBase64, kFormatUU, kFormatXX, kFormatBtoa));
+
+// Independent decoders read what we write.
+TEST_F(Encoder, PeersDecodeOurOutput) {
+  std::string input = test::RandomBytes(50000, 11) + std::string(9, '\0') + "tail";
+  input.replace(1000, 8, std::string(8, '\0'));
+  test::WriteFile(dir.file("orig"), input);
+  const std::string out = dir.file("out"), orig = dir.file("orig"), back = dir.file("back");
+  auto save = [&](int format) {
+    ASSERT_TRUE(Encode(format, input));
+    test::WriteFile(out, text);
+  };
+  if (test::HaveTool("uudecode")) {
+    save(kFormatUU);
+    EXPECT_EQ(test::RunShell("uudecode -o " + back + " " + out + " && cmp -s " + back + " " +
+                             orig),
+              0);
+  }
+  if (test::HaveTool("munpack")) {
+    save(kFormatBase64);
+    EXPECT_EQ(test::RunShell("cd " + dir.dir() + " && mkdir mp && cd mp && munpack -q " + out +
+                             " >/dev/null 2>&1 && cmp -s t.bin " + orig),
+              0);
+  }
+  if (test::HaveTool("base64")) {
+    save(kFormatBase64);
+    EXPECT_EQ(test::RunShell("tr -d '\\r' < " + out + " | tail -n +5 | base64 -d | cmp -s - " +
+                             orig),
+              0);
+  }
+  if (test::HaveTool("python3")) {
+    save(kFormatBtoa);
+    const std::string script =
+        "import base64,sys\n"
+        "L=open(sys.argv[1],'rb').read().split(b'\\r\\n')\n"
+        "n=int(L[-2].split()[3])\n"
+        "d=base64.a85decode(b''.join(L[1:-2]))[:n]\n"
+        "sys.exit(d!=open(sys.argv[2],'rb').read())\n";
+    test::WriteFile(dir.file("a85.py"), script);
+    EXPECT_EQ(test::RunShell("python3 " + dir.file("a85.py") + " " + out + " " + orig), 0);
+  }
+}
+
+}  // namespace
+}  // namespace twick
