@@ -15,6 +15,8 @@ constexpr int kExitUsage = 2;
 using Args = std::vector<std::string>;
 
 int RunDecodeCommand(const Args& args);
+int RunEncodeCommand(const Args& args);
+int RunConvertCommand(const Args& args);
 
 /// Makes a path absolute against the current folder (no link resolution).
 std::string AbsolutePath(const std::string& path);

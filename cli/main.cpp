@@ -13,6 +13,8 @@ constexpr const char* kUsage =
     "\n"
     "Commands:\n"
     "  decode   decode every encoded section of mail or news files\n"
+    "  encode   encode files as Base64 (MIME), UU, XX or btoa\n"
+    "  convert  rewrite a Unix or Mac text file with CR LF line ends\n"
     "\n"
     "Run 'twick COMMAND --help' for the options of a command.\n";
 
@@ -32,6 +34,8 @@ int main(int argc, char** argv) {
     return kExitOk;
   }
   if (command == "decode") return RunDecodeCommand(args);
+  if (command == "encode") return RunEncodeCommand(args);
+  if (command == "convert") return RunConvertCommand(args);
   std::cerr << "twick: unknown command '" << command << "'\n\n" << kUsage;
   return kExitUsage;
 }

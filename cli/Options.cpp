@@ -1,0 +1,85 @@
+#include "cli/Options.h"
+
+#include <unistd.h>
+
+#include <iostream>
+
+#include "core/Alphabets.h"
+
+namespace twick::cli {
+
+namespace {
+
+int ParseFormat(const std::string& name, bool binhex) {
+  if (name == "base64") return kFormatBase64;
+  if (name == "uu") return kFormatUU;
+  if (name == "xx") return kFormatXX;
+  if (name == "btoa") return kFormatBtoa;
+  if (name == "binhex" && binhex) return kFormatBinHex;
+  return -1;
+}
+
+int ParseMode(const std::string& name) {
+  if (name == "auto1") return kAutoDecode1;
+  if (name == "auto2") return kAutoDecode2;
+  if (name == "off") return kAutoOff;
+  return -1;
+}
+
+}  // namespace
+
+bool ParseOptions(const Args& args, const OptionSet& allowed, const std::string& command,
+                  const char* usage, Options& options) {
+  auto fail = [&](const std::string& problem) {
+    std::cerr << "twick " << command << ": " << problem << "\n\n" << usage;
+    return false;
+  };
+  bool filesOnly = false;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    auto value = [&](std::string& out) {
+      if (i + 1 >= args.size() || args[i + 1].empty()) return false;
+      out = args[++i];
+      return true;
+    };
+    std::string v;
+    if (filesOnly || a.empty() || a[0] != '-' || a == "-") {
+      options.files.push_back(a);
+    } else if (a == "--") {
+      filesOnly = true;
+    } else if (a == "--help" || a == "-h") {
+      options.help = true;
+    } else if (a == "--mode" && allowed.mode) {
+      if (!value(v) || (options.mode = ParseMode(v)) < 0) return fail("bad --mode");
+    } else if (a == "--format" && allowed.format) {
+      if (!value(v) || (options.format = ParseFormat(v, allowed.binhex)) < 0)
+        return fail("bad --format");
+    } else if (a == "--output-dir" && allowed.outputDir) {
+      if (!value(options.outputDir)) return fail("--output-dir needs a folder");
+    } else if (a == "--output" && allowed.output) {
+      if (!value(options.output)) return fail("--output needs a file name");
+    } else if (a == "--overwrite") {
+      options.overwrite = true;
+    } else if (a == "--ask" && allowed.ask) {
+      options.ask = true;
+    } else {
+      return fail("unknown option " + a);
+    }
+  }
+  if (options.help) {
+    std::cout << usage;
+    return true;
+  }
+  if (options.files.empty()) return fail("no file given");
+  return true;
+}
+
+bool CheckOutputDir(const Options& options) {
+  if (options.outputDir.empty() || IsFolder(options.outputDir)) return true;
+  std::cerr << "File Error: The output folder does not exist:\n" << options.outputDir << '\n';
+  return false;
+}
+
+bool CanAsk(const Options& options) { return options.ask || isatty(STDIN_FILENO) == 1; }
+
+}  // namespace twick::cli
