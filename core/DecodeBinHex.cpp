@@ -58,7 +58,7 @@ namespace {
 constexpr size_t kChunkChars = 64;
 /// Zero bytes after a chunk's bytes, so that a look past its end reads 0.
 constexpr size_t kLookPastEnd = 2;
-/// Name length byte and up to 255 name bytes, then 21 more bytes.
+/// Header bytes besides the name: its length byte and the 21 after it.
 constexpr size_t kHeaderFixed = 22;
 constexpr size_t kMaxHeader = 255 + kHeaderFixed;
 constexpr uint64_t kProgressDivisor = 30;
