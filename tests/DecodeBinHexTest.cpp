@@ -1,0 +1,317 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "core/BinHexRle.h"
+#include "core/DecodeContext.h"
+#include "tests/BinHexFixture.h"
+#include "tests/FakeWindow.h"
+#include "tests/TestFiles.h"
+
+namespace twick {
+namespace {
+
+using test::BinHexChars;
+using test::BinHexExpanded;
+using test::BinHexFile;
+using test::BinHexLines;
+using test::BinHexRunLength;
+using test::BinHexText;
+using test::ScratchDir;
+
+const std::string kFirstLine = "(This file must be converted with BinHex 4.0)\n";
+
+struct Decoded {
+  int result = 0;
+  std::string output;
+  std::string rest;  // what the stream still holds after the decoder
+  std::string path;
+  test::FakeWindow window;
+};
+
+// Writes the first line and `section` to a file, reads the first line and
+// lets the decoder take the section from there.
+Decoded Decode(const std::string& section, int bufSize = 4480, OutputOpener* opener = nullptr) {
+  ScratchDir dir;
+  const std::string source = kFirstLine + section;
+  test::WriteFile(dir.file("in.hqx"), source);
+  TextStream in;
+  std::string line;
+  EXPECT_TRUE(in.Open(dir.file("in.hqx")) && in.ReadLine(line));
+  Decoded d;
+  DecodeContext dlg(d.window, opener ? *opener : DiskOutputOpener());
+  dlg.m_strOutput = d.path = dir.file("out");
+  dlg.m_nBufSize = bufSize;
+  std::vector<char> buffer(static_cast<size_t>(bufSize));
+  d.result = DecodeBinHex(dlg, in, buffer.data(), in.Tell());
+  d.output = test::ReadFile(dlg.m_strOutput);
+  d.rest = source.substr(in.Tell());
+  return d;
+}
+
+// The section for a hand-made run-length stream: the header of a file whose
+// data fork is `dataLength` long, then `dataItems`, then four check bytes.
+std::string SectionWithItems(const std::string& dataItems, uint32_t dataLength) {
+  BinHexFile file("items");
+  file.dataLength = dataLength;
+  std::string header = BinHexExpanded(file).substr(0, file.name.size() + 22);
+  return BinHexLines(BinHexChars(BinHexRunLength(header) + dataItems + std::string(4, '\0')));
+}
+
+// Bytes with many runs (some longer than 255), markers and zeros.
+std::string RunnyBytes(size_t size, unsigned seed) {
+  std::mt19937 gen(seed);
+  const char picks[] = {'\x90', '\0', 'A', '\xff', '\x01', '\x02', '\x03'};
+  std::string out;
+  while (out.size() < size) {
+    char c = gen() % 2 ? picks[gen() % sizeof picks] : static_cast<char>(gen());
+    out.append(gen() % 4 == 0 ? 1 + gen() % 600 : 1, c);
+  }
+  out.resize(size);
+  return out;
+}
+
+TEST(ReadRleItem, ItemsAndTheirLengths) {
+  using namespace std::string_literals;
+  struct Row {
+    std::string bytes;  // followed by zeros
+    int value, count;
+    size_t next;
+  };
+  const std::vector<Row> rows = {
+      {"A\x90\x05", 'A', 5, 3},              // a run
+      {"A\x90", 'A', 0, 1},                  // marker then 0: A once, 0x90 begins the next item
+      {"AB", 'A', 0, 1},                     // a plain byte
+      {"\x90\x07", 0x90, 0, 1},              // a marker not followed by 0 is a literal
+      {"\x90", 0x90, 0, 2},                  // 0x90 0x00: a literal 0x90
+      {"\x90\0\x90\x05"s, 0x90, 5, 4},       // a run of 0x90
+      {"\x90\0\x90\x02"s, 0x90, 0, 2},       // too short for a run of 0x90
+  };
+  for (const Row& row : rows) {
+    std::string bytes = row.bytes + std::string(4, '\0');
+    RleItem item = ReadRleItem(reinterpret_cast<const unsigned char*>(bytes.data()), 0);
+    EXPECT_EQ(item.value, row.value) << testing::PrintToString(row.bytes);
+    EXPECT_EQ(item.count, row.count) << testing::PrintToString(row.bytes);
+    EXPECT_EQ(item.next, row.next) << testing::PrintToString(row.bytes);
+  }
+}
+
+// The header's check value is "AA" and the data begins with A: one run
+// covers both.
+BinHexFile RunFromHeaderIntoData() {
+  BinHexFile file("c", "AAAAAAAAAAxyz");
+  file.headerCheck = 0x4141;
+  return file;
+}
+
+// Standard files give exactly the data fork, with LF and CR LF line ends;
+// text after the closing ":" is decoded too, and cut off.
+class StandardFiles : public testing::TestWithParam<std::tuple<BinHexFile, const char*>> {};
+
+TEST_P(StandardFiles, GiveTheDataFork) {
+  const auto& [file, lineEnd] = GetParam();
+  Decoded d = Decode(BinHexText(file, lineEnd) + "-- " + lineEnd + "signature" + lineEnd);
+  EXPECT_EQ(d.result, 1);
+  EXPECT_EQ(d.output, file.data);
+  EXPECT_TRUE(d.window.messages.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, StandardFiles,
+    testing::Combine(
+        testing::Values(
+            BinHexFile("a", "Hello"),
+            BinHexFile(std::string(40, 'N'), "after a name that spans lines"),
+            BinHexFile("runs", std::string(300, 'A')),
+            BinHexFile("marks", "\x90\x90\x90\x90x\x90", "res"),
+            BinHexFile("no data", "", "only a resource fork"),
+            RunFromHeaderIntoData(),
+            BinHexFile("big", RunnyBytes(20000, 1), RunnyBytes(999, 2))),
+        testing::Values("\n", "\r\n")));
+
+// The standard files above hold the items they are meant to test.
+TEST(DecodeBinHex, FixturesHoldTheRunsTheyTest) {
+  std::string expanded = BinHexExpanded(RunFromHeaderIntoData());
+  EXPECT_NE(BinHexRunLength(expanded).find("A\x90\x0c"), std::string::npos);
+  EXPECT_EQ(BinHexRunLength(std::string(300, 'A')), "A\x90\xff" "A\x90\x2d");
+}
+
+// Every item lands on every position relative to a chunk's end, so items cut
+// between two lines are carried over.
+TEST(DecodeBinHex, ItemsCutByLineEnds) {
+  const std::string items = std::string("Q\x90\x07") + "\x90" + '\0' + "\x90" + '\0' + "\x90\x05" +
+                            "R\x90\x90" + "S\x90" + '\0' + "T" + '\0' + "\x90\x03" + "UV\x90" +
+                            '\0' + "\x90\x06";
+  const std::string expanded = std::string(7, 'Q') + "\x90" + std::string(5, '\x90') +
+                               std::string(144, 'R') + "S\x90" + "T" + std::string(3, '\0') +
+                               "UV" + std::string(6, '\x90');
+  for (size_t shift = 0; shift < 64; ++shift) {
+    std::string filler;
+    for (size_t i = 0; i < shift; ++i) filler += static_cast<char>('a' + i % 26);
+    const std::string data = filler + expanded;
+    Decoded d = Decode(SectionWithItems(filler + items, static_cast<uint32_t>(data.size())));
+    EXPECT_EQ(d.output, data) << "shift " << shift;
+  }
+}
+
+TEST(DecodeBinHex, ShortLastLineBorrowsAcrossABlankLine) {
+  // Grow the data until the last line, less the character the line before
+  // borrows and its ":", is 1 or 2 characters past a multiple of four.
+  BinHexFile file("f", std::string(60, 'b'));
+  std::string text;
+  for (;; file.data += 'x') {
+    text = BinHexText(file);
+    size_t lineSize = text.size() - text.rfind('\n', text.size() - 2) - 2;
+    size_t size = lineSize - 2;  // without that character and ":"
+    if (lineSize > 2 && size < 48 && (size % 4 == 1 || size % 4 == 2)) {
+      // The borrow takes the blank line's LF and all of the line after it.
+      text += "\n" + std::string(4 + (4 - (size + 2) % 4) % 4, 'j') + "\n";
+      break;
+    }
+  }
+  Decoded d = Decode(text + "decoded as data.\n\nnext\n");
+  EXPECT_EQ(d.output, file.data);
+  EXPECT_EQ(d.rest, "next\n");
+}
+
+TEST(DecodeBinHex, DeclaredLengthsOnlyCut) {
+  // A section that ends before the header is complete: an empty output.
+  std::string firstLine = BinHexText(BinHexFile(std::string(40, 'N'))).substr(0, 65);
+  EXPECT_EQ(Decode(firstLine + "\n").output, "");
+  BinHexFile file("f", "Hello");
+  file.dataLength = 3;
+  EXPECT_EQ(Decode(BinHexText(file)).output, "Hel");
+  // Longer than the section: the output stays as decoded, never 4 GiB.
+  file.dataLength = 0xFFFFFFF0;
+  Decoded longer = Decode(BinHexText(file));
+  EXPECT_EQ(longer.result, 1);
+  EXPECT_EQ(longer.output.substr(0, 5), "Hello");
+  EXPECT_LE(longer.output.size(), 12u);
+}
+
+class WorkBuffers : public testing::TestWithParam<int> {};
+
+TEST_P(WorkBuffers, SameOutputAndProgressToTheEnd) {
+  BinHexFile file("f", RunnyBytes(60000, 7), RunnyBytes(3000, 8));
+  Decoded d = Decode(BinHexText(file), GetParam());
+  EXPECT_EQ(d.output, file.data);
+  ASSERT_FALSE(d.window.calls.empty());
+  EXPECT_EQ(d.window.calls.front(), "pos 0");
+  EXPECT_EQ(d.window.position, 29);
+  EXPECT_GT(d.window.steps, 0);
+  EXPECT_LE(d.window.steps, 30);
+  EXPECT_EQ(d.window.waitDepth, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, WorkBuffers, testing::Values(280, 281, 333, 560, 1120, 4480));
+
+// Fails creation, a write after `budget` bytes, the set-length or the close.
+enum class FailAt { Create, Write, SetLength, Close };
+
+class FailingOpener : public OutputOpener {
+ public:
+  FailingOpener(FailAt at, size_t budget) : at_(at), budget_(budget) {}
+  std::unique_ptr<OutputSink> Create(const std::string&, const OutputOptions&) override {
+    if (at_ == FailAt::Create) return nullptr;
+    return std::make_unique<Sink>(*this);
+  }
+  int writesAfterFailure = 0;
+
+ private:
+  struct Sink : OutputSink {
+    explicit Sink(FailingOpener& o) : opener(o) {}
+    bool Write(const char*, size_t size) override {
+      if (failed) ++opener.writesAfterFailure;
+      failed = failed || (opener.at_ == FailAt::Write && size > opener.budget_);
+      opener.budget_ -= std::min(size, opener.budget_);
+      return !failed;
+    }
+    bool SetLength(uint64_t) override { return opener.at_ != FailAt::SetLength; }
+    bool Close() override { return opener.at_ != FailAt::Close && !failed; }
+    FailingOpener& opener;
+    bool failed = false;
+  };
+  FailAt at_;
+  size_t budget_;
+};
+
+TEST(DecodeBinHex, OutputFailuresAreReportedOnce) {
+  const std::string section =
+      BinHexText(BinHexFile("f", RunnyBytes(30000, 3), "r")) + "\nnext\n";
+  const std::string restAfterSuccess = Decode(section).rest;
+  const std::vector<std::pair<FailAt, size_t>> failures = {
+      {FailAt::Create, 0}, {FailAt::Write, 0}, {FailAt::Write, 10000},
+      {FailAt::SetLength, 0}, {FailAt::Close, 0}};
+  for (auto [at, budget] : failures) {
+    FailingOpener opener(at, budget);
+    Decoded d = Decode(section, 280, &opener);
+    EXPECT_EQ(d.result, 0);
+    ASSERT_EQ(d.window.messages.size(), 1u);
+    EXPECT_EQ(d.window.messages[0].text,
+              "Error creating/writing to output file:\n" + d.path + "\nDecoding aborted!");
+    EXPECT_EQ(d.window.messages[0].caption, "File Error:");
+    EXPECT_EQ(d.window.messages[0].icon, MessageIcon::Stop);
+    EXPECT_EQ(d.window.waitDepth, 0);
+    EXPECT_EQ(opener.writesAfterFailure, 0);
+    // Creation failure reads nothing; other failures read the section as usual.
+    EXPECT_EQ(d.rest, at == FailAt::Create ? section : restAfterSuccess);
+  }
+}
+
+TEST(DecodeBinHex, HostileInputIsSafe) {
+  std::mt19937 gen(11);
+  std::string hostile = ":";  // a 1 MB line that ends in a short group
+  for (size_t i = 0; i < (1u << 20) + 3; ++i) hostile += BinHexAlphabet[gen() % 64];
+  hostile += "\n";
+  hostile += std::string("\0\0\x90\xff\x80:", 6) + "\n";
+  for (int line = 0; line < 400; ++line) {
+    std::string bytes(gen() % 130, '\0');
+    for (char& c : bytes) {
+      // Mostly characters that give 0x90 and 0 bytes, some raw bytes.
+      const char chars[] = {'!', 'B', '*', '@', '8', '\0', '\x90', '\xff', 'r', '\r'};
+      c = gen() % 5 ? chars[gen() % 10] : static_cast<char>(gen());
+      if (c == '\n') c = '!';
+    }
+    hostile += bytes + "x\n";
+  }
+  for (int size : {280, 4480}) {
+    EXPECT_EQ(Decode(hostile, size).result, 1);
+  }
+}
+
+// Files made by an independent encoder, one from a plain file and one from a
+// MacBinary file with both forks and a long name.
+TEST(DecodeBinHex, ReadsFilesOfAnotherEncoder) {
+  if (!test::HaveTool("binhex")) GTEST_SKIP() << "macutils binhex is not installed";
+  ScratchDir dir;
+  const std::string data = RunnyBytes(5000, 5);
+  const std::string resource = RunnyBytes(700, 6);
+  const std::string name(40, 'm');
+  std::string macBinary(128, '\0');
+  macBinary[1] = static_cast<char>(name.size());
+  macBinary.replace(2, name.size(), name);
+  macBinary.replace(65, 8, "TEXTttxt");
+  for (auto [offset, size] : {std::pair{83, data.size()}, std::pair{87, resource.size()}})
+    for (int i = 0; i < 4; ++i) macBinary[offset + i] = static_cast<char>(size >> (24 - 8 * i));
+  for (const std::string& fork : {data, resource})
+    macBinary += fork + std::string((128 - fork.size() % 128) % 128, '\0');
+  test::WriteFile(dir.file("plain"), data);
+  test::WriteFile(dir.file("both.bin"), macBinary);
+
+  for (const char* command : {"binhex -d plain", "binhex both.bin"}) {
+    ASSERT_EQ(test::RunShell("cd '" + dir.dir() + "' && " + command + " > out.hqx"), 0);
+    // Put the usual first line in place of the tool's own first lines.
+    std::string text = test::ReadFile(dir.file("out.hqx"));
+    size_t start = text.find("\n:");
+    ASSERT_NE(start, std::string::npos);
+    Decoded d = Decode(text.substr(start + 1));
+    EXPECT_EQ(d.result, 1);
+    EXPECT_EQ(d.output, data) << command;
+  }
+}
+
+}  // namespace
+}  // namespace twick
