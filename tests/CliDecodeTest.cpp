@@ -16,14 +16,14 @@ using test::ReadFile;
 using test::ScratchDir;
 using test::WriteFile;
 
-struct Run {
+struct CliRun {
   int status;
   std::string out;
   std::string err;
 };
 
 /// Runs the console program with stdin from /dev/null (nobody to ask).
-Run Twick(const ScratchDir& dir, const std::string& args, const std::string& prefix = "") {
+CliRun Twick(const ScratchDir& dir, const std::string& args, const std::string& prefix = "") {
   std::string cmd = prefix + "'" TWICK_CLI_PATH "' " + args + " </dev/null >" +
                     dir.file("stdout") + " 2>" + dir.file("stderr");
   int status = test::RunShell("bash -c \"" + cmd + "\"");
@@ -34,7 +34,7 @@ TEST(CliDecode, ListsSavedFilesAndExitsZero) {
   ScratchDir dir;
   WriteFile(dir.file("in.txt"), test::UUXXSection("a.bin", "alpha", UUAlphabet) + "text\n" +
                                     test::BtoaSection("b.bin", "bravo"));
-  Run r = Twick(dir, "decode --output-dir " + dir.file("") + " " + dir.file("in.txt"));
+  CliRun r = Twick(dir, "decode --output-dir " + dir.file("") + " " + dir.file("in.txt"));
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, dir.file("a.bin") + "\n" + dir.file("b.bin") + "\n");
   EXPECT_EQ(ReadFile(dir.file("b.bin")), "bravo");
@@ -44,7 +44,7 @@ TEST(CliDecode, ListsSavedFilesAndExitsZero) {
 TEST(CliDecode, MessagesCarryTheirCaptions) {
   ScratchDir dir;
   WriteFile(dir.file("plain.txt"), "nothing encoded here\n");
-  Run r = Twick(dir, "decode " + dir.file("plain.txt"));
+  CliRun r = Twick(dir, "decode " + dir.file("plain.txt"));
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("Content Error: Unable to find file header info!\n"
                        "Please do a manual decoding"),
@@ -57,7 +57,7 @@ TEST(CliDecode, ExistingOutputIsKeptWithoutOverwriteOrTerminal) {
   ScratchDir dir;
   WriteFile(dir.file("in.txt"), test::UUXXSection("a.bin", "new", UUAlphabet));
   WriteFile(dir.file("a.bin"), "old");
-  Run r = Twick(dir, "decode " + dir.file("in.txt"));
+  CliRun r = Twick(dir, "decode " + dir.file("in.txt"));
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(ReadFile(dir.file("a.bin")), "old");
   EXPECT_NE(r.err.find("twick32 File already exists!"), std::string::npos) << r.err;
@@ -84,7 +84,7 @@ TEST(CliDecode, UsageErrors) {
                            "decode --bogus x", "frobnicate x"}) {
     EXPECT_EQ(Twick(dir, args).status, 2) << args;
   }
-  Run help = Twick(dir, "decode --help");
+  CliRun help = Twick(dir, "decode --help");
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("--output-dir"), std::string::npos);
   EXPECT_EQ(Twick(dir, "--help").status, 0);
@@ -95,7 +95,7 @@ TEST(CliDecode, DiskThatRefusesWritesIsAFailure) {
   std::string big = test::RandomBytes(200000, 9);
   WriteFile(dir.file("in.txt"), test::UUXXSection("big.bin", big, UUAlphabet));
   // A file-size limit of 64 KiB makes the real write fail (SIGXFSZ ignored).
-  Run r = Twick(dir, "decode --output-dir " + dir.file("") + " " + dir.file("in.txt"),
+  CliRun r = Twick(dir, "decode --output-dir " + dir.file("") + " " + dir.file("in.txt"),
                 "trap '' XFSZ; ulimit -f 64; ");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("File Error: Error creating/writing to output file:\n" +
