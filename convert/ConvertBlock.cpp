@@ -53,11 +53,10 @@ class BlockBuffer {
   size_t used_ = 0;
 };
 
-// Length of the run at `data` that holds neither CR nor LF.
-size_t PlainRun(const char* data, size_t size) {
-  size_t i = 0;
-  while (i < size && data[i] != kCR && data[i] != kLF) ++i;
-  return i;
+// Finds the next `c` from `from`; `end` when there is none.
+const char* Find(const char* from, const char* end, char c) {
+  const void* hit = std::memchr(from, c, static_cast<size_t>(end - from));
+  return hit != nullptr ? static_cast<const char*>(hit) : end;
 }
 
 }  // namespace
@@ -65,19 +64,26 @@ size_t PlainRun(const char* data, size_t size) {
 bool ConvertBlock(OutputSink& output, const char* block, char* buffer, size_t count,
                   bool crHeld) {
   BlockBuffer out(output, buffer);
-  size_t i = 0;
   // A held CR followed by LF is completed by that LF below; otherwise it was
   // a line end of its own (an empty block does not begin with LF).
   if (crHeld && (count == 0 || block[0] != kLF) && !out.PutLineEnd()) return false;
 
-  while (i < count) {
-    size_t run = PlainRun(block + i, count - i);
-    if (!out.PutRun(block + i, run)) return false;
-    i += run;
-    if (i == count) break;
+  // Runs without CR or LF are copied whole; the next CR and the next LF are
+  // searched for only once they have been passed.
+  const char* p = block;
+  const char* end = block + count;
+  const char* nextCr = Find(p, end, kCR);
+  const char* nextLf = Find(p, end, kLF);
+  while (p < end) {
+    if (nextCr < p) nextCr = Find(p, end, kCR);
+    if (nextLf < p) nextLf = Find(p, end, kLF);
+    const char* stop = nextCr < nextLf ? nextCr : nextLf;
+    if (!out.PutRun(p, static_cast<size_t>(stop - p))) return false;
+    p = stop;
+    if (p == end) break;
     // A line end: LF, CR LF, or a lone CR each give CR LF.
-    if (block[i] == kCR && i + 1 < count && block[i + 1] == kLF) ++i;
-    ++i;
+    if (*p == kCR && p + 1 < end && p[1] == kLF) ++p;
+    ++p;
     if (!out.PutLineEnd()) return false;
   }
   return out.Drain();

@@ -167,7 +167,6 @@ void ReadBlock(LineReader& in, Settings& s) {
   FontRecord font;
   bool numbersRead = ScanFont(After(line, kFontKeyLength), font);
   bool more = in.Next(font.faceName);
-  if (!more) font.faceName.clear();
   if (numbersRead && FontAcceptable(font)) s.font = std::move(font);
   if (!more) return;
 
