@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <filesystem>
 #include <limits>
@@ -21,12 +19,9 @@ using test::ReadFile;
 using test::ScratchDir;
 using test::WriteFile;
 
-const std::string kCreateError = "Error creating/writing to output file:\n";
-
 // Output kept in memory; it can refuse to be created, fail a write once a
 // number of bytes has been written, or fail its close.
-class MemoryOpener : public OutputOpener {
- public:
+struct MemoryOpener : OutputOpener {
   struct Sink : OutputSink {
     explicit Sink(MemoryOpener& o) : owner(o) {}
     bool Write(const char* data, size_t size) override {
@@ -39,11 +34,9 @@ class MemoryOpener : public OutputOpener {
     bool Close() override { return !owner.closeFails; }
     MemoryOpener& owner;
   };
-
   std::unique_ptr<OutputSink> Create(const std::string& path, const OutputOptions&) override {
     created.push_back(path);
-    if (refuse) return nullptr;
-    return std::make_unique<Sink>(*this);
+    return refuse ? nullptr : std::make_unique<Sink>(*this);
   }
 
   std::string data;
@@ -54,29 +47,25 @@ class MemoryOpener : public OutputOpener {
   bool refuse = false;
 };
 
-class FailingAllocator : public BufferAllocator {
- public:
-  explicit FailingAllocator(int failingCall) : failingCall_(failingCall) {}
+struct FailingAllocator : BufferAllocator {
+  explicit FailingAllocator(int call) : failingCall(call) {}
   std::unique_ptr<char[]> Allocate(size_t size) override {
-    if (++calls_ == failingCall_) return nullptr;
-    return HeapAllocator().Allocate(size);
+    return ++calls == failingCall ? nullptr : HeapAllocator().Allocate(size);
   }
-
- private:
-  int failingCall_;
-  int calls_ = 0;
+  int failingCall;
+  int calls = 0;
 };
 
 // A plain one-pass conversion to compare with.
 std::string Reference(const std::string& in) {
   std::string out;
   for (size_t i = 0; i < in.size(); ++i) {
-    if (in[i] == '\r' || in[i] == '\n') {
-      if (in[i] == '\r' && i + 1 < in.size() && in[i + 1] == '\n') ++i;
-      out += "\r\n";
-    } else {
+    if (in[i] != '\r' && in[i] != '\n') {
       out += in[i];
+      continue;
     }
+    if (in[i] == '\r' && i + 1 < in.size() && in[i + 1] == '\n') ++i;
+    out += "\r\n";
   }
   return out;
 }
@@ -87,19 +76,26 @@ bool LastMessageIs(const FakeWindow& w, const std::string& text, const std::stri
          w.messages.back().caption == caption && w.messages.back().icon == icon;
 }
 
-// Converts `input` from a scratch file into memory.
-std::string ConvertInMemory(const std::string& input, FakeWindow& w, MemoryOpener& opener) {
+// One source file in a scratch folder and a job to convert it.
+struct Conversion {
+  explicit Conversion(const std::string& source, OutputOpener& opener = DiskOutputOpener())
+      : job(w, opener) {
+    WriteFile(dir.file("src.txt"), source);
+    job.m_strFrom = dir.file("src.txt");
+    job.m_strTo = dir.file("src.out");
+  }
+  bool Succeeded() {
+    return job.Convert() && w.position == 29 && w.waitDepth == 0 &&
+           LastMessageIs(w, "Conversion Done!", "Tarnwick32", MessageIcon::None);
+  }
+  std::string ErrorText() const {
+    return "Error creating/writing to output file:\n" + job.m_strTo + "\nConversion Aborted!";
+  }
+
   ScratchDir dir;
-  WriteFile(dir.file("in"), input);
-  CConvertJob job(w, opener);
-  job.m_strFrom = dir.file("in");
-  job.m_strTo = dir.file("in.out");
-  EXPECT_TRUE(job.Convert());
-  EXPECT_TRUE(LastMessageIs(w, "Conversion Done!", "Tarnwick32", MessageIcon::None));
-  EXPECT_EQ(w.position, 29);
-  EXPECT_EQ(w.waitDepth, 0);
-  return opener.data;
-}
+  FakeWindow w;
+  CConvertJob job;
+};
 
 TEST(Converter, LineEndsBecomeCrLfAcrossBlocks) {
   const std::string x(2047, 'x');  // byte 2048 ends the first block
@@ -109,175 +105,134 @@ TEST(Converter, LineEndsBecomeCrLfAcrossBlocks) {
       {x + "\r\nB", x + "\r\nB"}, {x + "\rB", x + "\r\nB"}, {x + "\r\r\n", x + "\r\n\r\n"},
       {x + "\r", x + "\r\n"}, {x + "x\r\r", x + "x\r\n\r\n"}};
   for (const auto& [in, want] : cases) {
-    SCOPED_TRACE(testing::PrintToString(in.substr(in.size() > 8 ? in.size() - 8 : 0)));
-    // Through the real file system as well as in memory.
-    ScratchDir dir;
-    WriteFile(dir.file("in"), in);
-    FakeWindow w;
-    CConvertJob job(w);
-    job.m_strFrom = dir.file("in");
-    job.m_strTo = dir.file("in.out");
-    EXPECT_TRUE(job.Convert());
-    EXPECT_EQ(ReadFile(dir.file("in.out")), want);
-    EXPECT_TRUE(LastMessageIs(w, "Conversion Done!", "Tarnwick32", MessageIcon::None));
+    Conversion c(in);
+    EXPECT_TRUE(c.Succeeded());
+    EXPECT_EQ(ReadFile(c.job.m_strTo), want) << testing::PrintToString(in.substr(0, 8));
   }
-}
-
-TEST(Converter, MatchesAPlainConversionOnRandomInput) {
   for (unsigned seed = 1; seed <= 24; ++seed) {
     std::string in = test::RandomBytes(seed * 611 % 9000, seed);
-    for (auto& c : in) c = "\r\n\r\n\rab\0"[static_cast<unsigned char>(c) % 8];
-    FakeWindow w;
+    for (auto& ch : in) ch = "\r\n\r\n\rab\0"[static_cast<unsigned char>(ch) % 8];
     MemoryOpener opener;
-    EXPECT_EQ(ConvertInMemory(in, w, opener), Reference(in)) << "seed " << seed;
+    Conversion c(in, opener);
+    EXPECT_TRUE(c.Succeeded());
+    EXPECT_EQ(opener.data, Reference(in)) << "seed " << seed;
   }
 }
 
-TEST(Converter, FullBufferIsWrittenInPieces) {
-  // A line end goes whole into the buffer: with one byte of room left the
-  // buffer is written first.
+TEST(Converter, FullBufferIsWrittenBeforeALineEndThatDoesNotFit) {
   const std::pair<std::string, std::vector<size_t>> cases[] = {
       {std::string(2048, '\n'), {3072, 1024}}, {"a" + std::string(2047, '\n'), {3071, 1024}}};
   for (const auto& [in, pieces] : cases) {
-    FakeWindow w;
     MemoryOpener opener;
-    EXPECT_EQ(ConvertInMemory(in, w, opener), Reference(in));
+    Conversion c(in, opener);
+    EXPECT_TRUE(c.Succeeded());
+    EXPECT_EQ(opener.data, Reference(in));
     EXPECT_EQ(opener.pieces, pieces);
   }
 }
 
 TEST(Converter, ProgressStepsByAThirtiethOfTheSource) {
-  const std::pair<size_t, int> cases[] = {{0, 0}, {10, 10}, {3000, 30}, {100000, 30}, {5000, 30}};
+  const std::pair<size_t, int> cases[] = {{0, 0}, {10, 10}, {3000, 30}, {5000, 30}, {100000, 30}};
   for (const auto& [size, steps] : cases) {
-    FakeWindow w;
     MemoryOpener opener;
-    ConvertInMemory(std::string(size, 'a'), w, opener);
-    EXPECT_EQ(w.steps, steps) << size;
-    EXPECT_EQ(w.calls.front(), "range 0 29");
+    Conversion c(std::string(size, 'a'), opener);
+    EXPECT_TRUE(c.Succeeded());
+    EXPECT_EQ(c.w.steps, steps) << size;
+    EXPECT_EQ(c.w.calls.front(), "range 0 29");
   }
 }
 
-class ConverterFlow : public ::testing::Test {
- protected:
-  void SetUp() override {
-    WriteFile(dir.file("src.txt"), "one\ntwo\n");
-    job.m_strFrom = dir.file("src.txt");
-    job.m_strTo = dir.file("src.out");
-  }
-  bool NothingCreated() const { return opener.created.empty(); }
-
-  ScratchDir dir;
-  FakeWindow w;
+TEST(Converter, MissingInputsStopBeforeAnyOutput) {
   MemoryOpener opener;
-  CConvertJob job{w, opener};
-};
-
-TEST_F(ConverterFlow, MissingInputsStopBeforeAnyOutput) {
-  job.m_strFrom.clear();
-  EXPECT_FALSE(job.Convert());
-  EXPECT_TRUE(LastMessageIs(w, "No file selected!", "Tarnwick32", MessageIcon::Exclamation));
-
-  job.m_strFrom = dir.file("missing");
-  EXPECT_FALSE(job.Convert());
-  EXPECT_TRUE(LastMessageIs(w, "Unable to read selected file!", "File Error:",
-                            MessageIcon::Exclamation));
-
-  job.m_strFrom = dir.path().string();  // a folder
-  EXPECT_FALSE(job.Convert());
-  EXPECT_EQ(w.messages.back().text, "Unable to read selected file!");
-
+  Conversion c("text", opener);
+  const std::string source = c.job.m_strFrom;
+  c.job.m_strFrom.clear();
+  EXPECT_FALSE(c.job.Convert());
+  EXPECT_TRUE(LastMessageIs(c.w, "No file selected!", "Tarnwick32", MessageIcon::Exclamation));
+  for (const std::string& unreadable : {c.dir.file("missing"), c.dir.path().string()}) {
+    c.job.m_strFrom = unreadable;
+    EXPECT_FALSE(c.job.Convert());
+    EXPECT_TRUE(LastMessageIs(c.w, "Unable to read selected file!", "File Error:",
+                              MessageIcon::Exclamation));
+  }
   for (int failing : {1, 2}) {
     FailingAllocator allocator(failing);
-    CConvertJob starved(w, opener, allocator);
-    starved.m_strFrom = dir.file("src.txt");
-    starved.m_strTo = dir.file("src.out");
+    CConvertJob starved(c.w, opener, allocator);
+    starved.m_strFrom = source;
+    starved.m_strTo = c.dir.file("out");
     EXPECT_FALSE(starved.Convert());
-    EXPECT_TRUE(LastMessageIs(w,
+    EXPECT_TRUE(LastMessageIs(c.w,
                               "Cannot allocate enough memory for decoding!\n"
                               "Closing a few running applications might help.",
                               "", MessageIcon::None));
   }
-  EXPECT_TRUE(NothingCreated());
-  EXPECT_TRUE(w.asked.empty());
+  EXPECT_TRUE(opener.created.empty());
 }
 
-TEST_F(ConverterFlow, CancelAfterExistsLeavesTheFileAlone) {
-  WriteFile(job.m_strTo, "keep");
-  w.Answer(NameChoice::Cancel, dir.file("edited"));
-  EXPECT_FALSE(job.Convert());
-  EXPECT_TRUE(LastMessageIs(w, "Output file already exists!", "Tarnwick32", MessageIcon::None));
-  EXPECT_EQ(w.asked, std::vector<std::string>{dir.file("src.out")});
-  EXPECT_EQ(job.m_strTo, dir.file("src.out"));
-  EXPECT_EQ(ReadFile(job.m_strTo), "keep");
-  EXPECT_TRUE(NothingCreated());
+TEST(Converter, ExistingOutputIsReplacedOnlyWhenTheUserSaysSo) {
+  MemoryOpener opener;
+  Conversion c("one\ntwo", opener);
+  const std::string first = c.job.m_strTo, second = c.dir.file("second");
+  WriteFile(first, "keep");
+  WriteFile(second, "second");
+
+  c.w.Answer(NameChoice::Cancel, c.dir.file("edited"));
+  EXPECT_FALSE(c.job.Convert());
+  EXPECT_TRUE(LastMessageIs(c.w, "Output file already exists!", "Tarnwick32", MessageIcon::None));
+  EXPECT_EQ(c.job.m_strTo, first);
+  EXPECT_TRUE(opener.created.empty());
+  EXPECT_EQ(ReadFile(first), "keep");
+
+  c.w.Answer(NameChoice::Ok, second);  // also taken: asked again
+  c.w.Answer(NameChoice::OkOverwrite);  // keep that name and replace the file
+  EXPECT_TRUE(c.Succeeded());
+  EXPECT_EQ(c.w.asked, (std::vector<std::string>{first, first, second}));
+  EXPECT_EQ(opener.created, std::vector<std::string>{second});
+  EXPECT_EQ(opener.data, "one\r\ntwo");
+
+  // A dangling link exists although it cannot be opened: the question comes first.
+  std::filesystem::create_symlink(c.dir.file("nowhere"), c.dir.file("link"));
+  c.job.m_strTo = c.dir.file("link");
+  c.w.Answer(NameChoice::Ok, c.dir.file("free"));
+  EXPECT_TRUE(c.Succeeded());
+  EXPECT_EQ(c.job.m_strTo, c.dir.file("free"));
 }
 
-TEST_F(ConverterFlow, OkAsksAgainUntilTheNameIsFreeOrOverwriteIsChosen) {
-  WriteFile(job.m_strTo, "first");
-  WriteFile(dir.file("second"), "second");
-  w.Answer(NameChoice::Ok, dir.file("second"));  // also taken: asked again
-  w.Answer(NameChoice::OkOverwrite);             // keep "second", replace it
-  EXPECT_TRUE(job.Convert());
-  EXPECT_EQ(w.asked, (std::vector<std::string>{dir.file("src.out"), dir.file("second")}));
-  EXPECT_EQ(opener.created, std::vector<std::string>{dir.file("second")});
-  EXPECT_EQ(opener.data, "one\r\ntwo\r\n");
-
-  // A dangling link counts as existing, so the question comes first.
-  std::filesystem::create_symlink(dir.file("nowhere"), dir.file("link"));
-  job.m_strTo = dir.file("link");
-  w.Answer(NameChoice::Ok, dir.file("free"));
-  EXPECT_TRUE(job.Convert());
-  EXPECT_EQ(job.m_strTo, dir.file("free"));
-  EXPECT_FALSE(std::filesystem::exists(dir.file("nowhere")));
-}
-
-TEST_F(ConverterFlow, OutputNamingTheSourceIsRefused) {
-  std::filesystem::create_symlink(dir.file("src.txt"), dir.file("alias"));
-  for (const std::string& to : {dir.file("src.txt"), dir.file("alias")}) {
-    CConvertJob disk(w);
-    disk.m_strFrom = dir.file("src.txt");
-    disk.m_strTo = to;
-    w.Answer(NameChoice::OkOverwrite);
-    EXPECT_FALSE(disk.Convert());
-    EXPECT_TRUE(LastMessageIs(w, kCreateError + to + "\nConversion Aborted!", "File Error:",
-                              MessageIcon::Stop));
-    EXPECT_EQ(ReadFile(dir.file("src.txt")), "one\ntwo\n");
+TEST(Converter, OutputNamingTheSourceIsRefused) {
+  Conversion c("one\ntwo\n");
+  std::filesystem::create_symlink(c.job.m_strFrom, c.dir.file("alias"));
+  for (const std::string& to : {c.job.m_strFrom, c.dir.file("alias")}) {
+    c.job.m_strTo = to;
+    c.w.Answer(NameChoice::OkOverwrite);
+    EXPECT_FALSE(c.job.Convert());
+    EXPECT_TRUE(LastMessageIs(c.w, c.ErrorText(), "File Error:", MessageIcon::Stop));
+    EXPECT_EQ(ReadFile(c.job.m_strFrom), "one\ntwo\n");
   }
 }
 
-TEST_F(ConverterFlow, FailedCreateWriteOrCloseIsReportedOnce) {
-  const std::string error = kCreateError + dir.file("src.out") + "\nConversion Aborted!";
-  opener.refuse = true;
-  EXPECT_FALSE(job.Convert());
-  EXPECT_TRUE(LastMessageIs(w, error, "File Error:", MessageIcon::Stop));
-  opener.refuse = false;
-
-  opener.failAfter = 0;
-  w.messages.clear();
-  EXPECT_FALSE(job.Convert());
-  ASSERT_EQ(w.messages.size(), 1u);
-  EXPECT_TRUE(LastMessageIs(w, error, "File Error:", MessageIcon::Stop));
-  EXPECT_EQ(w.waitDepth, 0);
-
-  // A write failure in a later block, and a held CR that cannot be written.
-  const std::pair<std::string, size_t> lateFailures[] = {{std::string(5000, '\n'), 5000},
-                                                         {std::string(2047, 'x') + "\r", 2047}};
-  for (const auto& [source, failAfter] : lateFailures) {
-    WriteFile(dir.file("src.txt"), source);
-    opener.data.clear();
-    opener.failAfter = failAfter;
-    w.messages.clear();
-    EXPECT_FALSE(job.Convert());
-    ASSERT_EQ(w.messages.size(), 1u);
-    EXPECT_EQ(w.messages[0].text, error);
+TEST(Converter, FailedCreateWriteOrCloseIsReportedOnce) {
+  const struct {
+    std::string source;
+    size_t failAfter;
+    bool refuse, closeFails;
+  } cases[] = {
+      {"one\n", 1000, true, false},
+      {"one\n", 0, false, false},
+      {std::string(5000, '\n'), 5000, false, false},  // in the second block
+      {std::string(2047, 'x') + "\r", 2047, false, false},  // the held CR's line end
+      {"one\n", 1000, false, true},
+  };
+  for (const auto& f : cases) {
+    MemoryOpener opener;
+    opener.failAfter = f.failAfter;
+    opener.refuse = f.refuse;
+    opener.closeFails = f.closeFails;
+    Conversion c(f.source, opener);
+    EXPECT_FALSE(c.job.Convert());
+    ASSERT_EQ(c.w.messages.size(), 1u);
+    EXPECT_TRUE(LastMessageIs(c.w, c.ErrorText(), "File Error:", MessageIcon::Stop));
+    EXPECT_EQ(c.w.waitDepth, 0);
   }
-
-  opener.failAfter = std::numeric_limits<size_t>::max();
-  opener.closeFails = true;
-  w.messages.clear();
-  EXPECT_FALSE(job.Convert());
-  ASSERT_EQ(w.messages.size(), 1u);
-  EXPECT_EQ(w.messages[0].text, error);
 }
 
 TEST(Converter, ProposedOutputReplacesTheLastExtension) {
