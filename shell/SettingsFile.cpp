@@ -119,6 +119,9 @@ bool ReplaceFile(const std::string& path, std::string_view bytes) {
 
 bool SaveSettings(const std::string& path, const Settings& settings, const WindowRect& window) {
   if (path.empty() || !Storable(settings)) return false;
+  // A file the user may not write stays as it is, although renaming a new
+  // file over it would succeed.
+  if (PathExists(path) && ::access(path.c_str(), W_OK) != 0) return false;
   return ReplaceFile(path, FormatSettings(settings, window));
 }
 

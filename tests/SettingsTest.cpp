@@ -247,6 +247,11 @@ TEST(Settings, FailedSaveKeepsTheOldFile) {
   waitpid(child, &status, 0);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
 
+  if (geteuid() != 0) {  // a read-only file stays (root may write anything)
+    std::filesystem::permissions(path, std::filesystem::perms::owner_read);
+    EXPECT_FALSE(SaveSettings(path, s, {}));
+    std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+  }
   std::filesystem::create_directory(dir.file("folder"));
   EXPECT_FALSE(SaveSettings(dir.file("folder"), s, {}));
   EXPECT_FALSE(SaveSettings(path + "/twick32.ini", s, {}));  // under a regular file
