@@ -1,0 +1,137 @@
+#include "convert/Converter.h"
+
+#include <cstdint>
+
+#include "core/FileIdentity.h"
+#include "core/InputFile.h"
+
+namespace twick {
+
+namespace {
+
+constexpr const char* kConverterCaption = "Tarnwick32";
+constexpr const char* kFileErrorCaption = "File Error:";
+constexpr int kProgressEnd = 29;
+constexpr uint64_t kProgressSteps = 30;
+
+enum class Outcome { Done, ReadFailed, WriteFailed };
+
+// Streams the source through ConvertBlock, stepping the progress bar by the
+// bytes converted. A CR that ends a block is held back until the next block
+// shows whether an LF follows it.
+Outcome Stream(InputFile& source, OutputSink& output, char* block, char* buffer,
+               JobWindow& window) {
+  uint64_t step = source.Length() / kProgressSteps;
+  if (step == 0) step = 1;
+  uint64_t counted = 0;
+  bool crHeld = false;
+  for (;;) {
+    long long got = source.Read(block, CConvertJob::kInputBlockSize);
+    if (got < 0) return Outcome::ReadFailed;
+    if (got == 0) break;
+    size_t count = static_cast<size_t>(got);
+    bool endsWithCr = block[count - 1] == '\r';
+    if (endsWithCr) --count;
+    if (!ConvertBlock(output, block, buffer, count, crHeld)) return Outcome::WriteFailed;
+    crHeld = endsWithCr;
+    counted += count;
+    while (counted >= step) {
+      window.StepProgress();
+      counted -= step;
+    }
+  }
+  if (crHeld && !output.Write("\r\n", 2)) return Outcome::WriteFailed;
+  return output.Close() ? Outcome::Done : Outcome::WriteFailed;
+}
+
+}  // namespace
+
+std::string ProposeConvertOutput(const std::string& from) {
+  size_t slash = from.rfind('/');
+  size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  std::string name = from.substr(nameStart);
+  size_t dot = name.rfind('.');
+  if (dot != std::string::npos && dot > 0) name.resize(dot);
+  return from.substr(0, nameStart) + name + ".out";
+}
+
+bool CConvertJob::SettleOutputName() {
+  // Asks the file system, so that an existing file that cannot be read is
+  // never replaced without the question.
+  while (PathExists(m_strTo)) {
+    m_window.MessageBox("Output file already exists!", kConverterCaption, MessageIcon::None);
+    std::string path = m_strTo;
+    NameChoice choice = m_window.AskOutputName(path);
+    if (choice == NameChoice::Cancel) return false;
+    m_strTo = path;
+    if (choice == NameChoice::OkOverwrite) break;
+  }
+  return true;
+}
+
+void CConvertJob::ReportWriteFailure() {
+  m_window.MessageBox(
+      "Error creating/writing to output file:\n" + m_strTo + "\nConversion Aborted!",
+      kFileErrorCaption, MessageIcon::Stop);
+}
+
+bool CConvertJob::Convert() {
+  m_window.SetProgressRange(0, kProgressEnd);
+  m_window.SetProgressStep(1);
+  m_window.SetProgressPos(0);
+
+  if (m_strFrom.empty()) {
+    m_window.MessageBox("No file selected!", kConverterCaption, MessageIcon::Exclamation);
+    return false;
+  }
+
+  auto block = m_allocator.Allocate(kInputBlockSize);
+  auto buffer = m_allocator.Allocate(kOutputBufferSize);
+  if (!block || !buffer) {
+    m_window.MessageBox(
+        "Cannot allocate enough memory for decoding!\n"
+        "Closing a few running applications might help.",
+        "", MessageIcon::None);
+    return false;
+  }
+
+  InputFile source;
+  if (!source.Open(m_strFrom)) {
+    m_window.MessageBox("Unable to read selected file!", kFileErrorCaption,
+                        MessageIcon::Exclamation);
+    return false;
+  }
+
+  if (!SettleOutputName()) return false;
+
+  // The source stays open until the end; an output path that names it (or
+  // a link to it) is refused rather than truncating the file being read.
+  OutputOptions options;
+  options.source = source.Identity();
+  std::unique_ptr<OutputSink> output = m_opener.Create(m_strTo, options);
+  if (!output) {
+    ReportWriteFailure();
+    return false;
+  }
+
+  m_window.BeginWaitCursor();
+  Outcome outcome = Stream(source, *output, block.get(), buffer.get(), m_window);
+  output.reset();  // partial output stays in place after a failure
+  switch (outcome) {
+    case Outcome::Done:
+      m_window.SetProgressPos(kProgressEnd);
+      m_window.MessageBox("Conversion Done!", kConverterCaption, MessageIcon::None);
+      break;
+    case Outcome::ReadFailed:
+      m_window.MessageBox("Unable to read selected file!", kFileErrorCaption,
+                          MessageIcon::Exclamation);
+      break;
+    case Outcome::WriteFailed:
+      ReportWriteFailure();
+      break;
+  }
+  m_window.EndWaitCursor();
+  return outcome == Outcome::Done;
+}
+
+}  // namespace twick

@@ -1,0 +1,149 @@
+// Writing the settings file and finding where it lives.
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "core/FileIdentity.h"
+#include "shell/Settings.h"
+
+namespace twick {
+
+namespace {
+
+constexpr char kSeparator = '/';
+constexpr const char* kConfigSubfolder = "twick32";
+
+std::string Number(int32_t value) { return std::to_string(value); }
+
+// A value that holds a line end or a NUL would shift every later line when
+// the file is read back, so such a value cannot be saved.
+bool FitsOnOneLine(std::string_view text) {
+  return text.find('\n') == std::string_view::npos && text.find('\0') == std::string_view::npos;
+}
+
+bool Storable(const Settings& s) {
+  return FitsOnOneLine(s.workingDir) && FitsOnOneLine(s.decodeDir) &&
+         FitsOnOneLine(s.encodeDir) && (!s.font || FitsOnOneLine(s.font->faceName));
+}
+
+// The file's text, every line ending with CR LF.
+std::string FormatSettings(const Settings& s, const WindowRect& w) {
+  std::string out;
+  auto line = [&out](std::string_view text) {
+    out += text;
+    out += "\r\n";
+  };
+  line(kSettingsHeader);
+  line("WNDPOS=" + Number(w.left) + " " + Number(w.top) + " " + Number(w.right) + " " +
+       Number(w.bottom));
+  line("AUTOMODE=" + Number(s.autoMode));
+  line("CODEFORMAT=" + Number(s.codeFormat));
+  line("DRAGDROP=" + Number(s.dragDrop ? 1 : 0));
+  line("USEDEFNAME=" + Number(s.useDefName ? 1 : 0));
+  line("OVERWRITE=" + Number(s.overwrite ? 1 : 0));
+  line("PAUSE=" + Number(s.pause ? 1 : 0));
+  line("WORKINGDIR=" + s.workingDir);
+  line("DECODEDIR=" + s.decodeDir);
+  line("ENCODEDIR=" + s.encodeDir);
+  if (s.font) {
+    const FontRecord& f = *s.font;
+    std::string numbers = Number(f.height) + " " + Number(f.width) + " " + Number(f.escapement) +
+                          " " + Number(f.orientation) + " " + Number(f.weight);
+    for (uint8_t byte : {f.italic, f.underline, f.strikeOut, f.charSet, f.outPrecision,
+                         f.clipPrecision, f.quality, f.pitchAndFamily}) {
+      numbers += " " + Number(byte);
+    }
+    line("FONTATTR=" + numbers);
+    line(f.faceName);
+  }
+  line("COLOR=" + Number(s.color.value_or(0)));
+  return out;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    ssize_t n = ::write(fd, bytes.data(), bytes.size());
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
+}
+
+std::string FolderOf(const std::string& path) {
+  size_t slash = path.rfind(kSeparator);
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Creates a new, unique file beside `path`; -1 when none can be created.
+int CreateTemporary(const std::string& path, std::string& temporary) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    temporary = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
+}
+
+// Writes `bytes` to a temporary file in the target's folder and renames it
+// over `path`, so the old file stays whole until the new one is complete.
+bool ReplaceFile(const std::string& path, std::string_view bytes) {
+  std::error_code ec;
+  std::filesystem::create_directories(FolderOf(path), ec);  // a failure shows below
+
+  std::string temporary;
+  int fd = CreateTemporary(path, temporary);
+  if (fd < 0) return false;
+
+  bool ok = WriteAll(fd, bytes);
+  struct stat old {};
+  if (ok && ::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
+    ::fchmod(fd, old.st_mode & 07777);  // keep the old file's permissions
+  }
+  ok = ok && ::fsync(fd) == 0;
+  ok = ::close(fd) == 0 && ok;
+  ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
+  if (!ok) ::unlink(temporary.c_str());
+  return ok;
+}
+
+}  // namespace
+
+bool SaveSettings(const std::string& path, const Settings& settings, const WindowRect& window) {
+  if (path.empty() || !Storable(settings)) return false;
+  // A file the user may not write stays as it is, although renaming a new
+  // file over it would succeed.
+  if (PathExists(path) && ::access(path.c_str(), W_OK) != 0) return false;
+  return ReplaceFile(path, FormatSettings(settings, window));
+}
+
+std::string SettingsFilePath(const std::string& executableDir) {
+  std::string folder = executableDir;
+  if (!folder.empty() && folder.back() != kSeparator) folder += kSeparator;
+  std::string beside = folder + kSettingsFileName;
+  if (PathExists(beside) || (!folder.empty() && ::access(folder.c_str(), W_OK) == 0)) {
+    return beside;
+  }
+
+  std::string config;
+  const char* xdg = std::getenv("XDG_CONFIG_HOME");
+  const char* home = std::getenv("HOME");
+  if (xdg != nullptr && xdg[0] == kSeparator) {
+    config = xdg;
+  } else if (home != nullptr && home[0] != '\0') {
+    config = std::string(home) + "/.config";
+  } else {
+    return beside;  // nowhere better to go
+  }
+  return config + kSeparator + kConfigSubfolder + kSeparator + kSettingsFileName;
+}
+
+}  // namespace twick
