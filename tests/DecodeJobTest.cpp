@@ -131,7 +131,7 @@ TEST_F(DecodeJobTest, OverwriteSettingAppliesOnlyWhileNamesAreNotAsked) {
   CDecodeJob job = MakeJob(dir.file("mail.txt"));
   job.m_bOverwrite = true;
   job.m_bUseDefName = false;
-  for (int i = 0; i < 3; ++i) window.Answer(NameChoice::Ok);
+  window.Answer(NameChoice::Ok);      // the first question: keep the name
   window.Answer(NameChoice::Cancel);  // the question after "File already exists!"
   job.RunDecodeJob();
   ASSERT_EQ(window.messages.size(), 1u);
