@@ -6,29 +6,18 @@
 #include <string>
 
 #include "core/Alphabets.h"
+#include "tests/CliRunner.h"
 #include "tests/Fixtures.h"
 #include "tests/TestFiles.h"
 
 namespace twick {
 namespace {
 
+using test::CliRun;
 using test::ReadFile;
 using test::ScratchDir;
+using test::Twick;
 using test::WriteFile;
-
-struct CliRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
-/// Runs the console program with stdin from /dev/null (nobody to ask).
-CliRun Twick(const ScratchDir& dir, const std::string& args, const std::string& prefix = "") {
-  std::string cmd = prefix + "'" TWICK_CLI_PATH "' " + args + " </dev/null >" +
-                    dir.file("stdout") + " 2>" + dir.file("stderr");
-  int status = test::RunShell("bash -c \"" + cmd + "\"");
-  return {status, ReadFile(dir.file("stdout")), ReadFile(dir.file("stderr"))};
-}
 
 TEST(CliDecode, ListsSavedFilesAndExitsZero) {
   ScratchDir dir;
@@ -108,3 +97,4 @@ TEST(CliDecode, DiskThatRefusesWritesIsAFailure) {
 
 }  // namespace
 }  // namespace twick
+
