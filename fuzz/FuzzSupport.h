@@ -1,0 +1,77 @@
+#pragma once
+// A window that answers everything and outputs that keep nothing, so that a
+// fuzzer can drive whole jobs without touching the disk beyond its input.
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "core/JobWindow.h"
+#include "core/OutputFile.h"
+
+namespace twick::fuzz {
+
+class SilentWindow : public JobWindow {
+ public:
+  void SetProgressRange(int, int) override {}
+  void SetProgressStep(int) override {}
+  void SetProgressPos(int) override {}
+  void StepProgress() override {}
+  void SetStatusText(const std::string&) override {}
+  void EnableDone(bool) override {}
+  void EndDialog(int) override {}
+  int MessageBox(const std::string&, const std::string&, MessageIcon) override { return 1; }
+  void BeginWaitCursor() override {}
+  void EndWaitCursor() override {}
+  NameChoice AskOutputName(std::string&) override { return NameChoice::OkOverwrite; }
+};
+
+/// Outputs that count their bytes and drop them.
+class DiscardingOpener : public OutputOpener {
+ public:
+  std::unique_ptr<OutputSink> Create(const std::string&, const OutputOptions&) override {
+    return std::make_unique<Sink>();
+  }
+
+ private:
+  struct Sink : OutputSink {
+    bool Write(const char*, size_t size) override {
+      written += size;
+      return true;
+    }
+    bool SetLength(uint64_t length) override {
+      if (length < written) written = length;
+      return true;
+    }
+    bool Close() override { return true; }
+    uint64_t written = 0;
+  };
+};
+
+/// Writes the fuzzer's input to a private scratch file and removes it after.
+class ScratchInput {
+ public:
+  ScratchInput(const uint8_t* data, size_t size) {
+    char name[] = "/tmp/twick-fuzz-XXXXXX";
+    int fd = mkstemp(name);
+    if (fd < 0) std::abort();
+    path_ = name;
+    size_t done = 0;
+    while (done < size) {
+      ssize_t n = write(fd, data + done, size - done);
+      if (n <= 0) std::abort();
+      done += static_cast<size_t>(n);
+    }
+    close(fd);
+  }
+  ~ScratchInput() { unlink(path_.c_str()); }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+}  // namespace twick::fuzz
