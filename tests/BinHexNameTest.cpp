@@ -3,15 +3,17 @@
 #include <string>
 #include <vector>
 
+#include "tests/Fixtures.h"
 #include "tests/ScannerHarness.h"
 
 namespace twick {
 namespace {
 
-using test::BinHexChars;
 using test::ScannerHarness;
 
 std::string Bytes(const char* text, size_t size) { return std::string(text, size); }
+/// BinHex characters of `bytes`, zero-filled to whole groups.
+std::string Chars(std::string_view bytes) { return test::BinHexChars(bytes, true); }
 
 TEST(BinHexName, LengthByteThenNameWithRunsExpanded) {
   const std::string hundred(100, 'n');
@@ -19,17 +21,17 @@ TEST(BinHexName, LengthByteThenNameWithRunsExpanded) {
     std::string text;  // BinHex characters of the first data line
     std::string name;
   } cases[] = {
-      {BinHexChars(Bytes("\x05hello\0\0TEXT", 12)), "hello"},
-      {BinHexChars(Bytes("\x03" "a\x90\x00" "b", 5)), "a\x90" "b"},  // a literal marker byte
-      {BinHexChars("\x04x\x90\x03y"), "xxxy"},
-      {BinHexChars("\x02x\x90\x05zz"), "xx"},                       // run cut at the length
-      {BinHexChars("\xff" "a\x90\xff"), std::string(255, 'a')},
-      {BinHexChars("\x32" "abcde"), "abcde"},                       // length beyond the data
-      {BinHexChars("\x05" "a\x90"), "a\x90"},                       // marker without a count
-      {BinHexChars("\x05hello").substr(0, 7), "hell@"},             // padded with NULs
-      {BinHexChars(Bytes("\x05" "ab\0cd", 6)), Bytes("ab\0cd", 5)},
-      {BinHexChars("\x64" + hundred), hundred},                     // longer than 80 characters
-      {BinHexChars(Bytes("\0hello", 6)), ""},
+      {Chars(Bytes("\x05hello\0\0TEXT", 12)), "hello"},
+      {Chars(Bytes("\x03" "a\x90\x00" "b", 5)), "a\x90" "b"},  // a literal marker byte
+      {Chars("\x04x\x90\x03y"), "xxxy"},
+      {Chars("\x02x\x90\x05zz"), "xx"},                 // run cut at the length
+      {Chars("\xff" "a\x90\xff"), std::string(255, 'a')},
+      {Chars("\x32" "abcde"), "abcde"},                 // length beyond the data
+      {Chars("\x05" "a\x90"), "a\x90"},                 // marker without a count
+      {Chars("\x05hello").substr(0, 7), "hell@"},       // padded with NULs
+      {Chars(Bytes("\x05" "ab\0cd", 6)), Bytes("ab\0cd", 5)},
+      {Chars("\x64" + hundred), hundred},               // longer than 80 characters
+      {Chars(Bytes("\0hello", 6)), ""},
       {"", ""},
       {"\x80\xff~~ \t", ""},  // characters outside the alphabet read as 0
   };
@@ -44,8 +46,8 @@ TEST(BinHexName, LengthByteThenNameWithRunsExpanded) {
 TEST(BinHexName, HeaderNamesStayInTheOutputFolder) {
   const std::string header = "(This file must be converted with BinHex 4.0)\n";
   auto dataLine = [](const std::string& name) {
-    return ":" + BinHexChars(std::string(1, static_cast<char>(name.size())) + name +
-                             std::string("\0TEXTmmmm", 9)) + ":";
+    return ":" + Chars(std::string(1, static_cast<char>(name.size())) + name +
+                       std::string("\0TEXTmmmm", 9)) + ":";
   };
   struct Case {
     std::string text;

@@ -1,60 +1,17 @@
 #include <gtest/gtest.h>
 
-#include <cstdint>
 #include <filesystem>
-#include <limits>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "convert/Converter.h"
-#include "tests/FakeWindow.h"
+#include "tests/TestDoubles.h"
 #include "tests/TestFiles.h"
 
 namespace twick {
 namespace {
 
-using test::FakeWindow;
-using test::ReadFile;
-using test::ScratchDir;
-using test::WriteFile;
-
-// Output kept in memory; it can refuse to be created, fail a write once a
-// number of bytes has been written, or fail its close.
-struct MemoryOpener : OutputOpener {
-  struct Sink : OutputSink {
-    explicit Sink(MemoryOpener& o) : owner(o) {}
-    bool Write(const char* data, size_t size) override {
-      if (owner.data.size() + size > owner.failAfter) return false;
-      owner.data.append(data, size);
-      owner.pieces.push_back(size);
-      return true;
-    }
-    bool SetLength(uint64_t) override { return false; }
-    bool Close() override { return !owner.closeFails; }
-    MemoryOpener& owner;
-  };
-  std::unique_ptr<OutputSink> Create(const std::string& path, const OutputOptions&) override {
-    created.push_back(path);
-    return refuse ? nullptr : std::make_unique<Sink>(*this);
-  }
-
-  std::string data;
-  std::vector<size_t> pieces;
-  std::vector<std::string> created;
-  size_t failAfter = std::numeric_limits<size_t>::max();
-  bool closeFails = false;
-  bool refuse = false;
-};
-
-struct FailingAllocator : BufferAllocator {
-  explicit FailingAllocator(int call) : failingCall(call) {}
-  std::unique_ptr<char[]> Allocate(size_t size) override {
-    return ++calls == failingCall ? nullptr : HeapAllocator().Allocate(size);
-  }
-  int failingCall;
-  int calls = 0;
-};
+using namespace test;
 
 // A plain one-pass conversion to compare with.
 std::string Reference(const std::string& in) {
@@ -70,12 +27,6 @@ std::string Reference(const std::string& in) {
   return out;
 }
 
-bool LastMessageIs(const FakeWindow& w, const std::string& text, const std::string& caption,
-                   MessageIcon icon) {
-  return !w.messages.empty() && w.messages.back().text == text &&
-         w.messages.back().caption == caption && w.messages.back().icon == icon;
-}
-
 // One source file in a scratch folder and a job to convert it.
 struct Conversion {
   explicit Conversion(const std::string& source, OutputOpener& opener = DiskOutputOpener())
@@ -88,9 +39,7 @@ struct Conversion {
     return job.Convert() && w.position == 29 && w.waitDepth == 0 &&
            LastMessageIs(w, "Conversion Done!", "Tarnwick32", MessageIcon::None);
   }
-  std::string ErrorText() const {
-    return "Error creating/writing to output file:\n" + job.m_strTo + "\nConversion Aborted!";
-  }
+  std::string ErrorText() const { return OutputErrorText(job.m_strTo, "Conversion Aborted!"); }
 
   ScratchDir dir;
   FakeWindow w;
@@ -110,7 +59,7 @@ TEST(Converter, LineEndsBecomeCrLfAcrossBlocks) {
     EXPECT_EQ(ReadFile(c.job.m_strTo), want) << testing::PrintToString(in.substr(0, 8));
   }
   for (unsigned seed = 1; seed <= 24; ++seed) {
-    std::string in = test::RandomBytes(seed * 611 % 9000, seed);
+    std::string in = RandomBytes(seed * 611 % 9000, seed);
     for (auto& ch : in) ch = "\r\n\r\n\rab\0"[static_cast<unsigned char>(ch) % 8];
     MemoryOpener opener;
     Conversion c(in, opener);
@@ -155,8 +104,8 @@ TEST(Converter, MissingInputsStopBeforeAnyOutput) {
     EXPECT_TRUE(LastMessageIs(c.w, "Unable to read selected file!", "File Error:",
                               MessageIcon::Exclamation));
   }
-  for (int failing : {1, 2}) {
-    FailingAllocator allocator(failing);
+  for (int failing : {0, 1}) {
+    auto allocator = FailingAllocator::Calls(failing, failing);
     CConvertJob starved(c.w, opener, allocator);
     starved.m_strFrom = source;
     starved.m_strTo = c.dir.file("out");
@@ -211,26 +160,18 @@ TEST(Converter, OutputNamingTheSourceIsRefused) {
 }
 
 TEST(Converter, FailedCreateWriteOrCloseIsReportedOnce) {
-  const struct {
-    std::string source;
-    size_t failAfter;
-    bool refuse, closeFails;
-  } cases[] = {
-      {"one\n", 1000, true, false},
-      {"one\n", 0, false, false},
-      {std::string(5000, '\n'), 5000, false, false},  // in the second block
-      {std::string(2047, 'x') + "\r", 2047, false, false},  // the held CR's line end
-      {"one\n", 1000, false, true},
+  const std::pair<std::string, OutputFaults> cases[] = {
+      {"one\n", {.refuse = true}},
+      {"one\n", {.failAt = 0}},
+      {std::string(5000, '\n'), {.failAt = 5000}},        // in the second block
+      {std::string(2047, 'x') + "\r", {.failAt = 2047}},  // the held CR's line end
+      {"one\n", {.failClose = true}},
   };
-  for (const auto& f : cases) {
-    MemoryOpener opener;
-    opener.failAfter = f.failAfter;
-    opener.refuse = f.refuse;
-    opener.closeFails = f.closeFails;
-    Conversion c(f.source, opener);
+  for (const auto& [source, faults] : cases) {
+    MemoryOpener opener(faults);
+    Conversion c(source, opener);
     EXPECT_FALSE(c.job.Convert());
-    ASSERT_EQ(c.w.messages.size(), 1u);
-    EXPECT_TRUE(LastMessageIs(c.w, c.ErrorText(), "File Error:", MessageIcon::Stop));
+    EXPECT_TRUE(OnlyMessageIs(c.w, c.ErrorText(), "File Error:", MessageIcon::Stop));
     EXPECT_EQ(c.w.waitDepth, 0);
   }
 }

@@ -6,50 +6,22 @@
 #include <vector>
 
 #include "core/BinHexRle.h"
-#include "core/DecodeContext.h"
-#include "tests/BinHexFixture.h"
-#include "tests/FakeWindow.h"
+#include "tests/Fixtures.h"
+#include "tests/TestDoubles.h"
 #include "tests/TestFiles.h"
+#include "tests/TextDecoderHarness.h"
 
 namespace twick {
 namespace {
 
-using test::BinHexChars;
-using test::BinHexExpanded;
-using test::BinHexFile;
-using test::BinHexLines;
-using test::BinHexRunLength;
-using test::BinHexText;
-using test::ScratchDir;
+using namespace test;
 
-const std::string kFirstLine = "(This file must be converted with BinHex 4.0)\n";
-
-struct Decoded {
-  int result = 0;
-  std::string output;
-  std::string rest;  // what the stream still holds after the decoder
-  std::string path;
-  test::FakeWindow window;
-};
-
-// Writes the first line and `section` to a file, reads the first line and
-// lets the decoder take the section from there.
-Decoded Decode(const std::string& section, int bufSize = 4480, OutputOpener* opener = nullptr) {
-  ScratchDir dir;
-  const std::string source = kFirstLine + section;
-  test::WriteFile(dir.file("in.hqx"), source);
-  TextStream in;
-  std::string line;
-  EXPECT_TRUE(in.Open(dir.file("in.hqx")) && in.ReadLine(line));
-  Decoded d;
-  DecodeContext dlg(d.window, opener ? *opener : DiskOutputOpener());
-  dlg.m_strOutput = d.path = dir.file("out");
-  dlg.m_nBufSize = bufSize;
-  std::vector<char> buffer(static_cast<size_t>(bufSize));
-  d.result = DecodeBinHex(dlg, in, buffer.data(), in.Tell());
-  d.output = test::ReadFile(dlg.m_strOutput);
-  d.rest = source.substr(in.Tell());
-  return d;
+// Decodes `section` as the search for sections leaves it: after the first line.
+DecodeOutcome Decode(const std::string& section, int bufSize = 4480,
+                     OutputOpener* opener = nullptr) {
+  return RunTextDecoder(TextCode::BinHex,
+                        "(This file must be converted with BinHex 4.0)\n" + section, bufSize,
+                        opener);
 }
 
 // The section for a hand-made run-length stream: the header of a file whose
@@ -113,7 +85,7 @@ class StandardFiles : public testing::TestWithParam<std::tuple<BinHexFile, const
 
 TEST_P(StandardFiles, GiveTheDataFork) {
   const auto& [file, lineEnd] = GetParam();
-  Decoded d = Decode(BinHexText(file, lineEnd) + "-- " + lineEnd + "signature" + lineEnd);
+  DecodeOutcome d = Decode(BinHexText(file, lineEnd) + "-- " + lineEnd + "signature" + lineEnd);
   EXPECT_EQ(d.result, 1);
   EXPECT_EQ(d.output, file.data);
   EXPECT_TRUE(d.window.messages.empty());
@@ -152,7 +124,7 @@ TEST(DecodeBinHex, ItemsCutByLineEnds) {
     std::string filler;
     for (size_t i = 0; i < shift; ++i) filler += static_cast<char>('a' + i % 26);
     const std::string data = filler + expanded;
-    Decoded d = Decode(SectionWithItems(filler + items, static_cast<uint32_t>(data.size())));
+    DecodeOutcome d = Decode(SectionWithItems(filler + items, static_cast<uint32_t>(data.size())));
     EXPECT_EQ(d.output, data) << "shift " << shift;
   }
 }
@@ -172,7 +144,7 @@ TEST(DecodeBinHex, ShortLastLineBorrowsAcrossABlankLine) {
       break;
     }
   }
-  Decoded d = Decode(text + "decoded as data.\n\nnext\n");
+  DecodeOutcome d = Decode(text + "decoded as data.\n\nnext\n");
   EXPECT_EQ(d.output, file.data);
   EXPECT_EQ(d.rest, "next\n");
 }
@@ -186,7 +158,7 @@ TEST(DecodeBinHex, DeclaredLengthsOnlyCut) {
   EXPECT_EQ(Decode(BinHexText(file)).output, "Hel");
   // Longer than the section: the output stays as decoded, never 4 GiB.
   file.dataLength = 0xFFFFFFF0;
-  Decoded longer = Decode(BinHexText(file));
+  DecodeOutcome longer = Decode(BinHexText(file));
   EXPECT_EQ(longer.result, 1);
   EXPECT_EQ(longer.output.substr(0, 5), "Hello");
   EXPECT_LE(longer.output.size(), 12u);
@@ -196,7 +168,7 @@ class WorkBuffers : public testing::TestWithParam<int> {};
 
 TEST_P(WorkBuffers, SameOutputAndProgressToTheEnd) {
   BinHexFile file("f", RunnyBytes(60000, 7), RunnyBytes(3000, 8));
-  Decoded d = Decode(BinHexText(file), GetParam());
+  DecodeOutcome d = Decode(BinHexText(file), GetParam());
   EXPECT_EQ(d.output, file.data);
   ASSERT_FALSE(d.window.calls.empty());
   EXPECT_EQ(d.window.calls.front(), "pos 0");
@@ -208,56 +180,22 @@ TEST_P(WorkBuffers, SameOutputAndProgressToTheEnd) {
 
 INSTANTIATE_TEST_SUITE_P(Sizes, WorkBuffers, testing::Values(280, 281, 333, 560, 1120, 4480));
 
-// Fails creation, a write after `budget` bytes, the set-length or the close.
-enum class FailAt { Create, Write, SetLength, Close };
-
-class FailingOpener : public OutputOpener {
- public:
-  FailingOpener(FailAt at, size_t budget) : at_(at), budget_(budget) {}
-  std::unique_ptr<OutputSink> Create(const std::string&, const OutputOptions&) override {
-    if (at_ == FailAt::Create) return nullptr;
-    return std::make_unique<Sink>(*this);
-  }
-  int writesAfterFailure = 0;
-
- private:
-  struct Sink : OutputSink {
-    explicit Sink(FailingOpener& o) : opener(o) {}
-    bool Write(const char*, size_t size) override {
-      if (failed) ++opener.writesAfterFailure;
-      failed = failed || (opener.at_ == FailAt::Write && size > opener.budget_);
-      opener.budget_ -= std::min(size, opener.budget_);
-      return !failed;
-    }
-    bool SetLength(uint64_t) override { return opener.at_ != FailAt::SetLength; }
-    bool Close() override { return opener.at_ != FailAt::Close && !failed; }
-    FailingOpener& opener;
-    bool failed = false;
-  };
-  FailAt at_;
-  size_t budget_;
-};
-
 TEST(DecodeBinHex, OutputFailuresAreReportedOnce) {
   const std::string section =
       BinHexText(BinHexFile("f", RunnyBytes(30000, 3), "r")) + "\nnext\n";
   const std::string restAfterSuccess = Decode(section).rest;
-  const std::vector<std::pair<FailAt, size_t>> failures = {
-      {FailAt::Create, 0}, {FailAt::Write, 0}, {FailAt::Write, 10000},
-      {FailAt::SetLength, 0}, {FailAt::Close, 0}};
-  for (auto [at, budget] : failures) {
-    FailingOpener opener(at, budget);
-    Decoded d = Decode(section, 280, &opener);
+  const OutputFaults failures[] = {{.refuse = true}, {.failAt = 0}, {.failAt = 10000},
+                                  {.failSetLength = true}, {.failClose = true}};
+  for (const OutputFaults& f : failures) {
+    MemoryOpener opener(f);
+    DecodeOutcome d = Decode(section, 280, &opener);
     EXPECT_EQ(d.result, 0);
-    ASSERT_EQ(d.window.messages.size(), 1u);
-    EXPECT_EQ(d.window.messages[0].text,
-              "Error creating/writing to output file:\n" + d.path + "\nDecoding aborted!");
-    EXPECT_EQ(d.window.messages[0].caption, "File Error:");
-    EXPECT_EQ(d.window.messages[0].icon, MessageIcon::Stop);
+    EXPECT_TRUE(OnlyMessageIs(d.window, OutputErrorText(d.outputPath, "Decoding aborted!"),
+                              "File Error:", MessageIcon::Stop));
     EXPECT_EQ(d.window.waitDepth, 0);
     EXPECT_EQ(opener.writesAfterFailure, 0);
     // Creation failure reads nothing; other failures read the section as usual.
-    EXPECT_EQ(d.rest, at == FailAt::Create ? section : restAfterSuccess);
+    EXPECT_EQ(d.rest, f.refuse ? section : restAfterSuccess);
   }
 }
 
@@ -285,7 +223,7 @@ TEST(DecodeBinHex, HostileInputIsSafe) {
 // Files made by an independent encoder, one from a plain file and one from a
 // MacBinary file with both forks and a long name.
 TEST(DecodeBinHex, ReadsFilesOfAnotherEncoder) {
-  if (!test::HaveTool("binhex")) GTEST_SKIP() << "macutils binhex is not installed";
+  if (!HaveTool("binhex")) GTEST_SKIP() << "macutils binhex is not installed";
   ScratchDir dir;
   const std::string data = RunnyBytes(5000, 5);
   const std::string resource = RunnyBytes(700, 6);
@@ -298,16 +236,16 @@ TEST(DecodeBinHex, ReadsFilesOfAnotherEncoder) {
     for (int i = 0; i < 4; ++i) macBinary[offset + i] = static_cast<char>(size >> (24 - 8 * i));
   for (const std::string& fork : {data, resource})
     macBinary += fork + std::string((128 - fork.size() % 128) % 128, '\0');
-  test::WriteFile(dir.file("plain"), data);
-  test::WriteFile(dir.file("both.bin"), macBinary);
+  WriteFile(dir.file("plain"), data);
+  WriteFile(dir.file("both.bin"), macBinary);
 
   for (const char* command : {"binhex -d plain", "binhex both.bin"}) {
-    ASSERT_EQ(test::RunShell("cd '" + dir.dir() + "' && " + command + " > out.hqx"), 0);
+    ASSERT_EQ(RunShell("cd '" + dir.dir() + "' && " + command + " > out.hqx"), 0);
     // Put the usual first line in place of the tool's own first lines.
-    std::string text = test::ReadFile(dir.file("out.hqx"));
+    std::string text = ReadFile(dir.file("out.hqx"));
     size_t start = text.find("\n:");
     ASSERT_NE(start, std::string::npos);
-    Decoded d = Decode(text.substr(start + 1));
+    DecodeOutcome d = Decode(text.substr(start + 1));
     EXPECT_EQ(d.result, 1);
     EXPECT_EQ(d.output, data) << command;
   }

@@ -7,43 +7,21 @@
 #include <string>
 
 #include "jobs/DecodeJob.h"
-#include "tests/FakeWindow.h"
+#include "tests/Fixtures.h"
+#include "tests/TestDoubles.h"
 #include "tests/TestFiles.h"
 
 namespace twick {
 namespace {
 
-using test::FakeWindow;
-using test::ReadFile;
-using test::ScratchDir;
-using test::WriteFile;
-
-/// A UU section as common encoders write it (full last group, backquotes).
-std::string UUSection(const std::string& name, const std::string& data) {
-  std::string out = "begin 644 " + name + "\n";
-  for (size_t at = 0; at < data.size(); at += 45) {
-    std::string line = data.substr(at, 45);
-    out += UUAlphabet[line.size()];
-    for (size_t i = 0; i < line.size(); i += 3) {
-      unsigned char b[3] = {0, 0, 0};
-      for (size_t k = 0; k < 3 && i + k < line.size(); ++k)
-        b[k] = static_cast<unsigned char>(line[i + k]);
-      out += UUAlphabet[b[0] >> 2];
-      out += UUAlphabet[((b[0] & 3) << 4) | (b[1] >> 4)];
-      out += UUAlphabet[((b[1] & 15) << 2) | (b[2] >> 6)];
-      out += UUAlphabet[b[2] & 63];
-    }
-    out += "\n";
-  }
-  return out + "`\nend\n";
-}
+using namespace test;
 
 class DecodeJobTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    WriteFile(dir.file("mail.txt"), "Some mail text\n\n" + UUSection("one.bin", "first file") +
-                                        "between\n" + UUSection("two.bin", "second file") +
-                                        "\n" + UUSection("three.bin", "third file") + "bye\n");
+    WriteFile(dir.file("mail.txt"), "Some mail text\n\n" + UUXXSection("one.bin", "first file") +
+                                        "between\n" + UUXXSection("two.bin", "second file") +
+                                        "\n" + UUXXSection("three.bin", "third file") + "bye\n");
   }
 
   CDecodeJob MakeJob(const std::string& source) {
@@ -155,11 +133,8 @@ TEST_F(DecodeJobTest, FailedSectionIsNotListedAndTheJobGoesOn) {
   CDecodeJob job = MakeJob(dir.file("mail.txt"));
   job.m_bOverwrite = true;
   job.RunDecodeJob();
-  ASSERT_EQ(window.messages.size(), 1u);
-  EXPECT_EQ(window.messages[0].caption, "File Error:");
-  EXPECT_EQ(window.messages[0].text, "Error creating/writing to output file:\n" +
-                                         dir.file("one.bin") + "\nDecoding aborted!");
-  EXPECT_EQ(window.messages[0].icon, MessageIcon::Stop);
+  EXPECT_TRUE(OnlyMessageIs(window, OutputErrorText(dir.file("one.bin"), "Decoding aborted!"),
+                            "File Error:", MessageIcon::Stop));
   EXPECT_EQ(job.m_arrOutput,
             (std::vector<std::string>{dir.file("two.bin"), dir.file("three.bin")}));
   EXPECT_EQ(job.m_nFailed, 1);
@@ -167,7 +142,7 @@ TEST_F(DecodeJobTest, FailedSectionIsNotListedAndTheJobGoesOn) {
 }
 
 TEST_F(DecodeJobTest, OutputThatNamesTheSourceLeavesItUnchanged) {
-  std::string text = UUSection("self.uue", "would overwrite the source");
+  std::string text = UUXXSection("self.uue", "would overwrite the source");
   WriteFile(dir.file("self.uue"), text);
   CDecodeJob job = MakeJob(dir.file("self.uue"));
   job.m_bOverwrite = true;
@@ -193,42 +168,27 @@ TEST_F(DecodeJobTest, SourcesThatAreNotFilesEndAbortedWithoutMessage) {
   }
 }
 
-/// Gives memory only up to a size, to drive the buffer halving.
-class LimitedAllocator : public BufferAllocator {
- public:
-  explicit LimitedAllocator(size_t limit) : limit_(limit) {}
-  std::unique_ptr<char[]> Allocate(size_t size) override {
-    tried.push_back(size);
-    return size <= limit_ ? std::make_unique<char[]>(size) : nullptr;
-  }
-  std::vector<size_t> tried;
-
- private:
-  size_t limit_;
-};
-
 TEST_F(DecodeJobTest, WorkBufferIsHalvedWhileMemoryIsShort) {
-  LimitedAllocator allocator(600);
+  auto allocator = FailingAllocator::Above(600);
   CDecodeJob job(window, DiskOutputOpener(), allocator);
   job.m_strSource = dir.file("mail.txt");
   job.RunDecodeJob();
-  EXPECT_EQ(allocator.tried, (std::vector<size_t>{4480, 2240, 1120, 560}));
+  EXPECT_EQ(allocator.sizes, (std::vector<size_t>{4480, 2240, 1120, 560}));
   EXPECT_EQ(job.m_nBufSize, 560);
   EXPECT_EQ(ReadFile(dir.file("three.bin")), "third file");
 }
 
 TEST_F(DecodeJobTest, NoMemoryShowsTheMessageAndLetsTheWindowClose) {
-  LimitedAllocator allocator(100);
+  auto allocator = FailingAllocator::Above(100);
   CDecodeJob job(window, DiskOutputOpener(), allocator);
   job.m_strSource = dir.file("mail.txt");
   job.m_bPause = false;
   job.RunDecodeJob();
-  EXPECT_EQ(allocator.tried, (std::vector<size_t>{4480, 2240, 1120, 560, 280}));
-  ASSERT_EQ(window.messages.size(), 1u);
-  EXPECT_EQ(window.messages[0].text,
-            "Cannot allocate enough memory for decoding!\n"
-            "Closing a few running applications might help.");
-  EXPECT_EQ(window.messages[0].caption, "");
+  EXPECT_EQ(allocator.sizes, (std::vector<size_t>{4480, 2240, 1120, 560, 280}));
+  EXPECT_TRUE(OnlyMessageIs(window,
+                            "Cannot allocate enough memory for decoding!\n"
+                            "Closing a few running applications might help.",
+                            "", MessageIcon::None));
   EXPECT_TRUE(job.m_arrOutput.empty());
   EXPECT_EQ(window.status, "");
   EXPECT_TRUE(window.doneEnabled);
@@ -244,49 +204,22 @@ TEST_F(DecodeJobTest, PauseKeepsTheWindowOpen) {
   EXPECT_TRUE(window.doneEnabled);
 }
 
-/// Writers that fail after a number of bytes, as a full disk does.
-class FailingOpener : public OutputOpener {
- public:
-  explicit FailingOpener(int failingCall) : failingCall_(failingCall) {}
-  std::unique_ptr<OutputSink> Create(const std::string& path,
-                                     const OutputOptions& options) override {
-    auto real = DiskOutputOpener().Create(path, options);
-    if (!real) return nullptr;
-    return std::make_unique<Sink>(std::move(real), ++calls_ == failingCall_);
-  }
-
- private:
-  struct Sink : OutputSink {
-    Sink(std::unique_ptr<OutputSink> real, bool fail) : real_(std::move(real)), fail_(fail) {}
-    bool Write(const char* data, size_t size) override {
-      return !fail_ && real_->Write(data, size);
-    }
-    bool SetLength(uint64_t length) override { return !fail_ && real_->SetLength(length); }
-    bool Close() override { return real_->Close() && !fail_; }
-    std::unique_ptr<OutputSink> real_;
-    bool fail_;
-  };
-  int failingCall_;
-  int calls_ = 0;
-};
-
 TEST_F(DecodeJobTest, WriteFailureIsReportedAndTheNextSectionStillDecodes) {
-  FailingOpener opener(2);
+  FailingDiskOpener opener(2);
   CDecodeJob job(window, opener);
   job.m_strSource = dir.file("mail.txt");
   job.RunDecodeJob();
   ASSERT_EQ(window.messages.size(), 1u);
   EXPECT_EQ(window.messages[0].caption, "File Error:");
-  EXPECT_EQ(window.messages[0].text, "Error creating/writing to output file:\n" +
-                                         dir.file("two.bin") + "\nDecoding aborted!");
+  EXPECT_EQ(window.messages[0].text, OutputErrorText(dir.file("two.bin"), "Decoding aborted!"));
   EXPECT_EQ(job.m_arrOutput,
             (std::vector<std::string>{dir.file("one.bin"), dir.file("three.bin")}));
   EXPECT_EQ(ReadFile(dir.file("three.bin")), "third file");
 }
 
 TEST_F(DecodeJobTest, JobWithOnlyFailedWritesIsAborted) {
-  WriteFile(dir.file("single.txt"), UUSection("only.bin", "data"));
-  FailingOpener opener(1);
+  WriteFile(dir.file("single.txt"), UUXXSection("only.bin", "data"));
+  FailingDiskOpener opener(1);
   CDecodeJob job(window, opener);
   job.m_strSource = dir.file("single.txt");
   job.RunDecodeJob();
@@ -296,11 +229,11 @@ TEST_F(DecodeJobTest, JobWithOnlyFailedWritesIsAborted) {
 
 TEST_F(DecodeJobTest, HeaderNamesStayInTheOutputFolder) {
   std::filesystem::create_directory(dir.file("out"));
-  WriteFile(dir.file("evil.txt"), UUSection("../../escaped.bin", "a") +
-                                      UUSection("/tmp/absolute.bin", "b"));
+  WriteFile(dir.file("evil.txt"), UUXXSection("../../escaped.bin", "a") +
+                                      UUXXSection("/tmp/absolute.bin", "b"));
   // A link planted in the output folder must not be followed out of it.
   std::filesystem::create_symlink(dir.file("target.bin"), dir.file("out/link.bin"));
-  WriteFile(dir.file("links.txt"), UUSection("link.bin", "c"));
+  WriteFile(dir.file("links.txt"), UUXXSection("link.bin", "c"));
   CDecodeJob job = MakeJob(dir.file("evil.txt"));
   job.m_strDecodeDir = dir.file("out") + "/";
   job.RunDecodeJob();

@@ -10,17 +10,13 @@
 #include <vector>
 
 #include "jobs/EncodeJob.h"
-#include "tests/EncodeFakes.h"
-#include "tests/FakeWindow.h"
+#include "tests/TestDoubles.h"
 #include "tests/TestFiles.h"
 
 namespace twick {
 namespace {
 
-using test::FakeWindow;
-using test::ReadFile;
-using test::ScratchDir;
-using test::WriteFile;
+using namespace test;
 
 const std::string kExists = "File already exists! You'll need to change the output filename.";
 
@@ -103,12 +99,10 @@ TEST_F(EncodeJob, BinHexIsRefusedWithANotice) {
   job.m_nCodeFormat = kFormatBinHex;
   job.RunEncodeJob();
   ExpectOutcome({}, false);
-  ASSERT_EQ(window.messages.size(), 1u);
-  EXPECT_EQ(window.messages[0].caption, "Notice:");
-  EXPECT_EQ(window.messages[0].icon, MessageIcon::Information);
-  EXPECT_EQ(window.messages[0].text,
-            "Tarnwick32 supports BinHex decoding, but not encoding.\nIf you would like to encode "
-            "the selected file, please change the coding format.");
+  EXPECT_TRUE(OnlyMessageIs(window,
+                            "Tarnwick32 supports BinHex decoding, but not encoding.\nIf you would "
+                            "like to encode the selected file, please change the coding format.",
+                            "Notice:", MessageIcon::Information));
   EXPECT_FALSE(std::filesystem::exists(output));
 }
 
@@ -180,42 +174,34 @@ TEST_F(EncodeJob, OutputThatNamesTheSourceFails) {
   job.m_bUseDefName = false;
   window.Answer(NameChoice::OkOverwrite, source);
   job.RunEncodeJob();
-  ASSERT_EQ(window.messages.size(), 1u);
-  EXPECT_EQ(window.messages[0].caption, "File Error:");
-  EXPECT_EQ(window.messages[0].text,
-            "Error creating/writing to output file:\n" + source + "\nEncoding aborted!");
-  EXPECT_EQ(window.messages[0].icon, MessageIcon::Stop);
+  EXPECT_TRUE(OnlyMessageIs(window, OutputErrorText(source, "Encoding aborted!"), "File Error:",
+                            MessageIcon::Stop));
   ExpectOutcome({"Encoding Operation Failed!"}, false);
   EXPECT_EQ(ReadFile(source), "hello");
 }
 
 // Every failure of the output or of the encoder: one message, a failed entry.
 TEST_F(EncodeJob, FailuresAreListedAndAbortTheJob) {
-  struct Case {
+  const struct {
     const char* what;
-    bool refuse;
-    size_t failAt;
-    bool failClose;
+    OutputFaults faults;
     int allocFailAt;
     std::string caption;
   } cases[] = {
-      {"create", true, SIZE_MAX, false, 99, "File Error:"},
-      {"write", false, 10, false, 99, "File Error:"},
-      {"close", false, SIZE_MAX, true, 99, "File Error:"},
-      {"memory", false, SIZE_MAX, false, 1, "Memory Error:"},
+      {"create", {.refuse = true}, 99, "File Error:"},
+      {"write", {.failAt = 10}, 99, "File Error:"},
+      {"close", {.failClose = true}, 99, "File Error:"},
+      {"memory", {}, 1, "Memory Error:"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     FakeWindow w;
-    test::MemoryOpener opener;
-    opener.refuse = c.refuse;
-    opener.failAt = c.failAt;
-    opener.failClose = c.failClose;
-    test::FailingAllocator alloc(c.allocFailAt);
+    MemoryOpener opener(c.faults);
+    auto alloc = FailingAllocator::Calls(c.allocFailAt);
     CEncodeJob j(w, opener, alloc);
     Prepare(j);
     j.RunEncodeJob();
-    EXPECT_EQ(opener.createdPath, output);
+    EXPECT_EQ(opener.created, std::vector<std::string>{output});
     EXPECT_EQ(j.m_arrOutput, std::vector<std::string>{"Encoding Operation Failed!"});
     EXPECT_EQ(w.status, "Encoding Aborted!");
     ASSERT_EQ(w.messages.size(), 1u);
@@ -225,7 +211,7 @@ TEST_F(EncodeJob, FailuresAreListedAndAbortTheJob) {
 
 TEST_F(EncodeJob, DiskFullIsReportedOnce) {
   // A file-size limit makes real writes fail (SIGXFSZ ignored).
-  WriteFile(source, test::RandomBytes(1 << 20, 5));
+  WriteFile(source, RandomBytes(1 << 20, 5));
   struct rlimit old {};
   ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
   struct rlimit small = old;
@@ -236,8 +222,7 @@ TEST_F(EncodeJob, DiskFullIsReportedOnce) {
   setrlimit(RLIMIT_FSIZE, &old);
   signal(SIGXFSZ, oldHandler);
   ASSERT_EQ(window.messages.size(), 1u);
-  EXPECT_EQ(window.messages[0].text,
-            "Error creating/writing to output file:\n" + output + "\nEncoding aborted!");
+  EXPECT_EQ(window.messages[0].text, OutputErrorText(output, "Encoding aborted!"));
   ExpectOutcome({"Encoding Operation Failed!"}, false);
 }
 

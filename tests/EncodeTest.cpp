@@ -4,15 +4,13 @@
 #include <vector>
 
 #include "core/EncodeContext.h"
-#include "tests/EncodeFakes.h"
-#include "tests/FakeWindow.h"
+#include "tests/TestDoubles.h"
 #include "tests/TestFiles.h"
 
 namespace twick {
 namespace {
 
-using test::FakeWindow;
-using test::ScratchDir;
+using namespace test;
 
 const std::string kB64Header =
     "Content-Type: application/octet-stream; name=\"t.bin\"\r\n"
@@ -33,7 +31,7 @@ class Encoder : public ::testing::Test {
  protected:
   bool Encode(int format, const std::string& bytes, BufferAllocator& alloc = HeapAllocator(),
               size_t failAt = SIZE_MAX) {
-    test::WriteFile(dir.file("src"), bytes);
+    WriteFile(dir.file("src"), bytes);
     return EncodeFile(format, dir.file("src"), alloc, failAt);
   }
   bool EncodeFile(int format, const std::string& path, BufferAllocator& alloc = HeapAllocator(),
@@ -44,9 +42,10 @@ class Encoder : public ::testing::Test {
     ctx.m_nCodeFormat = format;
     ctx.m_strTitle = title;
     ctx.m_strOutput = "out.txt";
-    text.clear();
-    test::StringSink sink(text, failAt);
-    return RunEncoder(ctx, in, sink);
+    MemoryOpener opener({.failAt = failAt});
+    const bool encoded = RunEncoder(ctx, in, *opener.Create(ctx.m_strOutput, {}));
+    text = opener.data;
+    return encoded;
   }
   /// The lines of `text`, asserting that every line ends in CR LF.
   std::vector<std::string> Lines() const {
@@ -129,7 +128,7 @@ TEST_P(EncoderLines, FollowTheLineLayoutAtEverySize) {
   for (size_t size : {0, 1, 2, 3, 44, 45, 46, 2025, 2026, 4050}) {
     SCOPED_TRACE("size " + std::to_string(size));
     window = FakeWindow();
-    std::string input = test::RandomBytes(size, 7);
+    std::string input = RandomBytes(size, 7);
     ASSERT_TRUE(Encode(format, input));
     auto lines = Lines();
     EXPECT_EQ(window.position, 29);
@@ -194,17 +193,14 @@ TEST_F(Encoder, BtoaBreaksLinesAtExactly78Characters) {
 class EncoderFailures : public Encoder, public ::testing::WithParamInterface<int> {
  protected:
   void ExpectOneMessage(const std::string& caption, const std::string& message) {
-    ASSERT_EQ(window.messages.size(), 1u);
-    EXPECT_EQ(window.messages[0].caption, caption);
-    EXPECT_EQ(window.messages[0].text, message);
-    EXPECT_EQ(window.messages[0].icon, MessageIcon::Stop);
+    EXPECT_TRUE(OnlyMessageIs(window, message, caption, MessageIcon::Stop));
     window = FakeWindow();
   }
 };
 
 TEST_P(EncoderFailures, MemoryShortageWritesNothing) {
   for (int failAt : {0, 1}) {
-    test::FailingAllocator alloc(failAt);
+    auto alloc = FailingAllocator::Calls(failAt);
     EXPECT_FALSE(Encode(GetParam(), "abc", alloc));
     EXPECT_EQ(text, "");
     ExpectOneMessage("Memory Error:", "Not enough memory for encoding!");
@@ -212,11 +208,10 @@ TEST_P(EncoderFailures, MemoryShortageWritesNothing) {
 }
 
 TEST_P(EncoderFailures, WriteErrorIsReportedOnce) {
-  const std::string input = test::RandomBytes(20000, 3);
+  const std::string input = RandomBytes(20000, 3);
   for (size_t failAt : {0, 100, 5000, 20000}) {
     EXPECT_FALSE(Encode(GetParam(), input, HeapAllocator(), failAt));
-    ExpectOneMessage("File Error:",
-                     "Error creating/writing to output file:\nout.txt\nEncoding aborted!");
+    ExpectOneMessage("File Error:", OutputErrorText("out.txt", "Encoding aborted!"));
   }
 }
 
@@ -231,33 +226,30 @@ INSTANTIATE_TEST_SUITE_P(Formats, EncoderFailures,
 
 // Independent decoders read what we write.
 TEST_F(Encoder, PeersDecodeOurOutput) {
-  std::string input = test::RandomBytes(50000, 11) + std::string(9, '\0') + "tail";
+  std::string input = RandomBytes(50000, 11) + std::string(9, '\0') + "tail";
   input.replace(1000, 8, std::string(8, '\0'));
-  test::WriteFile(dir.file("orig"), input);
+  WriteFile(dir.file("orig"), input);
   const std::string out = dir.file("out"), orig = dir.file("orig"), back = dir.file("back");
   auto save = [&](int format) {
     ASSERT_TRUE(Encode(format, input));
-    test::WriteFile(out, text);
+    WriteFile(out, text);
   };
-  if (test::HaveTool("uudecode")) {
+  if (HaveTool("uudecode")) {
     save(kFormatUU);
-    EXPECT_EQ(test::RunShell("uudecode -o " + back + " " + out + " && cmp -s " + back + " " +
-                             orig),
-              0);
+    EXPECT_EQ(RunShell("uudecode -o " + back + " " + out + " && cmp -s " + back + " " + orig), 0);
   }
-  if (test::HaveTool("munpack")) {
+  if (HaveTool("munpack")) {
     save(kFormatBase64);
-    EXPECT_EQ(test::RunShell("cd " + dir.dir() + " && mkdir mp && cd mp && munpack -q " + out +
-                             " >/dev/null 2>&1 && cmp -s t.bin " + orig),
+    EXPECT_EQ(RunShell("cd " + dir.dir() + " && mkdir mp && cd mp && munpack -q " + out +
+                       " >/dev/null 2>&1 && cmp -s t.bin " + orig),
               0);
   }
-  if (test::HaveTool("base64")) {
+  if (HaveTool("base64")) {
     save(kFormatBase64);
-    EXPECT_EQ(test::RunShell("tr -d '\\r' < " + out + " | tail -n +5 | base64 -d | cmp -s - " +
-                             orig),
+    EXPECT_EQ(RunShell("tr -d '\\r' < " + out + " | tail -n +5 | base64 -d | cmp -s - " + orig),
               0);
   }
-  if (test::HaveTool("python3")) {
+  if (HaveTool("python3")) {
     save(kFormatBtoa);
     const std::string script =
         "import base64,sys\n"
@@ -265,8 +257,8 @@ TEST_F(Encoder, PeersDecodeOurOutput) {
         "n=int(L[-2].split()[3])\n"
         "d=base64.a85decode(b''.join(L[1:-2]))[:n]\n"
         "sys.exit(d!=open(sys.argv[2],'rb').read())\n";
-    test::WriteFile(dir.file("a85.py"), script);
-    EXPECT_EQ(test::RunShell("python3 " + dir.file("a85.py") + " " + out + " " + orig), 0);
+    WriteFile(dir.file("a85.py"), script);
+    EXPECT_EQ(RunShell("python3 " + dir.file("a85.py") + " " + out + " " + orig), 0);
   }
 }
 

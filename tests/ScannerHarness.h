@@ -69,17 +69,4 @@ class ScannerHarness {
   int sectionCount = 0;
 };
 
-/// BinHex characters for `bytes` (zero-filled to whole groups).
-inline std::string BinHexChars(std::string bytes) {
-  while (bytes.size() % 3 != 0) bytes += '\0';
-  std::string chars;
-  for (size_t k = 0; k < bytes.size(); k += 3) {
-    uint32_t v = static_cast<uint32_t>(static_cast<unsigned char>(bytes[k])) << 16 |
-                 static_cast<uint32_t>(static_cast<unsigned char>(bytes[k + 1])) << 8 |
-                 static_cast<unsigned char>(bytes[k + 2]);
-    for (int shift = 18; shift >= 0; shift -= 6) chars += BinHexAlphabet[(v >> shift) & 63];
-  }
-  return chars;
-}
-
 }  // namespace twick::test

@@ -9,29 +9,28 @@
 
 namespace twick::test {
 
-enum class TextCode { Base64, UU, XX, Btoa4, Btoa5 };
+enum class TextCode { Base64, UU, XX, Btoa4, Btoa5, BinHex };
 
 struct DecodeOutcome {
   int result = -1;
   std::string output;
+  /// What the stream still holds after the decoder.
+  std::string rest;
   /// The line a following search would read first; "<eof>" at the end.
   std::string nextLine;
   std::string outputPath;
   FakeWindow window;
 };
 
-/// Decodes `text` from its start with a work buffer of exactly `bufSize`
-/// bytes on the heap, so that the sanitizer sees any overrun.
+/// Decodes `text` with a work buffer of exactly `bufSize` bytes on the heap,
+/// so that the sanitizer sees any overrun. The section starts at the text's
+/// start; a BinHex section after the text's first line, which the search for
+/// sections has already read.
 DecodeOutcome RunTextDecoder(TextCode code, const std::string& text, int bufSize = 4480,
                              OutputOpener* opener = nullptr);
 
 /// Encoded lines of `data` without any header or ending line. Btoa variant 5
 /// lines carry a check character ('c').
 std::string EncodeLines(TextCode code, const std::string& data);
-
-/// An opener whose files accept nothing: every write, cut and close fails.
-OutputOpener& FailingOutputOpener();
-/// An opener that cannot create any file.
-OutputOpener& RefusingOutputOpener();
 
 }  // namespace twick::test

@@ -7,6 +7,7 @@
 #include <string>
 #include <tuple>
 
+#include "tests/TestDoubles.h"
 #include "tests/TestFiles.h"
 #include "tests/TextDecoderHarness.h"
 
@@ -68,21 +69,20 @@ INSTANTIATE_TEST_SUITE_P(Decoders, DecodeAnyBuffer,
 class DecoderFailures : public ::testing::TestWithParam<TextCode> {};
 
 TEST_P(DecoderFailures, WriteErrorIsReportedOnceAndTheSectionIsStillRead) {
-  auto run = test::RunTextDecoder(GetParam(), Section(GetParam(), Data()), 280,
-                                  &test::FailingOutputOpener());
+  test::MemoryOpener failing({.failAt = 0, .failSetLength = true, .failClose = true});
+  auto run = test::RunTextDecoder(GetParam(), Section(GetParam(), Data()), 280, &failing);
   EXPECT_EQ(run.result, 0);
-  ASSERT_EQ(run.window.messages.size(), 1u);
-  EXPECT_EQ(run.window.messages[0].text,
-            "Error creating/writing to output file:\n" + run.outputPath + "\nDecoding aborted!");
-  EXPECT_EQ(run.window.messages[0].caption, "File Error:");
-  EXPECT_EQ(run.window.messages[0].icon, MessageIcon::Stop);
+  EXPECT_TRUE(test::OnlyMessageIs(run.window,
+                                  test::OutputErrorText(run.outputPath, "Decoding aborted!"),
+                                  "File Error:", MessageIcon::Stop));
   EXPECT_EQ(run.nextLine, "after");
   EXPECT_EQ(run.window.waitDepth, 0);
 }
 
 TEST_P(DecoderFailures, CreationErrorLeavesTheStreamUnread) {
   const std::string text = Section(GetParam(), Data());
-  auto run = test::RunTextDecoder(GetParam(), text, 4480, &test::RefusingOutputOpener());
+  test::MemoryOpener refusing({.refuse = true});
+  auto run = test::RunTextDecoder(GetParam(), text, 4480, &refusing);
   EXPECT_EQ(run.result, 0);
   ASSERT_EQ(run.window.messages.size(), 1u);
   EXPECT_EQ(run.window.messages[0].caption, "File Error:");
