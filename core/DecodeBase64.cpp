@@ -45,18 +45,8 @@ int DecodeBase64(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sect
     if (length >= 2 && line[0] == '-' && line[1] == '-') break;  // boundary
     while (length % 4 != 0) line[length++] = '=';
 
-    const auto* src = reinterpret_cast<const unsigned char*>(line);
-    auto* dst = reinterpret_cast<unsigned char*>(buffer + pending);
-    for (size_t i = 0; i < length; i += 4) {
-      const auto v0 = static_cast<uint32_t>(table[src[i]]);
-      const auto v1 = static_cast<uint32_t>(table[src[i + 1]]);
-      const auto v2 = static_cast<uint32_t>(table[src[i + 2]]);
-      const auto v3 = static_cast<uint32_t>(table[src[i + 3]]);
-      dst[0] = static_cast<unsigned char>(v0 << 2 | v1 >> 4);
-      dst[1] = static_cast<unsigned char>(v1 << 4 | v2 >> 2);
-      dst[2] = static_cast<unsigned char>(v2 << 6 | v3);
-      dst += 3;
-    }
+    decoding::DecodeQuads(table, reinterpret_cast<const unsigned char*>(line), length,
+                          reinterpret_cast<unsigned char*>(buffer + pending));
     // Each trailing "=" (from the source or from the padding) drops one byte
     // of this line, never a byte of an earlier line.
     const size_t produced = length / 4 * 3;

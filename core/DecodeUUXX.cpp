@@ -52,17 +52,9 @@ int DecodeUUXX(DecodeContext& dlg, TextStream& in, char* buffer, const DecodeTab
     while ((length - 1) % 4 != 0) line[length++] = '~';
 
     const auto* src = reinterpret_cast<const unsigned char*>(line);
-    auto* dst = reinterpret_cast<unsigned char*>(buffer + pending);
-    for (size_t i = 1; i < length; i += 4) {
-      const auto v0 = static_cast<uint32_t>(table[src[i]]);
-      const auto v1 = static_cast<uint32_t>(table[src[i + 1]]);
-      const auto v2 = static_cast<uint32_t>(table[src[i + 2]]);
-      const auto v3 = static_cast<uint32_t>(table[src[i + 3]]);
-      dst[0] = static_cast<unsigned char>(v0 << 2 | v1 >> 4);
-      dst[1] = static_cast<unsigned char>(v1 << 4 | v2 >> 2);
-      dst[2] = static_cast<unsigned char>(v2 << 6 | v3);
-      dst += 3;
-    }
+    // The groups follow the count character.
+    decoding::DecodeQuads(table, src + 1, length - 1,
+                          reinterpret_cast<unsigned char*>(buffer + pending));
     // The count character cuts the line's bytes to the announced number; a
     // count larger than the data adds nothing.
     const size_t produced = (length - 1) / 4 * 3;

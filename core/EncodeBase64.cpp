@@ -1,8 +1,6 @@
 // Base64 with a MIME header: three header lines naming the file, an empty
 // line, then lines of 60 characters (45 bytes). Nothing follows the last line.
 
-#include <algorithm>
-
 #include "core/EncoderSupport.h"
 
 namespace twick {
@@ -51,21 +49,11 @@ bool EncodeBase64(EncodeContext& dlg, InputFile& in, OutputSink& out) {
 
   const char* alphabet = dlg.m_pB64Alphabet;
   const AlphabetPairs pairs(alphabet);
-  const auto* block = reinterpret_cast<const unsigned char*>(buffers.Block());
-  for (;;) {
-    long long got = ReadBlock(dlg, in, buffers.Block(), kBlockSize);
-    if (got < 0) return false;
-    if (got == 0) break;
-    const size_t size = static_cast<size_t>(got);
-    char* dst = buffers.Output();
-    for (size_t at = 0; at < size; at += kLineBytes) {
-      size_t n = std::min(kLineBytes, size - at);
-      dst = EncodeLine(block + at, n, pairs, alphabet, dst);
-      progress.Count(n);
-    }
-    if (!WriteEncoded(dlg, out, buffers.Output(), static_cast<size_t>(dst - buffers.Output())))
-      return false;
-  }
+  auto line = [&](const unsigned char* bytes, size_t n, char* dst) {
+    return EncodeLine(bytes, n, pairs, alphabet, dst);
+  };
+  if (!EncodeInLines(dlg, in, out, buffers, kBlockSize, kLineBytes, progress, line))
+    return false;
   progress.Finish();
   return true;
 }

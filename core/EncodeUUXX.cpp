@@ -3,8 +3,6 @@
 // A short last group writes only the characters its bytes need, no filler:
 // readers infer the byte count of a first short line from its length.
 
-#include <algorithm>
-
 #include "core/EncoderSupport.h"
 
 namespace twick {
@@ -45,21 +43,11 @@ bool EncodeUUXX(EncodeContext& dlg, InputFile& in, OutputSink& out, const char* 
   if (!WriteEncoded(dlg, out, "begin 644 " + HeaderTitle(dlg.m_strTitle) + "\r\n")) return false;
 
   const AlphabetPairs pairs(alphabet);
-  const auto* block = reinterpret_cast<const unsigned char*>(buffers.Block());
-  for (;;) {
-    long long got = ReadBlock(dlg, in, buffers.Block(), kBlockSize);
-    if (got < 0) return false;
-    if (got == 0) break;
-    const size_t size = static_cast<size_t>(got);
-    char* dst = buffers.Output();
-    for (size_t at = 0; at < size; at += kLineBytes) {
-      size_t n = std::min(kLineBytes, size - at);
-      dst = EncodeLine(block + at, n, pairs, alphabet, dst);
-      progress.Count(n);
-    }
-    if (!WriteEncoded(dlg, out, buffers.Output(), static_cast<size_t>(dst - buffers.Output())))
-      return false;
-  }
+  auto line = [&](const unsigned char* bytes, size_t n, char* dst) {
+    return EncodeLine(bytes, n, pairs, alphabet, dst);
+  };
+  if (!EncodeInLines(dlg, in, out, buffers, kBlockSize, kLineBytes, progress, line))
+    return false;
 
   // The zero-length data line of the job's format, then "end".
   if (!WriteEncoded(dlg, out, dlg.m_nCodeFormat == kFormatUU ? "`\r\nend\r\n" : "+\r\nend\r\n"))

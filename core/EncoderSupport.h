@@ -83,6 +83,32 @@ class AlphabetPairs {
   char pairs_[4096][2];
 };
 
+/// Reads the whole input in blocks of `blockSize` bytes (a multiple of
+/// `lineBytes`), encodes each block as lines of `lineBytes` bytes with
+/// `encodeLine(bytes, n, dst)`, which returns the end of the line it wrote,
+/// and writes each block's text in one piece. False after a read or write
+/// error, which has been reported.
+template <typename LineEncoder>
+bool EncodeInLines(EncodeContext& dlg, InputFile& in, OutputSink& out, EncoderBuffers& buffers,
+                   size_t blockSize, size_t lineBytes, EncoderProgress& progress,
+                   LineEncoder encodeLine) {
+  const auto* block = reinterpret_cast<const unsigned char*>(buffers.Block());
+  for (;;) {
+    long long got = ReadBlock(dlg, in, buffers.Block(), blockSize);
+    if (got < 0) return false;
+    if (got == 0) return true;
+    const size_t size = static_cast<size_t>(got);
+    char* dst = buffers.Output();
+    for (size_t at = 0; at < size; at += lineBytes) {
+      const size_t n = size - at < lineBytes ? size - at : lineBytes;
+      dst = encodeLine(block + at, n, dst);
+      progress.Count(n);
+    }
+    if (!WriteEncoded(dlg, out, buffers.Output(), static_cast<size_t>(dst - buffers.Output())))
+      return false;
+  }
+}
+
 inline uint32_t Group3(const unsigned char* p) {
   return (uint32_t{p[0]} << 16) | (uint32_t{p[1]} << 8) | p[2];
 }

@@ -24,6 +24,10 @@ FileIdentity IdentityOfDescriptor(int fd);
 /// names nothing.
 FileIdentity IdentityOfPath(const std::string& path);
 
+/// Opens a regular file for reading and returns its descriptor, or -1.
+/// Folders, FIFOs and devices are refused without blocking.
+int OpenRegularFileForReading(const std::string& path);
+
 /// True when something (a file, folder, link, ...) exists at the path. Asks
 /// the file system, so an unreadable file still exists.
 bool PathExists(const std::string& path);

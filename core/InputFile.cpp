@@ -1,6 +1,5 @@
 #include "core/InputFile.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,13 +11,8 @@ InputFile::~InputFile() { Close(); }
 
 bool InputFile::Open(const std::string& path) {
   Close();
-  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  int fd = OpenRegularFileForReading(path);
   if (fd < 0) return false;
-  struct stat st {};
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return false;
-  }
   fd_ = fd;
   path_ = path;
   identity_ = IdentityOfDescriptor(fd);

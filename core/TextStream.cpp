@@ -1,6 +1,5 @@
 #include "core/TextStream.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,13 +15,8 @@ TextStream::~TextStream() { Close(); }
 
 bool TextStream::Open(const std::string& path) {
   Close();
-  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  int fd = OpenRegularFileForReading(path);
   if (fd < 0) return false;
-  struct stat st {};
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    return false;
-  }
   fd_ = fd;
   path_ = path;
   identity_ = IdentityOfDescriptor(fd);

@@ -47,31 +47,25 @@ void CEncodeJob::MakeOutputName() {
 }
 
 bool CEncodeJob::SettleOutputName() {
-  bool mayReplace = false;
-  if (!m_bUseDefName) {
-    std::string path = m_strOutput;
-    NameChoice choice = m_window.AskOutputName(path);
-    if (choice == NameChoice::Cancel) {
-      m_strOutput.clear();
-      return false;
+  bool ask = !m_bUseDefName;
+  bool replaceChosen = false;
+  for (;;) {
+    if (ask) {
+      std::string path = m_strOutput;
+      NameChoice choice = m_window.AskOutputName(path);
+      if (choice == NameChoice::Cancel) {
+        m_strOutput.clear();
+        return false;
+      }
+      m_strOutput = path;
+      replaceChosen = choice == NameChoice::OkOverwrite;
     }
-    m_strOutput = path;
-    mayReplace = choice == NameChoice::OkOverwrite;
-  }
-  // Anything already at the path counts, even a file we could not read.
-  while (!m_bOverwrite && !mayReplace && PathExists(m_strOutput)) {
+    // Anything already at the path counts, even a file we could not read.
+    if (m_bOverwrite || replaceChosen || !PathExists(m_strOutput)) return true;
     m_window.MessageBox("File already exists! You'll need to change the output filename.", "",
                         MessageIcon::None);
-    std::string path = m_strOutput;
-    NameChoice choice = m_window.AskOutputName(path);
-    if (choice == NameChoice::Cancel) {
-      m_strOutput.clear();
-      return false;
-    }
-    m_strOutput = path;
-    mayReplace = choice == NameChoice::OkOverwrite;
+    ask = true;
   }
-  return true;
 }
 
 bool CEncodeJob::EncodeInto(InputFile& in) {
