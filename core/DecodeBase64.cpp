@@ -62,10 +62,7 @@ int DecodeBase64(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sect
   }
 
   if (pending > 0) out.Write(buffer, pending);
-  const bool written = out.Finish();
-  window.SetProgressPos(29);
-  window.EndWaitCursor();
-  return written ? 1 : 0;
+  return out.EndSection();
 }
 
 }  // namespace twick

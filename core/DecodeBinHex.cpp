@@ -62,7 +62,6 @@ constexpr size_t kLookPastEnd = 2;
 constexpr size_t kHeaderFixed = 22;
 constexpr size_t kMaxHeader = 255 + kHeaderFixed;
 constexpr uint64_t kProgressDivisor = 30;
-constexpr int kProgressEnd = 29;
 
 /// Takes the expanded bytes: the header first, then everything after it into
 /// the work buffer, which is written out whenever the next copies would not
@@ -231,10 +230,7 @@ int DecodeBinHex(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sect
   // Bytes still held back lie in the check values at the end: dropped.
   sink.WritePending();
   out.CutTo(sink.HeaderDone() ? sink.DataLength() : 0);
-  const bool written = out.Finish();
-  window.SetProgressPos(kProgressEnd);
-  window.EndWaitCursor();
-  return written ? 1 : 0;
+  return out.EndSection();
 }
 
 }  // namespace twick

@@ -115,10 +115,7 @@ int DecodeBtoa(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sectio
   // A declared length only cuts off the filling of the last group; it never
   // adds bytes that were not decoded.
   if (declared > 0) out.CutTo(declared);
-  const bool written = out.Finish();
-  window.SetProgressPos(29);
-  window.EndWaitCursor();
-  return written ? 1 : 0;
+  return out.EndSection();
 }
 
 }  // namespace twick

@@ -70,10 +70,7 @@ int DecodeUUXX(DecodeContext& dlg, TextStream& in, char* buffer, const DecodeTab
   }
 
   if (pending > 0) out.Write(buffer, pending);
-  const bool written = out.Finish();
-  window.SetProgressPos(29);
-  window.EndWaitCursor();
-  return written ? 1 : 0;
+  return out.EndSection();
 }
 
 }  // namespace twick

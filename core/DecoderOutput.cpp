@@ -59,4 +59,11 @@ bool DecoderOutput::Finish() {
   return !failed_;
 }
 
+int DecoderOutput::EndSection() {
+  const bool written = Finish();
+  dlg_.m_window.SetProgressPos(29);
+  dlg_.m_window.EndWaitCursor();
+  return written ? 1 : 0;
+}
+
 }  // namespace twick

@@ -24,6 +24,10 @@ class DecoderOutput {
   void CutTo(uint64_t length);
   /// Closes the file; true when everything was written.
   bool Finish();
+  /// Ends a decoder's run: closes the file, shows the full progress bar and
+  /// hides the wait cursor. Returns the decoder's result (1 when everything
+  /// was written, else 0).
+  int EndSection();
 
   uint64_t Written() const { return written_; }
   bool Failed() const { return failed_; }
