@@ -68,11 +68,10 @@ void ConsoleWindow::EnableDone(bool) { ClearBar(); }
 
 void ConsoleWindow::EndDialog(int) { ClearBar(); }
 
-int ConsoleWindow::MessageBox(const std::string& text, const std::string& caption,
-                              MessageIcon) {
+void ConsoleWindow::ShowMessage(const std::string& text, const std::string& caption,
+                                MessageIcon) {
   ClearBar();
   std::cerr << (caption.empty() ? kAppName : caption) << ' ' << text << '\n' << std::flush;
-  return kDialogOk;
 }
 
 NameChoice ConsoleWindow::AskOutputName(std::string& path) {

@@ -25,8 +25,8 @@ class ConsoleWindow : public JobWindow {
   void SetStatusText(const std::string& text) override;
   void EnableDone(bool enable) override;
   void EndDialog(int result) override;
-  int MessageBox(const std::string& text, const std::string& caption,
-                 MessageIcon icon) override;
+  void ShowMessage(const std::string& text, const std::string& caption,
+                   MessageIcon icon) override;
   void BeginWaitCursor() override {}
   void EndWaitCursor() override {}
   NameChoice AskOutputName(std::string& path) override;
@@ -39,7 +39,7 @@ class ConsoleWindow : public JobWindow {
   bool barOnTerminal_;
   bool barShown_ = false;
   int low_ = 0;
-  int high_ = 29;
+  int high_ = kProgressEnd;
   int step_ = 1;
   int pos_ = 0;
   int drawn_ = -1;

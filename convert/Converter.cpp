@@ -11,7 +11,6 @@ namespace {
 
 constexpr const char* kConverterCaption = "Tarnwick32";
 constexpr const char* kFileErrorCaption = "File Error:";
-constexpr int kProgressEnd = 29;
 constexpr uint64_t kProgressSteps = 30;
 
 enum class Outcome { Done, ReadFailed, WriteFailed };
@@ -59,7 +58,7 @@ bool CConvertJob::SettleOutputName() {
   // Asks the file system, so that an existing file that cannot be read is
   // never replaced without the question.
   while (PathExists(m_strTo)) {
-    m_window.MessageBox("Output file already exists!", kConverterCaption, MessageIcon::None);
+    m_window.ShowMessage("Output file already exists!", kConverterCaption, MessageIcon::None);
     std::string path = m_strTo;
     NameChoice choice = m_window.AskOutputName(path);
     if (choice == NameChoice::Cancel) return false;
@@ -70,7 +69,7 @@ bool CConvertJob::SettleOutputName() {
 }
 
 void CConvertJob::ReportWriteFailure() {
-  m_window.MessageBox(
+  m_window.ShowMessage(
       "Error creating/writing to output file:\n" + m_strTo + "\nConversion Aborted!",
       kFileErrorCaption, MessageIcon::Stop);
 }
@@ -81,14 +80,14 @@ bool CConvertJob::Convert() {
   m_window.SetProgressPos(0);
 
   if (m_strFrom.empty()) {
-    m_window.MessageBox("No file selected!", kConverterCaption, MessageIcon::Exclamation);
+    m_window.ShowMessage("No file selected!", kConverterCaption, MessageIcon::Exclamation);
     return false;
   }
 
   auto block = m_allocator.Allocate(kInputBlockSize);
   auto buffer = m_allocator.Allocate(kOutputBufferSize);
   if (!block || !buffer) {
-    m_window.MessageBox(
+    m_window.ShowMessage(
         "Cannot allocate enough memory for decoding!\n"
         "Closing a few running applications might help.",
         "", MessageIcon::None);
@@ -97,7 +96,7 @@ bool CConvertJob::Convert() {
 
   InputFile source;
   if (!source.Open(m_strFrom)) {
-    m_window.MessageBox("Unable to read selected file!", kFileErrorCaption,
+    m_window.ShowMessage("Unable to read selected file!", kFileErrorCaption,
                         MessageIcon::Exclamation);
     return false;
   }
@@ -120,10 +119,10 @@ bool CConvertJob::Convert() {
   switch (outcome) {
     case Outcome::Done:
       m_window.SetProgressPos(kProgressEnd);
-      m_window.MessageBox("Conversion Done!", kConverterCaption, MessageIcon::None);
+      m_window.ShowMessage("Conversion Done!", kConverterCaption, MessageIcon::None);
       break;
     case Outcome::ReadFailed:
-      m_window.MessageBox("Unable to read selected file!", kFileErrorCaption,
+      m_window.ShowMessage("Unable to read selected file!", kFileErrorCaption,
                           MessageIcon::Exclamation);
       break;
     case Outcome::WriteFailed:

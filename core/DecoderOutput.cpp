@@ -16,7 +16,7 @@ DecoderOutput::~DecoderOutput() {
 void DecoderOutput::ReportFailure() {
   if (failed_) return;
   failed_ = true;
-  dlg_.m_window.MessageBox(
+  dlg_.m_window.ShowMessage(
       "Error creating/writing to output file:\n" + dlg_.m_strOutput + "\nDecoding aborted!",
       "File Error:", MessageIcon::Stop);
 }
@@ -61,7 +61,7 @@ bool DecoderOutput::Finish() {
 
 int DecoderOutput::EndSection() {
   const bool written = Finish();
-  dlg_.m_window.SetProgressPos(29);
+  dlg_.m_window.SetProgressPos(kProgressEnd);
   dlg_.m_window.EndWaitCursor();
   return written ? 1 : 0;
 }

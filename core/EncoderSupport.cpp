@@ -8,13 +8,13 @@ EncoderBuffers::EncoderBuffers(EncodeContext& dlg, size_t blockSize, size_t outp
   if (!block_ || !output_) {
     block_.reset();
     output_.reset();
-    dlg.m_window.MessageBox("Not enough memory for encoding!", "Memory Error:",
+    dlg.m_window.ShowMessage("Not enough memory for encoding!", "Memory Error:",
                             MessageIcon::Stop);
   }
 }
 
 void ReportOutputFailure(EncodeContext& dlg) {
-  dlg.m_window.MessageBox(
+  dlg.m_window.ShowMessage(
       "Error creating/writing to output file:\n" + dlg.m_strOutput + "\nEncoding aborted!",
       "File Error:", MessageIcon::Stop);
 }
@@ -28,7 +28,7 @@ bool WriteEncoded(EncodeContext& dlg, OutputSink& out, const char* data, size_t 
 long long ReadBlock(EncodeContext& dlg, InputFile& in, char* block, size_t size) {
   long long got = in.Read(block, size);
   if (got < 0)
-    dlg.m_window.MessageBox("Unable to read selected file!", "File Error:", MessageIcon::Stop);
+    dlg.m_window.ShowMessage("Unable to read selected file!", "File Error:", MessageIcon::Stop);
   return got;
 }
 

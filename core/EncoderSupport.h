@@ -40,7 +40,7 @@ class EncoderProgress {
       count_ = 0;
     }
   }
-  void Finish() { window_.SetProgressPos(29); }
+  void Finish() { window_.SetProgressPos(kProgressEnd); }
 
  private:
   JobWindow& window_;

@@ -19,6 +19,9 @@ enum class NameChoice {
 /// Result a job gives when it closes its window itself.
 constexpr int kDialogOk = 1;
 
+/// Every job's progress bar runs from 0 to this position in steps of 1.
+constexpr int kProgressEnd = 29;
+
 /// Caption that stands in when a message has none of its own.
 inline constexpr const char* kAppName = "twick32";
 
@@ -38,16 +41,21 @@ class JobWindow {
   /// Closes the window with the given result (the job's "OK").
   virtual void EndDialog(int result) = 0;
 
-  /// Shows a message box; an empty caption means the application's name.
-  /// Returns the button pressed (1 for OK).
-  virtual int MessageBox(const std::string& text, const std::string& caption,
-                         MessageIcon icon) = 0;
+  /// Shows a message box with an OK button and waits for it; an empty
+  /// caption means the application's name. Decoders and encoders call it
+  /// with the wait cursor shown (their "File Error:" boxes); a window shows
+  /// its own arrow cursor over the box.
+  virtual void ShowMessage(const std::string& text, const std::string& caption,
+                           MessageIcon icon) = 0;
 
+  /// The wait cursor; calls nest. A job shows it while it reads and writes
+  /// and hides it before every output-name question and the message that
+  /// leads to one, so the user answers with an ordinary cursor.
   virtual void BeginWaitCursor() = 0;
   virtual void EndWaitCursor() = 0;
 
   /// Asks for the output path, proposing `path`. On Ok or OkOverwrite `path`
-  /// holds the path to use.
+  /// holds the path to use. Never called with the wait cursor shown.
   virtual NameChoice AskOutputName(std::string& path) = 0;
 };
 

@@ -23,7 +23,7 @@ class SilentWindow : public JobWindow {
   void SetStatusText(const std::string&) override {}
   void EnableDone(bool) override {}
   void EndDialog(int) override {}
-  int MessageBox(const std::string&, const std::string&, MessageIcon) override { return 1; }
+  void ShowMessage(const std::string&, const std::string&, MessageIcon) override {}
   void BeginWaitCursor() override {}
   void EndWaitCursor() override {}
   NameChoice AskOutputName(std::string&) override { return NameChoice::OkOverwrite; }

@@ -1,7 +1,7 @@
 // The settings reader on arbitrary files.
 
 #include "fuzz/FuzzSupport.h"
-#include "shell/Settings.h"
+#include "settings/Settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace twick;

@@ -50,7 +50,7 @@ void CDecodeJob::RunDecodeJob() {
   m_arrOutput.clear();
   m_nSucceeded = m_nFailed = m_nSkipped = 0;
   m_bSourceRead = false;
-  m_window.SetProgressRange(0, 29);
+  m_window.SetProgressRange(0, kProgressEnd);
   m_window.SetProgressStep(1);
   m_window.SetProgressPos(0);
 
@@ -60,7 +60,7 @@ void CDecodeJob::RunDecodeJob() {
   while (!(buffer = m_allocator.Allocate(static_cast<size_t>(m_nBufSize)))) {
     m_nBufSize /= 2;
     if (m_nBufSize < kSmallestBufferSize) {
-      m_window.MessageBox(kNoMemory, "", MessageIcon::None);
+      m_window.ShowMessage(kNoMemory, "", MessageIcon::None);
       // Let the window be closed; the job itself ends here.
       m_window.EnableDone(true);
       return;
@@ -91,7 +91,7 @@ void CDecodeJob::RunDecodeJob() {
       }
       // Ask until the name is free, replacing is allowed, or the user gives up.
       while (!skip && !overwrite && PathExists(m_strOutput)) {
-        m_window.MessageBox(kFileExists, "", MessageIcon::None);
+        m_window.ShowMessage(kFileExists, "", MessageIcon::None);
         NameChoice choice = m_window.AskOutputName(m_strOutput);
         if (choice == NameChoice::Cancel) skip = true;
         overwrite = choice == NameChoice::OkOverwrite;

@@ -62,7 +62,7 @@ bool CEncodeJob::SettleOutputName() {
     }
     // Anything already at the path counts, even a file we could not read.
     if (m_bOverwrite || replaceChosen || !PathExists(m_strOutput)) return true;
-    m_window.MessageBox("File already exists! You'll need to change the output filename.", "",
+    m_window.ShowMessage("File already exists! You'll need to change the output filename.", "",
                         MessageIcon::None);
     ask = true;
   }
@@ -93,13 +93,13 @@ bool CEncodeJob::EncodeInto(InputFile& in) {
 
 void CEncodeJob::RunEncodeJob() {
   m_arrOutput.clear();
-  m_window.SetProgressRange(0, 29);
+  m_window.SetProgressRange(0, kProgressEnd);
   m_window.SetProgressStep(1);
   m_window.SetProgressPos(0);
   bool success = false;
 
   if (m_nCodeFormat >= kFormatBinHex) {
-    m_window.MessageBox(
+    m_window.ShowMessage(
         "Tarnwick32 supports BinHex decoding, but not encoding.\n"
         "If you would like to encode the selected file, please change the coding format.",
         "Notice:", MessageIcon::Information);

@@ -125,7 +125,7 @@ std::string CDecodeJob::OutputFolder() const {
 void CDecodeJob::SetHeaderOutput(const std::string& name, bool notice) {
   std::string safe = SanitizeHeaderName(name);
   if (safe.empty()) {
-    if (notice) m_window.MessageBox(kNoticeText, "Notice!", MessageIcon::Exclamation);
+    if (notice) m_window.ShowMessage(kNoticeText, "Notice!", MessageIcon::Exclamation);
     m_strOutput = OutputFolder() + m_strBaseName;
   } else {
     m_strOutput = OutputFolder() + safe;
@@ -165,7 +165,7 @@ int CDecodeJob::FindNextSection(TextStream& in, uint64_t& sectionStart, int& sec
 
   in.Seek(sectionStart);
   if (m_nAutoMode != kAutoOff) {
-    if (sectionCount == 1) m_window.MessageBox(kNoHeaderText, "Content Error:", MessageIcon::Stop);
+    if (sectionCount == 1) m_window.ShowMessage(kNoHeaderText, "Content Error:", MessageIcon::Stop);
     return 0;
   }
   if (sectionCount != 1) return 0;
@@ -239,7 +239,7 @@ int CDecodeJob::DetectContentFormat(TextStream& in, uint64_t& dataStart, int& de
   in.Seek(dataStart);
   int format = flags.Verdict();
   if (format < 0) {
-    m_window.MessageBox(kUnknownContentText, "Content Detection Error:", MessageIcon::Stop);
+    m_window.ShowMessage(kUnknownContentText, "Content Detection Error:", MessageIcon::Stop);
     return 0;
   }
   detectedFormat = format;

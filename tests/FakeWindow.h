@@ -43,11 +43,10 @@ class FakeWindow : public JobWindow {
     endResult = result;
     calls.push_back("end " + std::to_string(result));
   }
-  int MessageBox(const std::string& text, const std::string& caption,
-                 MessageIcon icon) override {
+  void ShowMessage(const std::string& text, const std::string& caption,
+                   MessageIcon icon) override {
     messages.push_back({text, caption, icon});
     calls.push_back("message " + caption + "|" + text);
-    return 1;
   }
   void BeginWaitCursor() override { ++waitDepth; }
   void EndWaitCursor() override { --waitDepth; }

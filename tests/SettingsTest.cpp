@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "shell/Settings.h"
+#include "settings/Settings.h"
 #include "tests/TestFiles.h"
 
 namespace twick {

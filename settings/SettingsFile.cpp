@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "core/FileIdentity.h"
-#include "shell/Settings.h"
+#include "settings/Settings.h"
 
 namespace twick {
 

@@ -2,7 +2,7 @@
 // the start of a line is never compared. Whatever a line holds, the reader
 // only takes what it can parse and leaves the rest at its present value.
 
-#include "shell/Settings.h"
+#include "settings/Settings.h"
 
 #include <cstdint>
 #include <string>
