@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <string>
 
+#include "core/JobResult.h"
 #include "core/JobWindow.h"
 #include "core/Memory.h"
 #include "core/OutputFile.h"
@@ -41,6 +42,9 @@ class CConvertJob {
   /// Converts `m_strFrom` into `m_strTo`, telling the user how it went.
   /// True only when the whole output was written.
   bool Convert();
+
+  /// What the last conversion did.
+  JobResult m_result;
 
  private:
   /// Asks for another name while the output exists; false when cancelled.

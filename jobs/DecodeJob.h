@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/DecodeContext.h"
+#include "core/JobResult.h"
 #include "core/Memory.h"
 
 namespace twick {
@@ -34,13 +35,8 @@ class CDecodeJob : public DecodeContext {
   std::string m_strBaseName;
   std::vector<std::string> m_arrOutput;
 
-  // What the last run did with its sections, for callers that report it.
-  int m_nSucceeded = 0;
-  int m_nFailed = 0;
-  int m_nSkipped = 0;
-  /// False when the run stopped before looking for sections (no memory, or
-  /// the source could not be opened).
-  bool m_bSourceRead = false;
+  /// What the last run did.
+  JobResult m_result;
 
   /// Runs the whole job (the window is already shown).
   void RunDecodeJob();

@@ -7,6 +7,7 @@
 
 #include "core/EncodeContext.h"
 #include "core/InputFile.h"
+#include "core/JobResult.h"
 #include "core/Memory.h"
 #include "core/OutputFile.h"
 
@@ -28,6 +29,8 @@ class CEncodeJob : public EncodeContext {
   // Set by the job.
   std::string m_strSourceDir;
   std::vector<std::string> m_arrOutput;
+  /// What the last run did.
+  JobResult m_result;
 
   /// Runs the whole job (the window is already shown).
   void RunEncodeJob();
