@@ -25,18 +25,6 @@ constexpr const char* kUsage =
     "\n"
     "Exit status: 0 when the file was converted, 1 otherwise, 2 for a usage error.\n";
 
-/// Answers the "already exists" question with "replace" for --overwrite.
-class ConvertWindow : public ConsoleWindow {
- public:
-  ConvertWindow(bool ask, bool overwrite) : ConsoleWindow(ask), overwrite_(overwrite) {}
-  NameChoice AskOutputName(std::string& path) override {
-    return overwrite_ ? NameChoice::OkOverwrite : ConsoleWindow::AskOutputName(path);
-  }
-
- private:
-  bool overwrite_;
-};
-
 }  // namespace
 
 int RunConvertCommand(const Args& args) {
@@ -50,13 +38,15 @@ int RunConvertCommand(const Args& args) {
     return kExitUsage;
   }
 
-  ConvertWindow window(CanAsk(opt), opt.overwrite);
+  ConsoleWindow window(CanAsk(opt));
   CConvertJob job(window);
+  job.m_bOverwrite = opt.overwrite;
   job.m_strFrom = AbsolutePath(opt.files[0]);
   job.m_strTo = opt.output.empty() ? ProposeConvertOutput(job.m_strFrom) : AbsolutePath(opt.output);
-  if (!job.Convert()) return kExitFailed;
-  std::cout << job.m_strTo << '\n';
-  return kExitOk;
+  job.Convert();
+  // The converter has told the user about any failure itself.
+  for (const std::string& path : job.m_result.written) std::cout << path << '\n';
+  return job.m_result.Complete() ? kExitOk : kExitFailed;
 }
 
 }  // namespace twick::cli

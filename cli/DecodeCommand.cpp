@@ -5,7 +5,7 @@
 #include "cli/Commands.h"
 #include "cli/ConsoleWindow.h"
 #include "cli/Options.h"
-#include "jobs/DecodeJob.h"
+#include "jobs/JobSetup.h"
 
 namespace twick::cli {
 
@@ -41,24 +41,13 @@ int RunDecodeCommand(const Args& args) {
   if (!CheckOutputDir(opt)) return kExitFailed;
 
   ConsoleWindow window(CanAsk(opt));
+  const Settings settings = SettingsFromOptions(opt);
   bool allDone = true;
   for (const std::string& file : opt.files) {
     CDecodeJob job(window);
-    job.m_nAutoMode = opt.mode;
-    job.m_nCodeFormat = opt.format;
-    job.m_bUseDefName = !opt.ask;
-    job.m_bOverwrite = opt.overwrite;
-    job.m_bPause = false;
-    job.m_strSource = AbsolutePath(file);
-    if (!opt.outputDir.empty()) job.m_strDecodeDir = FolderPath(opt.outputDir);
+    SetUpDecodeJob(job, settings, AbsolutePath(file));
     job.RunDecodeJob();
-    if (!job.m_bSourceRead)
-      std::cerr << "File Error: Unable to read selected file!\n" << job.m_strSource << '\n';
-    for (const std::string& entry : job.m_arrOutput) std::cout << entry << '\n';
-    std::cout.flush();
-    if (!job.m_bSourceRead || job.m_nSucceeded == 0 || job.m_nFailed > 0 ||
-        job.m_nSkipped > 0)
-      allDone = false;
+    if (!ReportResult(job.m_result, job.m_strSource)) allDone = false;
   }
   return allDone ? kExitOk : kExitFailed;
 }

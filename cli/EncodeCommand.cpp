@@ -5,7 +5,7 @@
 #include "cli/Commands.h"
 #include "cli/ConsoleWindow.h"
 #include "cli/Options.h"
-#include "jobs/EncodeJob.h"
+#include "jobs/JobSetup.h"
 
 namespace twick::cli {
 
@@ -37,23 +37,13 @@ int RunEncodeCommand(const Args& args) {
   if (!CheckOutputDir(opt)) return kExitFailed;
 
   ConsoleWindow window(CanAsk(opt));
+  const Settings settings = SettingsFromOptions(opt);
   bool allDone = true;
   for (const std::string& file : opt.files) {
     CEncodeJob job(window);
-    job.m_nCodeFormat = opt.format;
-    job.m_bUseDefName = !opt.ask;
-    job.m_bOverwrite = opt.overwrite;
-    job.m_bPause = false;
-    job.m_strSource = AbsolutePath(file);
-    if (!opt.outputDir.empty()) job.m_strEncodeDir = FolderPath(opt.outputDir);
+    SetUpEncodeJob(job, settings, AbsolutePath(file));
     job.RunEncodeJob();
-    // The job names the source only once it has opened it; say which failed.
-    if (job.m_strTitle.empty())
-      std::cerr << "File Error: Unable to read selected file!\n" << job.m_strSource << '\n';
-    for (const std::string& entry : job.m_arrOutput) std::cout << entry << '\n';
-    std::cout.flush();
-    bool written = job.m_arrOutput.size() == 1 && job.m_arrOutput[0] == job.m_strOutput;
-    if (!written) allDone = false;
+    if (!ReportResult(job.m_result, job.m_strSource)) allDone = false;
   }
   return allDone ? kExitOk : kExitFailed;
 }

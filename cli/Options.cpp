@@ -82,4 +82,24 @@ bool CheckOutputDir(const Options& options) {
 
 bool CanAsk(const Options& options) { return options.ask || isatty(STDIN_FILENO) == 1; }
 
+Settings SettingsFromOptions(const Options& options) {
+  Settings settings;
+  settings.autoMode = options.mode;
+  settings.codeFormat = options.format;
+  settings.useDefName = !options.ask;
+  settings.overwrite = options.overwrite;
+  settings.pause = false;
+  if (!options.outputDir.empty())
+    settings.decodeDir = settings.encodeDir = FolderPath(options.outputDir);
+  return settings;
+}
+
+bool ReportResult(const JobResult& result, const std::string& source) {
+  if (!result.sourceOpened)
+    std::cerr << "File Error: Unable to read selected file!\n" << source << '\n';
+  for (const std::string& path : result.written) std::cout << path << '\n';
+  std::cout.flush();
+  return result.Complete();
+}
+
 }  // namespace twick::cli

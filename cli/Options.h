@@ -5,12 +5,14 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "core/JobResult.h"
+#include "settings/Settings.h"
 
 namespace twick::cli {
 
 struct Options {
-  int mode = 1;    // --mode: auto1
-  int format = 0;  // --format: base64
+  int mode = Settings().autoMode;      // --mode
+  int format = Settings().codeFormat;  // --format
   std::string outputDir;
   std::string output;
   bool overwrite = false;
@@ -39,5 +41,13 @@ bool CheckOutputDir(const Options& options);
 
 /// True when the output-name question can be answered (a terminal, or --ask).
 bool CanAsk(const Options& options);
+
+/// The options laid over the settings' defaults, for a job run without a
+/// window to wait on.
+Settings SettingsFromOptions(const Options& options);
+
+/// Prints the files a job wrote to stdout (and a source it could not open
+/// to stderr); true when the job did everything it was asked to.
+bool ReportResult(const JobResult& result, const std::string& source);
 
 }  // namespace twick::cli

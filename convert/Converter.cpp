@@ -57,6 +57,7 @@ std::string ProposeConvertOutput(const std::string& from) {
 bool CConvertJob::SettleOutputName() {
   // Asks the file system, so that an existing file that cannot be read is
   // never replaced without the question.
+  if (m_bOverwrite) return true;
   while (PathExists(m_strTo)) {
     m_window.ShowMessage("Output file already exists!", kConverterCaption, MessageIcon::None);
     std::string path = m_strTo;
@@ -75,6 +76,7 @@ void CConvertJob::ReportWriteFailure() {
 }
 
 bool CConvertJob::Convert() {
+  m_result = JobResult();
   m_window.SetProgressRange(0, kProgressEnd);
   m_window.SetProgressStep(1);
   m_window.SetProgressPos(0);
@@ -94,14 +96,19 @@ bool CConvertJob::Convert() {
     return false;
   }
 
-  InputFile source;
+  InputFile source(*m_pReader);
   if (!source.Open(m_strFrom)) {
     m_window.ShowMessage("Unable to read selected file!", kFileErrorCaption,
                         MessageIcon::Exclamation);
     return false;
   }
 
-  if (!SettleOutputName()) return false;
+  m_result.sourceOpened = true;
+  m_result.found = 1;
+  if (!SettleOutputName()) {
+    ++m_result.skipped;
+    return false;
+  }
 
   // The source stays open until the end; an output path that names it (or
   // a link to it) is refused rather than truncating the file being read.
@@ -110,6 +117,7 @@ bool CConvertJob::Convert() {
   std::unique_ptr<OutputSink> output = m_opener.Create(m_strTo, options);
   if (!output) {
     ReportWriteFailure();
+    ++m_result.failed;
     return false;
   }
 
@@ -130,7 +138,12 @@ bool CConvertJob::Convert() {
       break;
   }
   m_window.EndWaitCursor();
-  return outcome == Outcome::Done;
+  bool done = outcome == Outcome::Done;
+  m_result.sourceReadToEnd = done;
+  m_result.succeeded = done;
+  ++(done ? m_result.done : m_result.failed);
+  if (done) m_result.written.push_back(m_strTo);
+  return done;
 }
 
 }  // namespace twick

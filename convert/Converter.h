@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <string>
 
+#include "core/FileReader.h"
 #include "core/JobResult.h"
 #include "core/JobWindow.h"
 #include "core/Memory.h"
@@ -38,6 +39,10 @@ class CConvertJob {
 
   std::string m_strFrom;  // the file to convert
   std::string m_strTo;    // the output; may change when the user renames it
+  /// Replace an existing output without asking.
+  bool m_bOverwrite = false;
+  /// Reads the source; tests put a failing reader here.
+  FileReader* m_pReader = &DiskFileReader();
 
   /// Converts `m_strFrom` into `m_strTo`, telling the user how it went.
   /// True only when the whole output was written.

@@ -21,6 +21,8 @@ struct DecodeContext {
 
   JobWindow& m_window;
   OutputOpener& m_opener;
+  /// Reads the source; tests put a failing reader here.
+  FileReader* m_pReader = &DiskFileReader();
   /// The open source; an output path that names it is refused.
   FileIdentity m_sourceIdentity;
 

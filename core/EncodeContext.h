@@ -22,6 +22,8 @@ struct EncodeContext {
 
   JobWindow& m_window;
   BufferAllocator& m_allocator;
+  /// Reads the source; tests put a failing reader here.
+  FileReader* m_pReader = &DiskFileReader();
 
   const char* m_pB64Alphabet = Base64Alphabet;
   const char* m_pUUAlphabet = UUAlphabet;

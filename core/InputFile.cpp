@@ -16,6 +16,7 @@ bool InputFile::Open(const std::string& path) {
   fd_ = fd;
   path_ = path;
   identity_ = IdentityOfDescriptor(fd);
+  offset_ = 0;
   return true;
 }
 
@@ -32,15 +33,9 @@ uint64_t InputFile::Length() const {
 
 long long InputFile::Read(char* buffer, size_t size) {
   if (fd_ < 0) return -1;
-  size_t done = 0;
-  while (done < size) {
-    ssize_t n = ::read(fd_, buffer + done, size - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return -1;
-    if (n == 0) break;
-    done += static_cast<size_t>(n);
-  }
-  return static_cast<long long>(done);
+  long long got = reader_.ReadAt(fd_, buffer, size, offset_);
+  if (got > 0) offset_ += static_cast<uint64_t>(got);
+  return got;
 }
 
 }  // namespace twick

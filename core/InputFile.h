@@ -6,12 +6,13 @@
 #include <string>
 
 #include "core/FileIdentity.h"
+#include "core/FileReader.h"
 
 namespace twick {
 
 class InputFile {
  public:
-  InputFile() = default;
+  explicit InputFile(FileReader& reader = DiskFileReader()) : reader_(reader) {}
   ~InputFile();
   InputFile(const InputFile&) = delete;
   InputFile& operator=(const InputFile&) = delete;
@@ -31,7 +32,9 @@ class InputFile {
   long long Read(char* buffer, size_t size);
 
  private:
+  FileReader& reader_;
   int fd_ = -1;
+  uint64_t offset_ = 0;
   std::string path_;
   FileIdentity identity_;
 };

@@ -9,7 +9,8 @@
 
 namespace twick {
 
-TextStream::TextStream(size_t bufferSize) : buffer_(std::max<size_t>(bufferSize, 256)) {}
+TextStream::TextStream(size_t bufferSize, FileReader& reader)
+    : reader_(reader), buffer_(std::max<size_t>(bufferSize, 256)) {}
 
 TextStream::~TextStream() { Close(); }
 
@@ -44,10 +45,9 @@ size_t TextStream::Ensure(size_t want) {
     pos_ = 0;
   }
   while (end_ < want && !eof_) {
-    ssize_t got = ::pread(fd_, buffer_.data() + end_, buffer_.size() - end_,
-                          static_cast<off_t>(bufferOffset_ + end_));
+    long long got = reader_.ReadAt(fd_, buffer_.data() + end_, buffer_.size() - end_,
+                                   bufferOffset_ + end_);
     if (got < 0) {
-      if (errno == EINTR) continue;
       failed_ = true;
       eof_ = true;
     } else if (got == 0) {

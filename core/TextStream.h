@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/FileIdentity.h"
+#include "core/FileReader.h"
 
 namespace twick {
 
@@ -19,7 +20,8 @@ class TextStream {
  public:
   static constexpr size_t kDefaultBufferSize = 1 << 18;
 
-  explicit TextStream(size_t bufferSize = kDefaultBufferSize);
+  explicit TextStream(size_t bufferSize = kDefaultBufferSize,
+                      FileReader& reader = DiskFileReader());
   ~TextStream();
   TextStream(const TextStream&) = delete;
   TextStream& operator=(const TextStream&) = delete;
@@ -58,6 +60,7 @@ class TextStream {
   size_t Ensure(size_t want);
   size_t Available() const { return end_ - pos_; }
 
+  FileReader& reader_;
   int fd_ = -1;
   std::string path_;
   FileIdentity identity_;

@@ -11,6 +11,8 @@ constexpr const char* kNoMemory =
     "Closing a few running applications might help.";
 constexpr const char* kFileExists =
     "File already exists! You'll need to change the output filename";
+constexpr const char* kUnreadableSource = "Unable to read selected file!";
+constexpr const char* kFileErrorCaption = "File Error:";
 
 /// Directory part of a path, with its trailing separator; empty without one.
 std::string DirectoryOf(const std::string& path) {
@@ -46,10 +48,57 @@ int CDecodeJob::CallDecoder(TextStream& in, char* buffer, uint64_t sectionStart)
   }
 }
 
+bool CDecodeJob::SettleOutputName() {
+  // Questions are answered with an ordinary cursor.
+  m_window.EndWaitCursor();
+  bool skip = false;
+  bool overwrite = m_bOverwrite;
+  if (!m_bUseDefName) {
+    NameChoice choice = m_window.AskOutputName(m_strOutput);
+    if (choice == NameChoice::Cancel) {
+      skip = true;
+    } else {
+      overwrite = choice == NameChoice::OkOverwrite;
+    }
+  }
+  // Ask until the name is free, replacing is allowed, or the user gives up.
+  while (!skip && !overwrite && PathExists(m_strOutput)) {
+    m_window.ShowMessage(kFileExists, "", MessageIcon::None);
+    NameChoice choice = m_window.AskOutputName(m_strOutput);
+    if (choice == NameChoice::Cancel) skip = true;
+    overwrite = choice == NameChoice::OkOverwrite;
+  }
+  m_window.BeginWaitCursor();
+  return !skip;
+}
+
+void CDecodeJob::DecodeSections(TextStream& in, char* buffer) {
+  uint64_t sectionStart = 0;
+  int sectionCount = 0;
+  while (FindNextSection(in, sectionStart, sectionCount) == 1) {
+    ++m_result.found;
+    if (!SettleOutputName()) {
+      m_strOutput.clear();
+      ++m_result.skipped;
+    } else if (CallDecoder(in, buffer, sectionStart) && !in.Failed()) {
+      sectionStart = in.Tell();
+      ++m_result.done;
+      if (!m_strOutput.empty()) {
+        m_arrOutput.push_back(m_strOutput);
+        m_result.written.push_back(m_strOutput);
+      }
+    } else {
+      ++m_result.failed;
+    }
+    // A read error looks like the end of the file to the scanner and the
+    // decoders: stop here rather than pass a cut section off as whole.
+    if (in.Failed()) break;
+  }
+}
+
 void CDecodeJob::RunDecodeJob() {
   m_arrOutput.clear();
-  m_nSucceeded = m_nFailed = m_nSkipped = 0;
-  m_bSourceRead = false;
+  m_result = JobResult();
   m_window.SetProgressRange(0, kProgressEnd);
   m_window.SetProgressStep(1);
   m_window.SetProgressPos(0);
@@ -67,54 +116,25 @@ void CDecodeJob::RunDecodeJob() {
     }
   }
 
-  int successCount = 0;
-  TextStream in;
+  TextStream in(TextStream::kDefaultBufferSize, *m_pReader);
   if (in.Open(m_strSource)) {
-    m_bSourceRead = true;
+    m_result.sourceOpened = true;
     m_sourceIdentity = in.Identity();
     m_window.BeginWaitCursor();
     m_strSourceDir = DirectoryOf(m_strSource);
     m_strBaseName = BaseNameOf(m_strSource);
-
-    uint64_t sectionStart = 0;
-    int sectionCount = 0;
-    while (FindNextSection(in, sectionStart, sectionCount) == 1) {
-      bool skip = false;
-      bool overwrite = m_bOverwrite;
-      if (!m_bUseDefName) {
-        NameChoice choice = m_window.AskOutputName(m_strOutput);
-        if (choice == NameChoice::Cancel) {
-          skip = true;
-        } else {
-          overwrite = choice == NameChoice::OkOverwrite;
-        }
-      }
-      // Ask until the name is free, replacing is allowed, or the user gives up.
-      while (!skip && !overwrite && PathExists(m_strOutput)) {
-        m_window.ShowMessage(kFileExists, "", MessageIcon::None);
-        NameChoice choice = m_window.AskOutputName(m_strOutput);
-        if (choice == NameChoice::Cancel) skip = true;
-        overwrite = choice == NameChoice::OkOverwrite;
-      }
-      if (skip) {
-        m_strOutput.clear();
-        ++m_nSkipped;
-      } else if (CallDecoder(in, buffer.get(), sectionStart)) {
-        sectionStart = in.Tell();
-        ++successCount;
-        ++m_nSucceeded;
-        if (!m_strOutput.empty()) m_arrOutput.push_back(m_strOutput);
-      } else {
-        ++m_nFailed;
-      }
-    }
+    DecodeSections(in, buffer.get());
+    m_result.sourceReadToEnd = !in.Failed();
     in.Close();
     m_window.EndWaitCursor();
+    if (!m_result.sourceReadToEnd)
+      m_window.ShowMessage(kUnreadableSource, kFileErrorCaption, MessageIcon::Stop);
   }
 
   buffer.reset();
   m_window.EnableDone(true);
-  if (successCount == 0) {
+  m_result.succeeded = m_result.done > 0 && m_result.sourceReadToEnd;
+  if (!m_result.succeeded) {
     m_arrOutput.push_back("Decoding Operation Failed!");
     m_window.SetStatusText("Decoding Aborted!");
   } else {

@@ -58,6 +58,11 @@ class CDecodeJob : public DecodeContext {
   /// `notice` is set.
   void SetHeaderOutput(const std::string& name, bool notice);
   int CallDecoder(TextStream& in, char* buffer, uint64_t sectionStart);
+  /// Settles `m_strOutput` with the user where the options ask for it;
+  /// false when the user declined to name the output.
+  bool SettleOutputName();
+  /// Finds and decodes every section until the stream ends or fails.
+  void DecodeSections(TextStream& in, char* buffer);
 
   BufferAllocator& m_allocator;
 };

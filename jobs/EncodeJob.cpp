@@ -93,6 +93,7 @@ bool CEncodeJob::EncodeInto(InputFile& in) {
 
 void CEncodeJob::RunEncodeJob() {
   m_arrOutput.clear();
+  m_result = JobResult();
   m_window.SetProgressRange(0, kProgressEnd);
   m_window.SetProgressStep(1);
   m_window.SetProgressPos(0);
@@ -105,23 +106,34 @@ void CEncodeJob::RunEncodeJob() {
         "Notice:", MessageIcon::Information);
   } else if (m_nCodeFormat >= kFormatBase64) {
     // (A negative format has no encoder: the job ends without touching a file.)
-    InputFile in;
+    InputFile in(*m_pReader);
     if (in.Open(m_strSource)) {
+      m_result.sourceOpened = true;
+      m_result.found = 1;
       m_window.BeginWaitCursor();
       std::string full = FullPath(in.Path());
       size_t cut = full.rfind(kSeparator);
       m_strSourceDir = cut == std::string::npos ? std::string() : full.substr(0, cut + 1);
       m_strTitle = cut == std::string::npos ? full : full.substr(cut + 1);
       MakeOutputName();
-      if (SettleOutputName()) {
+      // Questions are answered with an ordinary cursor.
+      m_window.EndWaitCursor();
+      bool named = SettleOutputName();
+      m_window.BeginWaitCursor();
+      if (named) {
         success = EncodeInto(in);
         m_arrOutput.push_back(success ? m_strOutput : kFailedEntry);
+        if (success) m_result.written.push_back(m_strOutput);
+        ++(success ? m_result.done : m_result.failed);
+      } else {
+        ++m_result.skipped;
       }
       in.Close();
       m_window.EndWaitCursor();
     }
   }
 
+  m_result.succeeded = m_result.sourceReadToEnd = success;
   m_window.EnableDone(true);
   m_window.SetStatusText(success ? "Finished Encoding File!" : "Encoding Aborted!");
   if (!m_bPause) m_window.EndDialog(kDialogOk);

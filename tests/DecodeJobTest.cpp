@@ -77,7 +77,7 @@ TEST_F(DecodeJobTest, AsksForEveryNameWhenDefaultNamesAreOff) {
             (std::vector<std::string>{dir.file("one.bin"), dir.file("renamed.bin")}));
   EXPECT_FALSE(std::filesystem::exists(dir.file("two.bin")));
   EXPECT_EQ(ReadFile(dir.file("renamed.bin")), "third file");
-  EXPECT_EQ(job.m_nSkipped, 1);
+  EXPECT_EQ(job.m_result.skipped, 1);
   EXPECT_EQ(window.status, "Finished Decoding!");
 }
 
@@ -137,7 +137,7 @@ TEST_F(DecodeJobTest, FailedSectionIsNotListedAndTheJobGoesOn) {
                             "File Error:", MessageIcon::Stop));
   EXPECT_EQ(job.m_arrOutput,
             (std::vector<std::string>{dir.file("two.bin"), dir.file("three.bin")}));
-  EXPECT_EQ(job.m_nFailed, 1);
+  EXPECT_EQ(job.m_result.failed, 1);
   EXPECT_EQ(window.status, "Finished Decoding!");
 }
 
@@ -164,7 +164,7 @@ TEST_F(DecodeJobTest, SourcesThatAreNotFilesEndAbortedWithoutMessage) {
     EXPECT_TRUE(w.messages.empty()) << source;
     EXPECT_EQ(job.m_arrOutput, std::vector<std::string>{"Decoding Operation Failed!"});
     EXPECT_EQ(w.status, "Decoding Aborted!");
-    EXPECT_FALSE(job.m_bSourceRead);
+    EXPECT_FALSE(job.m_result.sourceOpened);
   }
 }
 
