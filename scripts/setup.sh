@@ -7,6 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   libgtest-dev libgmock-dev
   sharutils mpack macutils coreutils python3 time
+  qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
 )
 
 missing=()
