@@ -165,7 +165,9 @@ int CDecodeJob::FindNextSection(TextStream& in, uint64_t& sectionStart, int& sec
 
   in.Seek(sectionStart);
   if (m_nAutoMode != kAutoOff) {
-    if (sectionCount == 1) m_window.ShowMessage(kNoHeaderText, "Content Error:", MessageIcon::Stop);
+    // After a read error the job reports that instead.
+    if (sectionCount == 1 && !in.Failed())
+      m_window.ShowMessage(kNoHeaderText, "Content Error:", MessageIcon::Stop);
     return 0;
   }
   if (sectionCount != 1) return 0;
@@ -239,6 +241,7 @@ int CDecodeJob::DetectContentFormat(TextStream& in, uint64_t& dataStart, int& de
   in.Seek(dataStart);
   int format = flags.Verdict();
   if (format < 0) {
+    if (in.Failed()) return 0;
     m_window.ShowMessage(kUnknownContentText, "Content Detection Error:", MessageIcon::Stop);
     return 0;
   }

@@ -54,6 +54,7 @@ class FakeWindow : public JobWindow {
   /// Answers from `answers` in order; Cancel when the script has run out.
   NameChoice AskOutputName(std::string& path) override {
     asked.push_back(path);
+    if (waitDepth > 0) ++askedUnderWaitCursor;
     calls.push_back("ask " + path);
     if (answers.empty()) return NameChoice::Cancel;
     auto [choice, newPath] = answers.front();
@@ -75,6 +76,7 @@ class FakeWindow : public JobWindow {
   int position = -1;
   int steps = 0;
   int waitDepth = 0;
+  int askedUnderWaitCursor = 0;
   bool doneEnabled = false;
   bool ended = false;
   int endResult = 0;

@@ -1,0 +1,148 @@
+// A source whose reads fail part way (a failing disk, a vanished network
+// file) must never pass for a shorter file: every job reports the failure.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "convert/Converter.h"
+#include "core/FileReader.h"
+#include "jobs/DecodeJob.h"
+#include "jobs/EncodeJob.h"
+#include "tests/FakeWindow.h"
+#include "tests/Fixtures.h"
+#include "tests/TestFiles.h"
+
+namespace twick {
+namespace {
+
+using namespace test;
+
+const std::string kUnreadable = "Unable to read selected file!";
+
+/// Reads from disk, but any read that reaches byte `failAt` fails.
+class FailingReader : public FileReader {
+ public:
+  explicit FailingReader(uint64_t failAt) : failAt_(failAt) {}
+  long long ReadAt(int fd, char* buffer, size_t size, uint64_t offset) override {
+    if (offset + size > failAt_) return -1;
+    return DiskFileReader().ReadAt(fd, buffer, size, offset);
+  }
+
+ private:
+  uint64_t failAt_;
+};
+
+bool Shown(const FakeWindow& w, const std::string& text) {
+  for (const Message& m : w.messages)
+    if (m.text == text && m.caption == "File Error:") return true;
+  return false;
+}
+
+TEST(ReadFailure, DecodeJobStopsAndFailsAtTheBadRead) {
+  ScratchDir dir;
+  // The first read (256 KiB) succeeds; the second one, inside the big
+  // section, fails.
+  const std::string big = RandomBytes(400000, 7);
+  WriteFile(dir.file("mail.txt"), UUXXSection("one.bin", "first") + UUXXSection("big.bin", big) +
+                                      UUXXSection("three.bin", "third"));
+  FailingReader reader(300000);
+  FakeWindow w;
+  CDecodeJob job(w);
+  job.m_pReader = &reader;
+  job.m_strSource = dir.file("mail.txt");
+  job.RunDecodeJob();
+
+  EXPECT_EQ(job.m_result.written, std::vector<std::string>{dir.file("one.bin")});
+  EXPECT_EQ(job.m_arrOutput,
+            (std::vector<std::string>{dir.file("one.bin"), "Decoding Operation Failed!"}));
+  EXPECT_EQ(job.m_result.done, 1);
+  EXPECT_EQ(job.m_result.failed, 1);
+  EXPECT_TRUE(job.m_result.sourceOpened);
+  EXPECT_FALSE(job.m_result.sourceReadToEnd);
+  EXPECT_FALSE(job.m_result.succeeded);
+  EXPECT_TRUE(Shown(w, kUnreadable));
+  EXPECT_EQ(w.status, "Decoding Aborted!");
+  EXPECT_EQ(w.waitDepth, 0);
+
+  // Failing before any header gives the read message, not "no header found".
+  FailingReader early(1);
+  FakeWindow w2;
+  CDecodeJob job2(w2);
+  job2.m_pReader = &early;
+  job2.m_strSource = dir.file("mail.txt");
+  job2.RunDecodeJob();
+  ASSERT_EQ(w2.messages.size(), 1u);
+  EXPECT_TRUE(Shown(w2, kUnreadable));
+  EXPECT_FALSE(job2.m_result.succeeded);
+}
+
+TEST(ReadFailure, EncodeJobFailsInEveryFormat) {
+  ScratchDir dir;
+  WriteFile(dir.file("data.bin"), RandomBytes(300000, 3));
+  for (int format : {kFormatBase64, kFormatUU, kFormatXX, kFormatBtoa}) {
+    SCOPED_TRACE(format);
+    FailingReader reader(100000);
+    FakeWindow w;
+    CEncodeJob job(w);
+    job.m_pReader = &reader;
+    job.m_strSource = dir.file("data.bin");
+    job.m_nCodeFormat = format;
+    job.m_bOverwrite = true;
+    job.RunEncodeJob();
+    EXPECT_TRUE(job.m_result.sourceOpened);
+    EXPECT_FALSE(job.m_result.sourceReadToEnd);
+    EXPECT_FALSE(job.m_result.succeeded);
+    EXPECT_TRUE(job.m_result.written.empty());
+    EXPECT_EQ(job.m_arrOutput, std::vector<std::string>{"Encoding Operation Failed!"});
+    EXPECT_TRUE(Shown(w, kUnreadable));
+    EXPECT_EQ(w.status, "Encoding Aborted!");
+  }
+}
+
+TEST(ReadFailure, ConverterFails) {
+  ScratchDir dir;
+  WriteFile(dir.file("notes.txt"), std::string(100000, 'a') + "\n");
+  FailingReader reader(50000);
+  FakeWindow w;
+  CConvertJob job(w);
+  job.m_pReader = &reader;
+  job.m_strFrom = dir.file("notes.txt");
+  job.m_strTo = dir.file("notes.out");
+  EXPECT_FALSE(job.Convert());
+  EXPECT_FALSE(job.m_result.succeeded);
+  EXPECT_EQ(job.m_result.failed, 1);
+  EXPECT_TRUE(job.m_result.written.empty());
+  EXPECT_TRUE(Shown(w, kUnreadable));
+}
+
+TEST(JobQuestions, AreAskedWithoutTheWaitCursor) {
+  ScratchDir dir;
+  WriteFile(dir.file("mail.txt"), UUXXSection("one.bin", "first"));
+  WriteFile(dir.file("one.bin"), "taken");
+  FakeWindow w;
+  w.Answer(NameChoice::Ok);                       // the proposed name: taken
+  w.Answer(NameChoice::Ok, dir.file("two.bin"));  // after "already exists"
+  CDecodeJob job(w);
+  job.m_strSource = dir.file("mail.txt");
+  job.m_bUseDefName = false;
+  job.RunDecodeJob();
+  EXPECT_EQ(w.asked.size(), 2u);
+  EXPECT_EQ(job.m_result.written, std::vector<std::string>{dir.file("two.bin")});
+
+  FakeWindow we;
+  we.Answer(NameChoice::Cancel);
+  CEncodeJob encode(we);
+  encode.m_strSource = dir.file("mail.txt");
+  encode.m_bUseDefName = false;
+  encode.RunEncodeJob();
+  EXPECT_EQ(encode.m_result.skipped, 1);
+  EXPECT_FALSE(encode.m_result.succeeded);
+
+  EXPECT_EQ(w.askedUnderWaitCursor + we.askedUnderWaitCursor, 0);
+  EXPECT_EQ(w.waitDepth + we.waitDepth, 0);
+}
+
+}  // namespace
+}  // namespace twick
