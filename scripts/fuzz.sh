@@ -7,7 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
 build="$root/build-fuzz"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
-  -DTWICK_FUZZ=ON -DTWICK_SANITIZE=ON -DTWICK_BUILD_TESTS=OFF >/dev/null
+  -DTWICK_FUZZ=ON -DTWICK_SANITIZE=ON -DTWICK_BUILD_TESTS=OFF -DTWICK_BUILD_GUI=OFF >/dev/null
 cmake --build "$build"
 for fuzzer in DecodeJobFuzzer BinHexNameFuzzer SettingsFuzzer; do
   corpus="$build/corpus-$fuzzer"
