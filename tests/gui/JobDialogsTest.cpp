@@ -91,8 +91,8 @@ void CheckRunning(QDialog* dlg, const QString& status) {
   QVERIFY(dlg->isVisible());
 }
 
-QByteArray Part(const QString& name, const QByteArray& data) {
-  return "Content-Type: application/octet-stream; name=\"" + name.toUtf8() +
+QByteArray Part(const QByteArray& name, const QByteArray& data) {
+  return "Content-Type: application/octet-stream; name=\"" + name +
          "\"\nContent-Transfer-Encoding: base64\n\n" + data.toBase64() + "\n\n";
 }
 
@@ -161,8 +161,8 @@ class JobDialogsTest : public QObject {
 
   void cleanup() {
     CDirTreeDlg::SetDriveSource(nullptr);
-    QDir(root_).removeRecursively();
-    QDir().mkpath(root_);
+    QVERIFY(QDir(root_).removeRecursively());
+    QVERIFY(QDir().mkpath(root_));
   }
 
   void eachSaveAsButtonDecidesItsSection() {
@@ -239,6 +239,23 @@ class JobDialogsTest : public QObject {
     QCOMPARE(seen, QStringList({exists, exists}));
     QCOMPARE(status, QString("Finished Decoding!"));
     QCOMPARE(Read(output), QByteArray("new\n"));
+  }
+
+  void nameTakenAsShownKeepsItsBytes() {
+    // A name that is not UTF-8 shows with stand-in characters; confirmed as
+    // shown, the file still gets the name's own bytes.
+    const QString source = root_ + "latin1.eml";
+    QVERIFY(Write(source, Part("caf\xe9.txt", "data\n")));
+    CDecodeDlg dlg;
+    Settings settings;
+    settings.useDefName = false;
+    settings.pause = false;
+    SetUpDecodeJob(dlg.m_job, settings, ToLocal(source));
+    const std::string output = ToLocal(root_) + "caf\xe9.txt";
+    Answer({Press(FromLocal(output), "&OK")}, &dlg);
+    QCOMPARE(dlg.exec(), kIdOk);
+    QCOMPARE(dlg.m_job.m_arrOutput, std::vector<std::string>{output});
+    QCOMPARE(unlink(output.c_str()), 0);  // Qt could not name it to remove it
   }
 
   void encodeWaitsForDone() {
