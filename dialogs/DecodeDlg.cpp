@@ -1,0 +1,11 @@
+#include "dialogs/DecodeDlg.h"
+
+// The dialog's width in dialog units.
+constexpr int kDecodeWidth = 192;
+
+CDecodeDlg::CDecodeDlg(QWidget* parent)
+    : CJobProgressDlg("Decoding in progress...", kDecodeWidth, parent) {
+  setObjectName("CDecodeDlg");
+}
+
+void CDecodeDlg::RunJob() { m_job.RunDecodeJob(); }
