@@ -17,9 +17,9 @@ constexpr const char* kDisclaimer =
     "accepts no liability for lost data or any other damage that may result "
     "from its use. Use it at your own risk.";
 constexpr const char* kAddresses =
-    "E-Mail:\t\tjon.hallory@example.org\n"
+    "E-Mail:\tjon.hallory@example.org\n"
     "Homepage:\thttps://www.example.org/tarnwick32/\n"
-    "\t\thttps://tarnwick32.example.com/";
+    "\thttps://tarnwick32.example.com/";
 
 QLabel* PlainLabel(const QString& text, const char* name, QWidget* parent) {
   auto* label = new QLabel(text, parent);
@@ -101,9 +101,12 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Framele
 
   m_strAddresses = kAddresses;
   m_editAddresses->setPlainText(m_strAddresses);
+  // Three lines without scrolling.
   QFontMetrics metrics(m_editAddresses->font());
-  m_editAddresses->setFixedHeight(metrics.lineSpacing() * 3 +
-                                  2 * (m_editAddresses->frameWidth() + 4));
+  m_editAddresses->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  m_editAddresses->setFixedHeight(
+      metrics.lineSpacing() * 3 +
+      2 * (m_editAddresses->frameWidth() + qRound(m_editAddresses->document()->documentMargin())) + 2);
   setFixedWidth(metrics.averageCharWidth() * 62);
   ok->setFocus();
 }
