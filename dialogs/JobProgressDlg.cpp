@@ -143,13 +143,5 @@ void CJobProgressDlg::EndWaitCursor() {
 
 NameChoice CJobProgressDlg::AskOutputName(std::string& path) {
   if (m_saveAs == nullptr) m_saveAs = new CSaveAsDlg(this);
-  const QString proposed = FromLocal(path);
-  m_saveAs->m_strFileName = proposed;
-  QApplication::setOverrideCursor(Qt::ArrowCursor);
-  const int result = m_saveAs->exec();
-  QApplication::restoreOverrideCursor();
-  if (result == kIdCancel) return NameChoice::Cancel;
-  // A name taken unchanged keeps its bytes, even those no text can show.
-  if (m_saveAs->m_strFileName != proposed) path = ToLocal(m_saveAs->m_strFileName);
-  return m_saveAs->m_bOverwriteIfExists ? NameChoice::OkOverwrite : NameChoice::Ok;
+  return AskWithSaveAs(*m_saveAs, path);
 }

@@ -4,6 +4,8 @@
 #include <QPixmap>
 #include <QSvgRenderer>
 
+#include "dialogs/Resources.h"
+
 namespace twick {
 
 namespace {
@@ -12,7 +14,8 @@ constexpr int kSize = 16;
 
 /// Renders the picture at 1x and 2x, so it stays sharp on dense screens.
 QIcon Render(const QString& name) {
-  QSvgRenderer renderer(":/pictures/" + name);
+  InitResources();
+  QSvgRenderer renderer(":/icons/" + name);
   QIcon icon;
   if (!renderer.isValid()) return icon;
   for (int scale : {1, 2}) {

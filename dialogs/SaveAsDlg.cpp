@@ -1,5 +1,6 @@
 #include "dialogs/SaveAsDlg.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,6 +12,7 @@
 #include "dialogs/DialogIds.h"
 #include "dialogs/DialogUnits.h"
 #include "dialogs/DirTreeDlg.h"
+#include "dialogs/MessageBoxes.h"
 #include "dialogs/Pictures.h"
 
 using namespace twick;
@@ -18,6 +20,17 @@ using namespace twick;
 QString ReplaceFolder(const QString& path, const QString& folder) {
   const qsizetype slash = path.lastIndexOf('/');
   return folder + (slash < 0 ? path : path.mid(slash + 1));
+}
+
+NameChoice AskWithSaveAs(CSaveAsDlg& dialog, std::string& path) {
+  const QString proposed = FromLocal(path);
+  dialog.m_strFileName = proposed;
+  QApplication::setOverrideCursor(Qt::ArrowCursor);
+  const int result = dialog.exec();
+  QApplication::restoreOverrideCursor();
+  if (result == kIdCancel) return NameChoice::Cancel;
+  if (dialog.m_strFileName != proposed) path = ToLocal(dialog.m_strFileName);
+  return dialog.m_bOverwriteIfExists ? NameChoice::OkOverwrite : NameChoice::Ok;
 }
 
 CSaveAsDlg::CSaveAsDlg(QWidget* parent) : QDialog(parent), m_edit(new QLineEdit(this)) {

@@ -10,6 +10,9 @@
 
 #include <QDialog>
 #include <QString>
+#include <string>
+
+#include "core/JobWindow.h"
 
 class QLineEdit;
 
@@ -37,6 +40,11 @@ class CSaveAsDlg : public QDialog {
 
   QLineEdit* m_edit;
 };
+
+/// Runs `dialog` with `path` proposed, under an arrow cursor. On Ok or
+/// OkOverwrite `path` holds the chosen path; a name taken unchanged keeps
+/// its bytes, even those no text can show.
+twick::NameChoice AskWithSaveAs(CSaveAsDlg& dialog, std::string& path);
 
 /// `path` with its folder replaced by `folder` (which ends with '/'): the
 /// text after the last '/' is put behind the folder; a path without '/' is

@@ -1,0 +1,19 @@
+#pragma once
+// The program's pictures, compiled into the dialogs library as Qt resources:
+// ":/icons/decode.svg", "encode.svg" and "about.svg" (toolbar), "twick32.svg"
+// (program icon), "browse.svg" (browse buttons), "folder-closed.svg" and
+// "folder-open.svg" (folder tree).
+
+#include <QSize>
+
+namespace twick {
+
+/// Registers the pictures; a static library's resources are not registered
+/// by themselves. Call once before the first window is built.
+void InitResources();
+
+/// The toolbar pictures are drawn for buttons of this size (a picture above
+/// its word); they stay sharp at any multiple of it.
+inline constexpr QSize kToolbarIconSize{48, 40};
+
+}  // namespace twick
