@@ -37,11 +37,9 @@ struct DecodeTables {
   DecodeTable UUTable{};
   DecodeTable XXTable{};
   DecodeTable BinHexTable{};
-  bool built = false;
 };
 
-/// Fills the four tables and sets the built flag. Calling it again writes the
-/// same values.
+/// Fills the four tables. Calling it again writes the same values.
 void BuildDecodeTables(DecodeTables& tables);
 
 /// Tables built once for the whole program (the document's tables).

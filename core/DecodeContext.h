@@ -29,7 +29,6 @@ struct DecodeContext {
   const char* m_pB64Alphabet = Base64Alphabet;
   const char* m_pUUAlphabet = UUAlphabet;
   const char* m_pXXAlphabet = XXAlphabet;
-  const char* m_pBinHexAlphabet = BinHexAlphabet;
   const DecodeTable* m_pB64Table = &SharedDecodeTables().Base64Table;
   const DecodeTable* m_pUUTable = &SharedDecodeTables().UUTable;
   const DecodeTable* m_pXXTable = &SharedDecodeTables().XXTable;
