@@ -53,8 +53,7 @@ int DecodeUUXX(DecodeContext& dlg, TextStream& in, char* buffer, const DecodeTab
 
     const auto* src = reinterpret_cast<const unsigned char*>(line);
     // The groups follow the count character.
-    decoding::DecodeQuads(table, src + 1, length - 1,
-                          reinterpret_cast<unsigned char*>(buffer + pending));
+    DecodeQuads(table, src + 1, length - 1, reinterpret_cast<unsigned char*>(buffer + pending));
     // The count character cuts the line's bytes to the announced number; a
     // count larger than the data adds nothing.
     const size_t produced = (length - 1) / 4 * 3;

@@ -47,24 +47,6 @@ class PieceReader {
   bool midLine_ = false;  // the last piece stopped before the end of its line
 };
 
-/// Decodes groups of four characters (`length` a multiple of 4) into three
-/// bytes each, looking every character up in `table`; returns the end of
-/// what was written.
-inline unsigned char* DecodeQuads(const DecodeTable& table, const unsigned char* src,
-                                  size_t length, unsigned char* dst) {
-  for (size_t i = 0; i < length; i += 4) {
-    const auto v0 = static_cast<uint32_t>(table[src[i]]);
-    const auto v1 = static_cast<uint32_t>(table[src[i + 1]]);
-    const auto v2 = static_cast<uint32_t>(table[src[i + 2]]);
-    const auto v3 = static_cast<uint32_t>(table[src[i + 3]]);
-    dst[0] = static_cast<unsigned char>(v0 << 2 | v1 >> 4);
-    dst[1] = static_cast<unsigned char>(v1 << 4 | v2 >> 2);
-    dst[2] = static_cast<unsigned char>(v2 << 6 | v3);
-    dst += 3;
-  }
-  return dst;
-}
-
 /// Steps the progress bar once each time `interval` units have been counted.
 class ProgressCounter {
  public:

@@ -5,6 +5,7 @@
 #include <array>
 #include <string_view>
 
+#include "core/BinHex.h"
 #include "jobs/DecodeJob.h"
 #include "jobs/HeaderLines.h"
 
