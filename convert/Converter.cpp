@@ -4,6 +4,7 @@
 
 #include "core/FileIdentity.h"
 #include "core/InputFile.h"
+#include "core/ProgressCounter.h"
 
 namespace twick {
 
@@ -19,10 +20,7 @@ enum class Outcome { Done, ReadFailed, WriteFailed };
 // bytes converted. A CR that ends a block is held back until the next block
 // shows whether an LF follows it.
 Outcome Stream(InputFile& source, OutputSink& output, char* block, char* buffer,
-               JobWindow& window) {
-  uint64_t step = source.Length() / kProgressSteps;
-  if (step == 0) step = 1;
-  uint64_t counted = 0;
+               ProgressCounter& progress) {
   bool crHeld = false;
   for (;;) {
     long long got = source.Read(block, CConvertJob::kInputBlockSize);
@@ -33,11 +31,7 @@ Outcome Stream(InputFile& source, OutputSink& output, char* block, char* buffer,
     if (endsWithCr) --count;
     if (!ConvertBlock(output, block, buffer, count, crHeld)) return Outcome::WriteFailed;
     crHeld = endsWithCr;
-    counted += count;
-    while (counted >= step) {
-      window.StepProgress();
-      counted -= step;
-    }
+    progress.CountEveryStep(count);
   }
   if (crHeld && !output.Write("\r\n", 2)) return Outcome::WriteFailed;
   return output.Close() ? Outcome::Done : Outcome::WriteFailed;
@@ -122,11 +116,12 @@ bool CConvertJob::Convert() {
   }
 
   m_window.BeginWaitCursor();
-  Outcome outcome = Stream(source, *output, block.get(), buffer.get(), m_window);
+  ProgressCounter progress(m_window, source.Length(), kProgressSteps);
+  Outcome outcome = Stream(source, *output, block.get(), buffer.get(), progress);
   output.reset();  // partial output stays in place after a failure
   switch (outcome) {
     case Outcome::Done:
-      m_window.SetProgressPos(kProgressEnd);
+      progress.Finish();
       m_window.ShowMessage("Conversion Done!", kConverterCaption, MessageIcon::None);
       break;
     case Outcome::ReadFailed:

@@ -9,11 +9,13 @@
 #include <cassert>
 #include <cstring>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "core/BinHex.h"
 #include "core/DecodeContext.h"
 #include "core/DecoderOutput.h"
+#include "core/ProgressCounter.h"
 
 namespace twick {
 
@@ -28,15 +30,14 @@ constexpr uint64_t kProgressDivisor = 30;
 
 /// Takes the expanded bytes: the header first, then everything after it into
 /// the work buffer, which is written out whenever the next copies would not
-/// fit. The progress bar moves only when the buffer is written.
+/// fit. The characters decoded are counted for the progress bar only when
+/// the buffer is written.
 class ExpandedSink {
  public:
-  ExpandedSink(DecoderOutput& out, JobWindow& window, char* buffer, size_t capacity,
-               uint64_t stepInterval)
-      : out_(out), window_(window), buffer_(buffer), capacity_(capacity),
-        stepInterval_(stepInterval) {}
+  ExpandedSink(DecoderOutput& out, ProgressCounter& progress, char* buffer, size_t capacity)
+      : out_(out), progress_(progress), buffer_(buffer), capacity_(capacity) {}
 
-  void CountChars(size_t n) { charCount_ += n; }
+  void CountChars(size_t n) { uncounted_ += n; }
 
   void Put(unsigned char value, size_t copies) {
     while (!headerDone_ && copies > 0) {
@@ -48,7 +49,7 @@ class ExpandedSink {
     if (pending_ + copies > capacity_) {
       out_.Write(buffer_, pending_);
       pending_ = 0;
-      ProgressCheck();
+      progress_.Count(std::exchange(uncounted_, 0));
     }
     if (copies == 1)
       buffer_[pending_] = static_cast<char>(value);
@@ -73,20 +74,12 @@ class ExpandedSink {
     headerDone_ = true;
   }
 
-  void ProgressCheck() {
-    if (charCount_ >= stepInterval_) {
-      window_.StepProgress();
-      charCount_ = 0;
-    }
-  }
-
   DecoderOutput& out_;
-  JobWindow& window_;
+  ProgressCounter& progress_;
   char* buffer_;
   size_t capacity_;
   size_t pending_ = 0;
-  uint64_t stepInterval_;
-  uint64_t charCount_ = 0;
+  uint64_t uncounted_ = 0;
   std::array<unsigned char, kMaxHeader> header_{};
   size_t headerSize_ = 0;
   bool headerDone_ = false;
@@ -129,7 +122,7 @@ class ChunkDecoder {
 int DecodeBinHex(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sectionStart) {
   JobWindow& window = dlg.m_window;
   window.SetProgressPos(0);
-  const uint64_t stepInterval = DecoderStepInterval(in, sectionStart, kProgressDivisor);
+  ProgressCounter progress(window, in.LengthFrom(sectionStart), kProgressDivisor);
   window.BeginWaitCursor();
 
   DecoderOutput out(dlg);
@@ -140,8 +133,7 @@ int DecodeBinHex(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sect
 
   // The longest run is 255 copies; the job's smallest work buffer is 280.
   assert(dlg.m_nBufSize >= 255);
-  ExpandedSink sink(out, window, buffer, static_cast<size_t>(std::max(dlg.m_nBufSize, 0)),
-                    stepInterval);
+  ExpandedSink sink(out, progress, buffer, static_cast<size_t>(std::max(dlg.m_nBufSize, 0)));
   ChunkDecoder decoder(*dlg.m_pBinHexTable, sink);
 
   std::array<char, kChunkChars> borrowed;

@@ -40,10 +40,6 @@ struct DecodeContext {
   std::string m_strOutput;
 };
 
-/// Progress interval of a decoder: the bytes from `sectionStart` to the end
-/// of the stream divided by `divisor`, at least 1.
-uint64_t DecoderStepInterval(const TextStream& in, uint64_t sectionStart, uint64_t divisor);
-
 int DecodeBase64(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sectionStart);
 int DecodeUUXX(DecodeContext& dlg, TextStream& in, char* buffer, const DecodeTable& table,
                uint64_t sectionStart);

@@ -2,13 +2,6 @@
 
 namespace twick {
 
-uint64_t DecoderStepInterval(const TextStream& in, uint64_t sectionStart, uint64_t divisor) {
-  uint64_t length = in.Length();
-  uint64_t span = length > sectionStart ? length - sectionStart : 0;
-  uint64_t interval = span / divisor;
-  return interval == 0 ? 1 : interval;
-}
-
 DecoderOutput::~DecoderOutput() {
   if (sink_) sink_->Close();
 }

@@ -34,7 +34,7 @@ std::string BtoaEndLine(uint64_t byteCount, const BtoaChecks& checks) {
 bool EncodeBtoa(EncodeContext& dlg, InputFile& in, OutputSink& out) {
   EncoderBuffers buffers(dlg, kBlockSize, kOutputSize);
   if (!buffers) return false;
-  EncoderProgress progress(dlg.m_window, in.Length());
+  ProgressCounter progress(dlg.m_window, in.Length(), kEncoderProgressDivisor);
 
   if (!WriteEncoded(dlg, out, "xbtoa Begin " + HeaderTitle(dlg.m_strTitle) + "\r\n"))
     return false;

@@ -1,12 +1,9 @@
 #pragma once
-// Helpers shared by the Base64, UU/XX and btoa decoders: reading a section in
-// pieces of at most 80 characters, and stepping the progress bar.
+// Reading a section in pieces of at most 80 characters, as the Base64, UU/XX
+// and btoa decoders do.
 
 #include <cstddef>
-#include <cstdint>
 
-#include "core/Alphabets.h"
-#include "core/JobWindow.h"
 #include "core/TextStream.h"
 
 namespace twick::decoding {
@@ -45,25 +42,6 @@ class PieceReader {
  private:
   TextStream& in_;
   bool midLine_ = false;  // the last piece stopped before the end of its line
-};
-
-/// Steps the progress bar once each time `interval` units have been counted.
-class ProgressCounter {
- public:
-  ProgressCounter(JobWindow& window, uint64_t interval) : window_(window), interval_(interval) {}
-
-  void Count(uint64_t units) {
-    count_ += units;
-    if (count_ >= interval_) {
-      window_.StepProgress();
-      count_ = 0;
-    }
-  }
-
- private:
-  JobWindow& window_;
-  uint64_t interval_;
-  uint64_t count_ = 0;
 };
 
 }  // namespace twick::decoding
