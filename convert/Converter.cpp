@@ -4,6 +4,7 @@
 
 #include "core/FileIdentity.h"
 #include "core/InputFile.h"
+#include "core/PathRules.h"
 #include "core/ProgressCounter.h"
 
 namespace twick {
@@ -40,12 +41,10 @@ Outcome Stream(InputFile& source, OutputSink& output, char* block, char* buffer,
 }  // namespace
 
 std::string ProposeConvertOutput(const std::string& from) {
-  size_t slash = from.rfind('/');
-  size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-  std::string name = from.substr(nameStart);
+  std::string name = FileNameOf(from);
   size_t dot = name.rfind('.');
   if (dot != std::string::npos && dot > 0) name.resize(dot);
-  return from.substr(0, nameStart) + name + ".out";
+  return DirectoryOf(from) + name + ".out";
 }
 
 bool CConvertJob::SettleOutputName() {

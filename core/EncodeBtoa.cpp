@@ -36,7 +36,7 @@ bool EncodeBtoa(EncodeContext& dlg, InputFile& in, OutputSink& out) {
   if (!buffers) return false;
   ProgressCounter progress(dlg.m_window, in.Length(), kEncoderProgressDivisor);
 
-  if (!WriteEncoded(dlg, out, "xbtoa Begin " + HeaderTitle(dlg.m_strTitle) + "\r\n"))
+  if (!WriteEncoded(dlg, out, "xbtoa Begin " + MaskControlCharacters(dlg.m_strTitle) + "\r\n"))
     return false;
 
   uint64_t byteCount = 0;

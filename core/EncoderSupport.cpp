@@ -32,15 +32,6 @@ long long ReadBlock(EncodeContext& dlg, InputFile& in, char* block, size_t size)
   return got;
 }
 
-std::string HeaderTitle(const std::string& title) {
-  std::string safe = title;
-  for (char& c : safe) {
-    unsigned char u = static_cast<unsigned char>(c);
-    if ((u >= 0x01 && u <= 0x1F) || u == 0x7F) c = '_';
-  }
-  return safe;
-}
-
 AlphabetPairs::AlphabetPairs(const char* alphabet) {
   for (int v = 0; v < 4096; ++v) {
     pairs_[v][0] = alphabet[v >> 6];

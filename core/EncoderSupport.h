@@ -1,6 +1,6 @@
 #pragma once
 // Pieces the three encoders share: their two work buffers, the progress step,
-// checked writes with the user told once, header text, and an alphabet
+// checked writes with the user told once, and an alphabet
 // spread over 12-bit values so that three bytes take two table lookups.
 
 #include <cstddef>
@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "core/EncodeContext.h"
+#include "core/PathRules.h"
 #include "core/ProgressCounter.h"
 
 namespace twick {
@@ -42,10 +43,6 @@ long long ReadBlock(EncodeContext& dlg, InputFile& in, char* block, size_t size)
 
 /// The message for a failed create, write or close of the output.
 void ReportOutputFailure(EncodeContext& dlg);
-
-/// The title as it may appear in a header line: control characters become
-/// '_', so a file name cannot add lines.
-std::string HeaderTitle(const std::string& title);
 
 /// The two characters of every 12-bit value in one alphabet.
 class AlphabetPairs {

@@ -2,6 +2,8 @@
 
 #include <memory>
 
+#include "core/PathRules.h"
+
 namespace twick {
 
 namespace {
@@ -13,21 +15,6 @@ constexpr const char* kFileExists =
     "File already exists! You'll need to change the output filename";
 constexpr const char* kUnreadableSource = "Unable to read selected file!";
 constexpr const char* kFileErrorCaption = "File Error:";
-
-/// Directory part of a path, with its trailing separator; empty without one.
-std::string DirectoryOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-/// File name of a path without its last extension; a name without a dot is
-/// taken whole.
-std::string BaseNameOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  size_t dot = name.rfind('.');
-  return dot == std::string::npos ? name : name.substr(0, dot);
-}
 
 }  // namespace
 

@@ -1,23 +1,14 @@
 #include "jobs/EncodeJob.h"
 
-#include <filesystem>
-
 #include "core/EncoderSupport.h"
 #include "core/FileIdentity.h"
+#include "core/PathRules.h"
 
 namespace twick {
 
 namespace {
 
-constexpr char kSeparator = '/';
 constexpr const char* kFailedEntry = "Encoding Operation Failed!";
-
-/// The path as the open file's full path: relative paths are made absolute.
-std::string FullPath(const std::string& path) {
-  std::error_code ec;
-  std::filesystem::path full = std::filesystem::absolute(path, ec);
-  return ec ? path : full.string();
-}
 
 }  // namespace
 
@@ -111,10 +102,10 @@ void CEncodeJob::RunEncodeJob() {
       m_result.sourceOpened = true;
       m_result.found = 1;
       m_window.BeginWaitCursor();
-      std::string full = FullPath(in.Path());
-      size_t cut = full.rfind(kSeparator);
-      m_strSourceDir = cut == std::string::npos ? std::string() : full.substr(0, cut + 1);
-      m_strTitle = cut == std::string::npos ? full : full.substr(cut + 1);
+      // The open file's full path: a relative path is made absolute.
+      const std::string full = FullPath(in.Path());
+      m_strSourceDir = DirectoryOf(full);
+      m_strTitle = FileNameOf(full);
       MakeOutputName();
       // Questions are answered with an ordinary cursor.
       m_window.EndWaitCursor();

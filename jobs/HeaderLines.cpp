@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "jobs/DecodeJob.h"
-
 namespace twick {
 namespace {
 
@@ -141,25 +139,6 @@ int UUXXFormatOfFirstLine(std::string_view line, const char* uuAlphabet,
     if (bytes >= 0 && length == 1 + 4 * static_cast<size_t>((bytes + 2) / 3)) return formats[k];
   }
   return 0;
-}
-
-std::string SanitizeHeaderName(const std::string& name) {
-  std::string_view text(name);
-  text = text.substr(0, text.find('\0'));
-  size_t separator = text.find_last_of("/\\");
-  if (separator != std::string_view::npos) text.remove_prefix(separator + 1);
-#ifdef _WIN32
-  if (text.size() >= 2 && text[1] == ':' && AsciiUpper(text[0]) >= 'A' && AsciiUpper(text[0]) <= 'Z') {
-    text.remove_prefix(2);  // a drive prefix such as C:
-  }
-#endif
-  std::string safe(text);
-  for (char& c : safe) {
-    unsigned char u = static_cast<unsigned char>(c);
-    if ((u >= 0x01 && u <= 0x1F) || u == 0x7F) c = '_';
-  }
-  if (safe == "." || safe == "..") safe.clear();
-  return safe;
 }
 
 }  // namespace twick

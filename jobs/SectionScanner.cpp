@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "core/BinHex.h"
+#include "core/PathRules.h"
 #include "jobs/DecodeJob.h"
 #include "jobs/HeaderLines.h"
 
