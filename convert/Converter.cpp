@@ -4,6 +4,7 @@
 
 #include "core/FileIdentity.h"
 #include "core/InputFile.h"
+#include "core/Messages.h"
 #include "core/PathRules.h"
 #include "core/ProgressCounter.h"
 
@@ -11,8 +12,6 @@ namespace twick {
 
 namespace {
 
-constexpr const char* kConverterCaption = "Tarnwick32";
-constexpr const char* kFileErrorCaption = "File Error:";
 constexpr uint64_t kProgressSteps = 30;
 
 enum class Outcome { Done, ReadFailed, WriteFailed };
@@ -52,7 +51,7 @@ bool CConvertJob::SettleOutputName() {
   // never replaced without the question.
   if (m_bOverwrite) return true;
   while (PathExists(m_strTo)) {
-    m_window.ShowMessage("Output file already exists!", kConverterCaption, MessageIcon::None);
+    m_window.ShowMessage(kConvertFileExistsText, kConverterCaption, MessageIcon::None);
     std::string path = m_strTo;
     NameChoice choice = m_window.AskOutputName(path);
     if (choice == NameChoice::Cancel) return false;
@@ -63,9 +62,8 @@ bool CConvertJob::SettleOutputName() {
 }
 
 void CConvertJob::ReportWriteFailure() {
-  m_window.ShowMessage(
-      "Error creating/writing to output file:\n" + m_strTo + "\nConversion Aborted!",
-      kFileErrorCaption, MessageIcon::Stop);
+  m_window.ShowMessage(OutputFailedText(m_strTo, kConversionAbortedText), kFileErrorCaption,
+                       MessageIcon::Stop);
 }
 
 bool CConvertJob::Convert() {
@@ -75,24 +73,20 @@ bool CConvertJob::Convert() {
   m_window.SetProgressPos(0);
 
   if (m_strFrom.empty()) {
-    m_window.ShowMessage("No file selected!", kConverterCaption, MessageIcon::Exclamation);
+    m_window.ShowMessage(kNoFileSelectedText, kConverterCaption, MessageIcon::Exclamation);
     return false;
   }
 
   auto block = m_allocator.Allocate(kInputBlockSize);
   auto buffer = m_allocator.Allocate(kOutputBufferSize);
   if (!block || !buffer) {
-    m_window.ShowMessage(
-        "Cannot allocate enough memory for decoding!\n"
-        "Closing a few running applications might help.",
-        "", MessageIcon::None);
+    m_window.ShowMessage(kNoDecodeMemoryText, "", MessageIcon::None);
     return false;
   }
 
   InputFile source(*m_pReader);
   if (!source.Open(m_strFrom)) {
-    m_window.ShowMessage("Unable to read selected file!", kFileErrorCaption,
-                        MessageIcon::Exclamation);
+    m_window.ShowMessage(kUnreadableSourceText, kFileErrorCaption, MessageIcon::Exclamation);
     return false;
   }
 
@@ -121,11 +115,10 @@ bool CConvertJob::Convert() {
   switch (outcome) {
     case Outcome::Done:
       progress.Finish();
-      m_window.ShowMessage("Conversion Done!", kConverterCaption, MessageIcon::None);
+      m_window.ShowMessage(kConversionDoneText, kConverterCaption, MessageIcon::None);
       break;
     case Outcome::ReadFailed:
-      m_window.ShowMessage("Unable to read selected file!", kFileErrorCaption,
-                          MessageIcon::Exclamation);
+      m_window.ShowMessage(kUnreadableSourceText, kFileErrorCaption, MessageIcon::Exclamation);
       break;
     case Outcome::WriteFailed:
       ReportWriteFailure();

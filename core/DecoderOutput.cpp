@@ -1,5 +1,7 @@
 #include "core/DecoderOutput.h"
 
+#include "core/Messages.h"
+
 namespace twick {
 
 DecoderOutput::~DecoderOutput() {
@@ -9,9 +11,8 @@ DecoderOutput::~DecoderOutput() {
 void DecoderOutput::ReportFailure() {
   if (failed_) return;
   failed_ = true;
-  dlg_.m_window.ShowMessage(
-      "Error creating/writing to output file:\n" + dlg_.m_strOutput + "\nDecoding aborted!",
-      "File Error:", MessageIcon::Stop);
+  dlg_.m_window.ShowMessage(OutputFailedText(dlg_.m_strOutput, kDecodingAbortedText),
+                            kFileErrorCaption, MessageIcon::Stop);
 }
 
 bool DecoderOutput::Create() {

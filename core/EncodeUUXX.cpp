@@ -40,7 +40,8 @@ bool EncodeUUXX(EncodeContext& dlg, InputFile& in, OutputSink& out, const char* 
   if (!buffers) return false;
   ProgressCounter progress(dlg.m_window, in.Length(), kEncoderProgressDivisor);
 
-  if (!WriteEncoded(dlg, out, "begin 644 " + MaskControlCharacters(dlg.m_strTitle) + "\r\n")) return false;
+  if (!WriteEncoded(dlg, out, "begin 644 " + MaskControlCharacters(dlg.m_strTitle) + "\r\n"))
+    return false;
 
   const AlphabetPairs pairs(alphabet);
   auto line = [&](const unsigned char* bytes, size_t n, char* dst) {

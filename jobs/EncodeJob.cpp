@@ -2,15 +2,10 @@
 
 #include "core/EncoderSupport.h"
 #include "core/FileIdentity.h"
+#include "core/Messages.h"
 #include "core/PathRules.h"
 
 namespace twick {
-
-namespace {
-
-constexpr const char* kFailedEntry = "Encoding Operation Failed!";
-
-}  // namespace
 
 const char* EncodedExtension(int format) {
   switch (format) {
@@ -53,8 +48,7 @@ bool CEncodeJob::SettleOutputName() {
     }
     // Anything already at the path counts, even a file we could not read.
     if (m_bOverwrite || replaceChosen || !PathExists(m_strOutput)) return true;
-    m_window.ShowMessage("File already exists! You'll need to change the output filename.", "",
-                        MessageIcon::None);
+    m_window.ShowMessage(kEncodeFileExistsText, "", MessageIcon::None);
     ask = true;
   }
 }
@@ -91,10 +85,7 @@ void CEncodeJob::RunEncodeJob() {
   bool success = false;
 
   if (m_nCodeFormat >= kFormatBinHex) {
-    m_window.ShowMessage(
-        "Tarnwick32 supports BinHex decoding, but not encoding.\n"
-        "If you would like to encode the selected file, please change the coding format.",
-        "Notice:", MessageIcon::Information);
+    m_window.ShowMessage(kNoBinHexEncodingText, kNoticeCaption, MessageIcon::Information);
   } else if (m_nCodeFormat >= kFormatBase64) {
     // (A negative format has no encoder: the job ends without touching a file.)
     InputFile in(*m_pReader);
@@ -113,7 +104,7 @@ void CEncodeJob::RunEncodeJob() {
       m_window.BeginWaitCursor();
       if (named) {
         success = EncodeInto(in);
-        m_arrOutput.push_back(success ? m_strOutput : kFailedEntry);
+        m_arrOutput.push_back(success ? m_strOutput : kEncodeFailedEntry);
         if (success) m_result.written.push_back(m_strOutput);
         ++(success ? m_result.done : m_result.failed);
       } else {
@@ -126,7 +117,7 @@ void CEncodeJob::RunEncodeJob() {
 
   m_result.succeeded = m_result.sourceReadToEnd = success;
   m_window.EnableDone(true);
-  m_window.SetStatusText(success ? "Finished Encoding File!" : "Encoding Aborted!");
+  m_window.SetStatusText(success ? kEncodeDoneStatus : kEncodeAbortedStatus);
   if (!m_bPause) m_window.EndDialog(kDialogOk);
 }
 
