@@ -1,7 +1,7 @@
 #pragma once
 // The four 64-character code alphabets, the character-to-value tables that
 // the decoders use to turn characters back into 6-bit values, and the step
-// every decoder shares: four characters to three bytes.
+// the Base64, UU/XX and BinHex decoders share: four characters to three bytes.
 
 #include <array>
 #include <cstddef>

@@ -41,9 +41,9 @@ size_t BinHexHeldBack(const unsigned char* bytes, size_t size) {
 }
 
 std::string DecodeBinHexName(std::string_view text, const DecodeTable& table) {
-  // Every item yields a byte for each three bytes it takes at the most, so
-  // the length byte and the longest name (255 bytes) are read from the first
-  // 768 bytes; an item looks no further than three bytes past its start.
+  // No item takes more than three bytes for each byte it yields, so the
+  // length byte and the longest name (255 bytes) come from the first 768
+  // bytes, and an item looks at most three bytes past its start.
   constexpr size_t kMostBytesRead = 3 * 256 + 3;
   const size_t chars = std::min(text.size(), (kMostBytesRead + 2) / 3 * 4);
   std::vector<unsigned char> bytes((chars + 3) / 4 * 3 + kRleLookPastEnd, 0);

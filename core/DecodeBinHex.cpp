@@ -96,7 +96,7 @@ class ChunkDecoder {
     const size_t groups = (chars.size() + 3) / 4;
     bytes_.resize(held_ + 3 * groups + kRleLookPastEnd);
     const size_t total = held_ + DecodeBinHexChars(table_, chars, bytes_.data() + held_);
-    std::fill_n(bytes_.begin() + static_cast<ptrdiff_t>(total), kRleLookPastEnd, 0);
+    std::fill_n(bytes_.data() + total, kRleLookPastEnd, 0);
 
     const size_t ready = total - BinHexHeldBack(bytes_.data(), total);
     size_t pos = 0;

@@ -41,9 +41,9 @@ class JobWindow {
   virtual void EndDialog(int result) = 0;
 
   /// Shows a message box with an OK button and waits for it; an empty
-  /// caption means the application's name (kAppName). Decoders and encoders call it
-  /// with the wait cursor shown (their "File Error:" boxes); a window shows
-  /// its own arrow cursor over the box.
+  /// caption means the application's name (kAppName). Decoders and encoders
+  /// call it with the wait cursor shown (their "File Error:" boxes); a window
+  /// shows its own arrow cursor over the box.
   virtual void ShowMessage(const std::string& text, const std::string& caption,
                            MessageIcon icon) = 0;
 
