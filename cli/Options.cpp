@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "core/Alphabets.h"
+#include "core/Messages.h"
 
 namespace twick::cli {
 
@@ -76,7 +77,7 @@ bool ParseOptions(const Args& args, const OptionSet& allowed, const std::string&
 
 bool CheckOutputDir(const Options& options) {
   if (options.outputDir.empty() || IsFolder(options.outputDir)) return true;
-  std::cerr << "File Error: The output folder does not exist:\n" << options.outputDir << '\n';
+  std::cerr << kFileErrorCaption << ' ' << kNoOutputFolderText << '\n' << options.outputDir << '\n';
   return false;
 }
 
@@ -96,7 +97,7 @@ Settings SettingsFromOptions(const Options& options) {
 
 bool ReportResult(const JobResult& result, const std::string& source) {
   if (!result.sourceOpened)
-    std::cerr << "File Error: Unable to read selected file!\n" << source << '\n';
+    std::cerr << kFileErrorCaption << ' ' << kUnreadableSourceText << '\n' << source << '\n';
   for (const std::string& path : result.written) std::cout << path << '\n';
   std::cout.flush();
   return result.Complete();

@@ -3,11 +3,12 @@
 #include <filesystem>
 
 #include "cli/Commands.h"
+#include "core/PathRules.h"
 
 namespace twick::cli {
 
 std::string AbsolutePath(const std::string& path) {
-  if (path.empty() || path.front() == '/') return path;
+  if (path.empty() || path.front() == kPathSeparator) return path;
   std::error_code ec;
   std::filesystem::path cwd = std::filesystem::current_path(ec);
   if (ec) return path;
@@ -16,7 +17,7 @@ std::string AbsolutePath(const std::string& path) {
 
 std::string FolderPath(const std::string& path) {
   std::string folder = AbsolutePath(path);
-  if (folder.empty() || folder.back() != '/') folder += '/';
+  if (folder.empty() || folder.back() != kPathSeparator) folder += kPathSeparator;
   return folder;
 }
 

@@ -4,13 +4,14 @@
 
 #include "core/FileIdentity.h"
 #include "core/InputFile.h"
+#include "core/Messages.h"
+#include "core/PathRules.h"
+#include "core/ProgressCounter.h"
 
 namespace twick {
 
 namespace {
 
-constexpr const char* kConverterCaption = "Tarnwick32";
-constexpr const char* kFileErrorCaption = "File Error:";
 constexpr uint64_t kProgressSteps = 30;
 
 enum class Outcome { Done, ReadFailed, WriteFailed };
@@ -19,10 +20,7 @@ enum class Outcome { Done, ReadFailed, WriteFailed };
 // bytes converted. A CR that ends a block is held back until the next block
 // shows whether an LF follows it.
 Outcome Stream(InputFile& source, OutputSink& output, char* block, char* buffer,
-               JobWindow& window) {
-  uint64_t step = source.Length() / kProgressSteps;
-  if (step == 0) step = 1;
-  uint64_t counted = 0;
+               ProgressCounter& progress) {
   bool crHeld = false;
   for (;;) {
     long long got = source.Read(block, CConvertJob::kInputBlockSize);
@@ -33,11 +31,7 @@ Outcome Stream(InputFile& source, OutputSink& output, char* block, char* buffer,
     if (endsWithCr) --count;
     if (!ConvertBlock(output, block, buffer, count, crHeld)) return Outcome::WriteFailed;
     crHeld = endsWithCr;
-    counted += count;
-    while (counted >= step) {
-      window.StepProgress();
-      counted -= step;
-    }
+    progress.CountEveryStep(count);
   }
   if (crHeld && !output.Write("\r\n", 2)) return Outcome::WriteFailed;
   return output.Close() ? Outcome::Done : Outcome::WriteFailed;
@@ -46,12 +40,10 @@ Outcome Stream(InputFile& source, OutputSink& output, char* block, char* buffer,
 }  // namespace
 
 std::string ProposeConvertOutput(const std::string& from) {
-  size_t slash = from.rfind('/');
-  size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-  std::string name = from.substr(nameStart);
+  std::string name = FileNameOf(from);
   size_t dot = name.rfind('.');
   if (dot != std::string::npos && dot > 0) name.resize(dot);
-  return from.substr(0, nameStart) + name + ".out";
+  return DirectoryOf(from) + name + ".out";
 }
 
 bool CConvertJob::SettleOutputName() {
@@ -59,7 +51,7 @@ bool CConvertJob::SettleOutputName() {
   // never replaced without the question.
   if (m_bOverwrite) return true;
   while (PathExists(m_strTo)) {
-    m_window.ShowMessage("Output file already exists!", kConverterCaption, MessageIcon::None);
+    m_window.ShowMessage(kConvertFileExistsText, kConverterCaption, MessageIcon::None);
     std::string path = m_strTo;
     NameChoice choice = m_window.AskOutputName(path);
     if (choice == NameChoice::Cancel) return false;
@@ -70,9 +62,8 @@ bool CConvertJob::SettleOutputName() {
 }
 
 void CConvertJob::ReportWriteFailure() {
-  m_window.ShowMessage(
-      "Error creating/writing to output file:\n" + m_strTo + "\nConversion Aborted!",
-      kFileErrorCaption, MessageIcon::Stop);
+  m_window.ShowMessage(OutputFailedText(m_strTo, kConversionAbortedText), kFileErrorCaption,
+                       MessageIcon::Stop);
 }
 
 bool CConvertJob::Convert() {
@@ -82,24 +73,20 @@ bool CConvertJob::Convert() {
   m_window.SetProgressPos(0);
 
   if (m_strFrom.empty()) {
-    m_window.ShowMessage("No file selected!", kConverterCaption, MessageIcon::Exclamation);
+    m_window.ShowMessage(kNoFileSelectedText, kConverterCaption, MessageIcon::Exclamation);
     return false;
   }
 
   auto block = m_allocator.Allocate(kInputBlockSize);
   auto buffer = m_allocator.Allocate(kOutputBufferSize);
   if (!block || !buffer) {
-    m_window.ShowMessage(
-        "Cannot allocate enough memory for decoding!\n"
-        "Closing a few running applications might help.",
-        "", MessageIcon::None);
+    m_window.ShowMessage(kNoDecodeMemoryText, "", MessageIcon::None);
     return false;
   }
 
   InputFile source(*m_pReader);
   if (!source.Open(m_strFrom)) {
-    m_window.ShowMessage("Unable to read selected file!", kFileErrorCaption,
-                        MessageIcon::Exclamation);
+    m_window.ShowMessage(kUnreadableSourceText, kFileErrorCaption, MessageIcon::Exclamation);
     return false;
   }
 
@@ -122,16 +109,16 @@ bool CConvertJob::Convert() {
   }
 
   m_window.BeginWaitCursor();
-  Outcome outcome = Stream(source, *output, block.get(), buffer.get(), m_window);
+  ProgressCounter progress(m_window, source.Length(), kProgressSteps);
+  Outcome outcome = Stream(source, *output, block.get(), buffer.get(), progress);
   output.reset();  // partial output stays in place after a failure
   switch (outcome) {
     case Outcome::Done:
-      m_window.SetProgressPos(kProgressEnd);
-      m_window.ShowMessage("Conversion Done!", kConverterCaption, MessageIcon::None);
+      progress.Finish();
+      m_window.ShowMessage(kConversionDoneText, kConverterCaption, MessageIcon::None);
       break;
     case Outcome::ReadFailed:
-      m_window.ShowMessage("Unable to read selected file!", kFileErrorCaption,
-                          MessageIcon::Exclamation);
+      m_window.ShowMessage(kUnreadableSourceText, kFileErrorCaption, MessageIcon::Exclamation);
       break;
     case Outcome::WriteFailed:
       ReportWriteFailure();

@@ -22,7 +22,6 @@ void BuildDecodeTables(DecodeTables& tables) {
   tables.UUTable['`'] = 0;
   tables.UUTable['~'] = 0;
   tables.XXTable['~'] = 0;
-  tables.built = true;
 }
 
 const DecodeTables& SharedDecodeTables() {

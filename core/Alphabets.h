@@ -1,8 +1,10 @@
 #pragma once
-// The four 64-character code alphabets and the character-to-value tables
-// that the decoders use to turn characters back into 6-bit values.
+// The four 64-character code alphabets, the character-to-value tables that
+// the decoders use to turn characters back into 6-bit values, and the step
+// the Base64, UU/XX and BinHex decoders share: four characters to three bytes.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace twick {
@@ -37,14 +39,30 @@ struct DecodeTables {
   DecodeTable UUTable{};
   DecodeTable XXTable{};
   DecodeTable BinHexTable{};
-  bool built = false;
 };
 
-/// Fills the four tables and sets the built flag. Calling it again writes the
-/// same values.
+/// Fills the four tables. Calling it again writes the same values.
 void BuildDecodeTables(DecodeTables& tables);
 
 /// Tables built once for the whole program (the document's tables).
 const DecodeTables& SharedDecodeTables();
+
+/// Decodes groups of four characters (`length` a multiple of 4) into three
+/// bytes each, looking every character up in `table`; returns the end of
+/// what was written.
+inline unsigned char* DecodeQuads(const DecodeTable& table, const unsigned char* src,
+                                  size_t length, unsigned char* dst) {
+  for (size_t i = 0; i < length; i += 4) {
+    const auto v0 = static_cast<uint32_t>(table[src[i]]);
+    const auto v1 = static_cast<uint32_t>(table[src[i + 1]]);
+    const auto v2 = static_cast<uint32_t>(table[src[i + 2]]);
+    const auto v3 = static_cast<uint32_t>(table[src[i + 3]]);
+    dst[0] = static_cast<unsigned char>(v0 << 2 | v1 >> 4);
+    dst[1] = static_cast<unsigned char>(v1 << 4 | v2 >> 2);
+    dst[2] = static_cast<unsigned char>(v2 << 6 | v3);
+    dst += 3;
+  }
+  return dst;
+}
 
 }  // namespace twick

@@ -7,6 +7,7 @@
 
 #include "core/DecodeContext.h"
 #include "core/DecoderOutput.h"
+#include "core/ProgressCounter.h"
 #include "core/TextDecoderSupport.h"
 
 namespace twick {
@@ -22,8 +23,7 @@ constexpr size_t kMaxBytesPerPiece = 60;
 int DecodeBase64(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sectionStart) {
   JobWindow& window = dlg.m_window;
   window.SetProgressPos(0);
-  decoding::ProgressCounter progress(window,
-                                     DecoderStepInterval(in, sectionStart, kProgressDivisor));
+  ProgressCounter progress(window, in.LengthFrom(sectionStart), kProgressDivisor);
 
   DecoderOutput out(dlg);
   if (!out.Create()) return 0;
@@ -45,8 +45,8 @@ int DecodeBase64(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sect
     if (length >= 2 && line[0] == '-' && line[1] == '-') break;  // boundary
     while (length % 4 != 0) line[length++] = '=';
 
-    decoding::DecodeQuads(table, reinterpret_cast<const unsigned char*>(line), length,
-                          reinterpret_cast<unsigned char*>(buffer + pending));
+    DecodeQuads(table, reinterpret_cast<const unsigned char*>(line), length,
+                reinterpret_cast<unsigned char*>(buffer + pending));
     // Each trailing "=" (from the source or from the padding) drops one byte
     // of this line, never a byte of an earlier line.
     const size_t produced = length / 4 * 3;

@@ -9,55 +9,20 @@
 #include <cassert>
 #include <cstring>
 #include <string_view>
+#include <utility>
 #include <vector>
 
-#include "core/BinHexRle.h"
+#include "core/BinHex.h"
 #include "core/DecodeContext.h"
 #include "core/DecoderOutput.h"
+#include "core/ProgressCounter.h"
 
 namespace twick {
-
-RleItem ReadRleItem(const unsigned char* bytes, size_t pos) {
-  const unsigned char b0 = bytes[pos];
-  if (b0 != kBinHexRunMarker) {
-    if (bytes[pos + 1] == kBinHexRunMarker && bytes[pos + 2] != 0)
-      return {b0, bytes[pos + 2], pos + 3};
-    return {b0, 0, pos + 1};
-  }
-  if (bytes[pos + 1] != 0) return {kBinHexRunMarker, 0, pos + 1};
-  if (bytes[pos + 2] == kBinHexRunMarker && bytes[pos + 3] > 2)
-    return {kBinHexRunMarker, bytes[pos + 3], pos + 4};
-  return {kBinHexRunMarker, 0, pos + 2};
-}
-
-size_t BinHexHeldBack(const unsigned char* bytes, size_t size) {
-  // b[0..3] are the last four bytes; a position before the start counts as
-  // a byte other than the marker (and its value is never compared with 0).
-  int b[4];
-  for (size_t i = 0; i < 4; ++i) {
-    size_t back = 4 - i;
-    b[i] = size >= back ? bytes[size - back] : -1;
-  }
-  size_t held;
-  if (b[0] == kBinHexRunMarker)
-    held = b[1] != 0 ? 2 : 4;
-  else if (b[1] == kBinHexRunMarker)
-    held = b[2] != 0 ? 1 : 3;
-  else if (b[2] == kBinHexRunMarker)
-    held = b[3] != 0 ? 0 : 2;
-  else if (b[3] == kBinHexRunMarker)
-    held = 2;
-  else
-    held = 1;
-  return std::min(held, size);
-}
 
 namespace {
 
 /// Characters a short line is filled up to by borrowing from the next lines.
 constexpr size_t kChunkChars = 64;
-/// Zero bytes after a chunk's bytes, so that a look past its end reads 0.
-constexpr size_t kLookPastEnd = 2;
 /// Header bytes besides the name: its length byte and the 21 after it.
 constexpr size_t kHeaderFixed = 22;
 constexpr size_t kMaxHeader = 255 + kHeaderFixed;
@@ -65,15 +30,14 @@ constexpr uint64_t kProgressDivisor = 30;
 
 /// Takes the expanded bytes: the header first, then everything after it into
 /// the work buffer, which is written out whenever the next copies would not
-/// fit. The progress bar moves only when the buffer is written.
+/// fit. The characters decoded are counted for the progress bar only when
+/// the buffer is written.
 class ExpandedSink {
  public:
-  ExpandedSink(DecoderOutput& out, JobWindow& window, char* buffer, size_t capacity,
-               uint64_t stepInterval)
-      : out_(out), window_(window), buffer_(buffer), capacity_(capacity),
-        stepInterval_(stepInterval) {}
+  ExpandedSink(DecoderOutput& out, ProgressCounter& progress, char* buffer, size_t capacity)
+      : out_(out), progress_(progress), buffer_(buffer), capacity_(capacity) {}
 
-  void CountChars(size_t n) { charCount_ += n; }
+  void CountChars(size_t n) { uncounted_ += n; }
 
   void Put(unsigned char value, size_t copies) {
     while (!headerDone_ && copies > 0) {
@@ -85,7 +49,7 @@ class ExpandedSink {
     if (pending_ + copies > capacity_) {
       out_.Write(buffer_, pending_);
       pending_ = 0;
-      ProgressCheck();
+      progress_.Count(std::exchange(uncounted_, 0));
     }
     if (copies == 1)
       buffer_[pending_] = static_cast<char>(value);
@@ -110,20 +74,12 @@ class ExpandedSink {
     headerDone_ = true;
   }
 
-  void ProgressCheck() {
-    if (charCount_ >= stepInterval_) {
-      window_.StepProgress();
-      charCount_ = 0;
-    }
-  }
-
   DecoderOutput& out_;
-  JobWindow& window_;
+  ProgressCounter& progress_;
   char* buffer_;
   size_t capacity_;
   size_t pending_ = 0;
-  uint64_t stepInterval_;
-  uint64_t charCount_ = 0;
+  uint64_t uncounted_ = 0;
   std::array<unsigned char, kMaxHeader> header_{};
   size_t headerSize_ = 0;
   bool headerDone_ = false;
@@ -138,20 +94,9 @@ class ChunkDecoder {
 
   void Decode(std::string_view chars) {
     const size_t groups = (chars.size() + 3) / 4;
-    const size_t total = held_ + 3 * groups;
-    bytes_.resize(total + kLookPastEnd);
-
-    unsigned char* dst = bytes_.data() + held_;
-    const size_t full = chars.size() / 4;
-    for (size_t g = 0; g < full; ++g, dst += 3) DecodeGroup(chars.data() + 4 * g, dst);
-    if (size_t rest = chars.size() % 4; rest != 0) {
-      // A short last group is filled with "!", the character for 0.
-      char group[4] = {'!', '!', '!', '!'};
-      std::memcpy(group, chars.data() + 4 * full, rest);
-      DecodeGroup(group, dst);
-    }
-    bytes_[total] = 0;
-    bytes_[total + 1] = 0;
+    bytes_.resize(held_ + 3 * groups + kRleLookPastEnd);
+    const size_t total = held_ + DecodeBinHexChars(table_, chars, bytes_.data() + held_);
+    std::fill_n(bytes_.data() + total, kRleLookPastEnd, 0);
 
     const size_t ready = total - BinHexHeldBack(bytes_.data(), total);
     size_t pos = 0;
@@ -165,17 +110,6 @@ class ChunkDecoder {
   }
 
  private:
-  uint32_t Value(char c) const {
-    return static_cast<uint32_t>(table_[static_cast<unsigned char>(c)]);
-  }
-
-  void DecodeGroup(const char* c, unsigned char* dst) const {
-    const uint32_t v0 = Value(c[0]), v1 = Value(c[1]), v2 = Value(c[2]), v3 = Value(c[3]);
-    dst[0] = static_cast<unsigned char>((v0 << 2 | v1 >> 4) & 0xFF);
-    dst[1] = static_cast<unsigned char>((v1 << 4 | v2 >> 2) & 0xFF);
-    dst[2] = static_cast<unsigned char>((v2 << 6 | v3) & 0xFF);
-  }
-
   const DecodeTable& table_;
   ExpandedSink& sink_;
   /// Held-back bytes at the front, then the chunk's bytes, then zeros.
@@ -188,7 +122,7 @@ class ChunkDecoder {
 int DecodeBinHex(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sectionStart) {
   JobWindow& window = dlg.m_window;
   window.SetProgressPos(0);
-  const uint64_t stepInterval = DecoderStepInterval(in, sectionStart, kProgressDivisor);
+  ProgressCounter progress(window, in.LengthFrom(sectionStart), kProgressDivisor);
   window.BeginWaitCursor();
 
   DecoderOutput out(dlg);
@@ -199,8 +133,7 @@ int DecodeBinHex(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sect
 
   // The longest run is 255 copies; the job's smallest work buffer is 280.
   assert(dlg.m_nBufSize >= 255);
-  ExpandedSink sink(out, window, buffer, static_cast<size_t>(std::max(dlg.m_nBufSize, 0)),
-                    stepInterval);
+  ExpandedSink sink(out, progress, buffer, static_cast<size_t>(std::max(dlg.m_nBufSize, 0)));
   ChunkDecoder decoder(*dlg.m_pBinHexTable, sink);
 
   std::array<char, kChunkChars> borrowed;

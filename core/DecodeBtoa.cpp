@@ -10,6 +10,7 @@
 
 #include "core/DecodeContext.h"
 #include "core/DecoderOutput.h"
+#include "core/ProgressCounter.h"
 #include "core/TextDecoderSupport.h"
 
 namespace twick {
@@ -49,8 +50,7 @@ uint32_t GroupValue(const unsigned char* c) {
 
 int DecodeBtoa(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sectionStart) {
   JobWindow& window = dlg.m_window;
-  decoding::ProgressCounter progress(window,
-                                     DecoderStepInterval(in, sectionStart, kProgressDivisor));
+  ProgressCounter progress(window, in.LengthFrom(sectionStart), kProgressDivisor);
   window.SetProgressPos(0);
 
   DecoderOutput out(dlg);

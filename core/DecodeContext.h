@@ -29,7 +29,6 @@ struct DecodeContext {
   const char* m_pB64Alphabet = Base64Alphabet;
   const char* m_pUUAlphabet = UUAlphabet;
   const char* m_pXXAlphabet = XXAlphabet;
-  const char* m_pBinHexAlphabet = BinHexAlphabet;
   const DecodeTable* m_pB64Table = &SharedDecodeTables().Base64Table;
   const DecodeTable* m_pUUTable = &SharedDecodeTables().UUTable;
   const DecodeTable* m_pXXTable = &SharedDecodeTables().XXTable;
@@ -40,10 +39,6 @@ struct DecodeContext {
   int m_nBtoaVersion = 4;
   std::string m_strOutput;
 };
-
-/// Progress interval of a decoder: the bytes from `sectionStart` to the end
-/// of the stream divided by `divisor`, at least 1.
-uint64_t DecoderStepInterval(const TextStream& in, uint64_t sectionStart, uint64_t divisor);
 
 int DecodeBase64(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sectionStart);
 int DecodeUUXX(DecodeContext& dlg, TextStream& in, char* buffer, const DecodeTable& table,

@@ -7,6 +7,7 @@
 
 #include "core/DecodeContext.h"
 #include "core/DecoderOutput.h"
+#include "core/ProgressCounter.h"
 #include "core/TextDecoderSupport.h"
 
 namespace twick {
@@ -29,8 +30,7 @@ int DecodeUUXX(DecodeContext& dlg, TextStream& in, char* buffer, const DecodeTab
                uint64_t sectionStart) {
   JobWindow& window = dlg.m_window;
   window.SetProgressPos(0);
-  decoding::ProgressCounter progress(window,
-                                     DecoderStepInterval(in, sectionStart, kProgressDivisor));
+  ProgressCounter progress(window, in.LengthFrom(sectionStart), kProgressDivisor);
 
   DecoderOutput out(dlg);
   if (!out.Create()) return 0;
@@ -53,8 +53,7 @@ int DecodeUUXX(DecodeContext& dlg, TextStream& in, char* buffer, const DecodeTab
 
     const auto* src = reinterpret_cast<const unsigned char*>(line);
     // The groups follow the count character.
-    decoding::DecodeQuads(table, src + 1, length - 1,
-                          reinterpret_cast<unsigned char*>(buffer + pending));
+    DecodeQuads(table, src + 1, length - 1, reinterpret_cast<unsigned char*>(buffer + pending));
     // The count character cuts the line's bytes to the announced number; a
     // count larger than the data adds nothing.
     const size_t produced = (length - 1) / 4 * 3;

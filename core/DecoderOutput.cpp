@@ -1,13 +1,8 @@
 #include "core/DecoderOutput.h"
 
-namespace twick {
+#include "core/Messages.h"
 
-uint64_t DecoderStepInterval(const TextStream& in, uint64_t sectionStart, uint64_t divisor) {
-  uint64_t length = in.Length();
-  uint64_t span = length > sectionStart ? length - sectionStart : 0;
-  uint64_t interval = span / divisor;
-  return interval == 0 ? 1 : interval;
-}
+namespace twick {
 
 DecoderOutput::~DecoderOutput() {
   if (sink_) sink_->Close();
@@ -16,9 +11,8 @@ DecoderOutput::~DecoderOutput() {
 void DecoderOutput::ReportFailure() {
   if (failed_) return;
   failed_ = true;
-  dlg_.m_window.ShowMessage(
-      "Error creating/writing to output file:\n" + dlg_.m_strOutput + "\nDecoding aborted!",
-      "File Error:", MessageIcon::Stop);
+  dlg_.m_window.ShowMessage(OutputFailedText(dlg_.m_strOutput, kDecodingAbortedText),
+                            kFileErrorCaption, MessageIcon::Stop);
 }
 
 bool DecoderOutput::Create() {

@@ -29,9 +29,6 @@ class DecoderOutput {
   /// was written, else 0).
   int EndSection();
 
-  uint64_t Written() const { return written_; }
-  bool Failed() const { return failed_; }
-
  private:
   void ReportFailure();
 

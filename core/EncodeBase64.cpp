@@ -38,9 +38,9 @@ bool EncodeBase64(EncodeContext& dlg, InputFile& in, OutputSink& out) {
   static_assert(kBlockSize / kLineBytes * 62 <= kOutputSize);
   EncoderBuffers buffers(dlg, kBlockSize, kOutputSize);
   if (!buffers) return false;
-  EncoderProgress progress(dlg.m_window, in.Length());
+  ProgressCounter progress(dlg.m_window, in.Length(), kEncoderProgressDivisor);
 
-  const std::string title = HeaderTitle(dlg.m_strTitle);
+  const std::string title = MaskControlCharacters(dlg.m_strTitle);
   const std::string header = "Content-Type: application/octet-stream; name=\"" + title +
                              "\"\r\nContent-Transfer-Encoding: Base64\r\n"
                              "Content-Disposition: attachment; filename=\"" +

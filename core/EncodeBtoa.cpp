@@ -34,9 +34,9 @@ std::string BtoaEndLine(uint64_t byteCount, const BtoaChecks& checks) {
 bool EncodeBtoa(EncodeContext& dlg, InputFile& in, OutputSink& out) {
   EncoderBuffers buffers(dlg, kBlockSize, kOutputSize);
   if (!buffers) return false;
-  EncoderProgress progress(dlg.m_window, in.Length());
+  ProgressCounter progress(dlg.m_window, in.Length(), kEncoderProgressDivisor);
 
-  if (!WriteEncoded(dlg, out, "xbtoa Begin " + HeaderTitle(dlg.m_strTitle) + "\r\n"))
+  if (!WriteEncoded(dlg, out, "xbtoa Begin " + MaskControlCharacters(dlg.m_strTitle) + "\r\n"))
     return false;
 
   uint64_t byteCount = 0;

@@ -38,9 +38,10 @@ bool EncodeUUXX(EncodeContext& dlg, InputFile& in, OutputSink& out, const char* 
   static_assert(kBlockSize / kLineBytes * 63 <= kOutputSize);
   EncoderBuffers buffers(dlg, kBlockSize, kOutputSize);
   if (!buffers) return false;
-  EncoderProgress progress(dlg.m_window, in.Length());
+  ProgressCounter progress(dlg.m_window, in.Length(), kEncoderProgressDivisor);
 
-  if (!WriteEncoded(dlg, out, "begin 644 " + HeaderTitle(dlg.m_strTitle) + "\r\n")) return false;
+  if (!WriteEncoded(dlg, out, "begin 644 " + MaskControlCharacters(dlg.m_strTitle) + "\r\n"))
+    return false;
 
   const AlphabetPairs pairs(alphabet);
   auto line = [&](const unsigned char* bytes, size_t n, char* dst) {

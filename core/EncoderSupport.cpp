@@ -1,5 +1,7 @@
 #include "core/EncoderSupport.h"
 
+#include "core/Messages.h"
+
 namespace twick {
 
 EncoderBuffers::EncoderBuffers(EncodeContext& dlg, size_t blockSize, size_t outputSize)
@@ -8,15 +10,13 @@ EncoderBuffers::EncoderBuffers(EncodeContext& dlg, size_t blockSize, size_t outp
   if (!block_ || !output_) {
     block_.reset();
     output_.reset();
-    dlg.m_window.ShowMessage("Not enough memory for encoding!", "Memory Error:",
-                            MessageIcon::Stop);
+    dlg.m_window.ShowMessage(kNoEncodeMemoryText, kMemoryErrorCaption, MessageIcon::Stop);
   }
 }
 
 void ReportOutputFailure(EncodeContext& dlg) {
-  dlg.m_window.ShowMessage(
-      "Error creating/writing to output file:\n" + dlg.m_strOutput + "\nEncoding aborted!",
-      "File Error:", MessageIcon::Stop);
+  dlg.m_window.ShowMessage(OutputFailedText(dlg.m_strOutput, kEncodingAbortedText),
+                           kFileErrorCaption, MessageIcon::Stop);
 }
 
 bool WriteEncoded(EncodeContext& dlg, OutputSink& out, const char* data, size_t size) {
@@ -28,17 +28,8 @@ bool WriteEncoded(EncodeContext& dlg, OutputSink& out, const char* data, size_t 
 long long ReadBlock(EncodeContext& dlg, InputFile& in, char* block, size_t size) {
   long long got = in.Read(block, size);
   if (got < 0)
-    dlg.m_window.ShowMessage("Unable to read selected file!", "File Error:", MessageIcon::Stop);
+    dlg.m_window.ShowMessage(kUnreadableSourceText, kFileErrorCaption, MessageIcon::Stop);
   return got;
-}
-
-std::string HeaderTitle(const std::string& title) {
-  std::string safe = title;
-  for (char& c : safe) {
-    unsigned char u = static_cast<unsigned char>(c);
-    if ((u >= 0x01 && u <= 0x1F) || u == 0x7F) c = '_';
-  }
-  return safe;
 }
 
 AlphabetPairs::AlphabetPairs(const char* alphabet) {

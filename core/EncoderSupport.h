@@ -1,6 +1,6 @@
 #pragma once
-// Pieces the three encoders share: their two work buffers, the progress bar,
-// checked writes with the user told once, header text, and an alphabet
+// Pieces the three encoders share: their two work buffers, the progress step,
+// checked writes with the user told once, and an alphabet
 // spread over 12-bit values so that three bytes take two table lookups.
 
 #include <cstddef>
@@ -10,6 +10,8 @@
 #include <string_view>
 
 #include "core/EncodeContext.h"
+#include "core/PathRules.h"
+#include "core/ProgressCounter.h"
 
 namespace twick {
 
@@ -27,26 +29,8 @@ class EncoderBuffers {
   std::unique_ptr<char[]> output_;
 };
 
-/// Steps the bar each time the bytes counted reach the input's length / 30.
-class EncoderProgress {
- public:
-  EncoderProgress(JobWindow& window, uint64_t inputLength)
-      : window_(window), stepSize_(inputLength / 30 == 0 ? 1 : inputLength / 30) {}
-
-  void Count(uint64_t bytes) {
-    count_ += bytes;
-    if (count_ >= stepSize_) {
-      window_.StepProgress();
-      count_ = 0;
-    }
-  }
-  void Finish() { window_.SetProgressPos(kProgressEnd); }
-
- private:
-  JobWindow& window_;
-  uint64_t stepSize_;
-  uint64_t count_ = 0;
-};
+/// The bar steps each time the bytes counted reach the input's length / 30.
+inline constexpr uint64_t kEncoderProgressDivisor = 30;
 
 /// Writes to the output; on failure shows the write-failure message.
 bool WriteEncoded(EncodeContext& dlg, OutputSink& out, const char* data, size_t size);
@@ -59,10 +43,6 @@ long long ReadBlock(EncodeContext& dlg, InputFile& in, char* block, size_t size)
 
 /// The message for a failed create, write or close of the output.
 void ReportOutputFailure(EncodeContext& dlg);
-
-/// The title as it may appear in a header line: control characters become
-/// '_', so a file name cannot add lines.
-std::string HeaderTitle(const std::string& title);
 
 /// The two characters of every 12-bit value in one alphabet.
 class AlphabetPairs {
@@ -90,7 +70,7 @@ class AlphabetPairs {
 /// error, which has been reported.
 template <typename LineEncoder>
 bool EncodeInLines(EncodeContext& dlg, InputFile& in, OutputSink& out, EncoderBuffers& buffers,
-                   size_t blockSize, size_t lineBytes, EncoderProgress& progress,
+                   size_t blockSize, size_t lineBytes, ProgressCounter& progress,
                    LineEncoder encodeLine) {
   const auto* block = reinterpret_cast<const unsigned char*>(buffers.Block());
   for (;;) {

@@ -22,12 +22,6 @@ FileIdentity IdentityOfDescriptor(int fd) {
   return FromStat(st);
 }
 
-FileIdentity IdentityOfPath(const std::string& path) {
-  struct stat st {};
-  if (path.empty() || stat(path.c_str(), &st) != 0) return {};
-  return FromStat(st);
-}
-
 int OpenRegularFileForReading(const std::string& path) {
   // O_NONBLOCK keeps the open of a FIFO from waiting for a writer.
   int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);

@@ -20,10 +20,6 @@ struct FileIdentity {
 /// Identity of the file that an open descriptor refers to.
 FileIdentity IdentityOfDescriptor(int fd);
 
-/// Identity of the file a path names (following links); invalid when the path
-/// names nothing.
-FileIdentity IdentityOfPath(const std::string& path);
-
 /// Opens a regular file for reading and returns its descriptor, or -1.
 /// Folders, FIFOs and devices are refused without blocking.
 int OpenRegularFileForReading(const std::string& path);

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "core/Messages.h"
+
 namespace twick {
 
 enum class MessageIcon { None, Stop, Exclamation, Information };
@@ -21,9 +23,6 @@ constexpr int kDialogOk = 1;
 
 /// Every job's progress bar runs from 0 to this position in steps of 1.
 constexpr int kProgressEnd = 29;
-
-/// Caption that stands in when a message has none of its own.
-inline constexpr const char* kAppName = "twick32";
 
 class JobWindow {
  public:
@@ -42,9 +41,9 @@ class JobWindow {
   virtual void EndDialog(int result) = 0;
 
   /// Shows a message box with an OK button and waits for it; an empty
-  /// caption means the application's name. Decoders and encoders call it
-  /// with the wait cursor shown (their "File Error:" boxes); a window shows
-  /// its own arrow cursor over the box.
+  /// caption means the application's name (kAppName). Decoders and encoders
+  /// call it with the wait cursor shown (their "File Error:" boxes); a window
+  /// shows its own arrow cursor over the box.
   virtual void ShowMessage(const std::string& text, const std::string& caption,
                            MessageIcon icon) = 0;
 

@@ -1,12 +1,9 @@
 #pragma once
-// Helpers shared by the Base64, UU/XX and btoa decoders: reading a section in
-// pieces of at most 80 characters, and stepping the progress bar.
+// Reading a section in pieces of at most 80 characters, as the Base64, UU/XX
+// and btoa decoders do.
 
 #include <cstddef>
-#include <cstdint>
 
-#include "core/Alphabets.h"
-#include "core/JobWindow.h"
 #include "core/TextStream.h"
 
 namespace twick::decoding {
@@ -45,43 +42,6 @@ class PieceReader {
  private:
   TextStream& in_;
   bool midLine_ = false;  // the last piece stopped before the end of its line
-};
-
-/// Decodes groups of four characters (`length` a multiple of 4) into three
-/// bytes each, looking every character up in `table`; returns the end of
-/// what was written.
-inline unsigned char* DecodeQuads(const DecodeTable& table, const unsigned char* src,
-                                  size_t length, unsigned char* dst) {
-  for (size_t i = 0; i < length; i += 4) {
-    const auto v0 = static_cast<uint32_t>(table[src[i]]);
-    const auto v1 = static_cast<uint32_t>(table[src[i + 1]]);
-    const auto v2 = static_cast<uint32_t>(table[src[i + 2]]);
-    const auto v3 = static_cast<uint32_t>(table[src[i + 3]]);
-    dst[0] = static_cast<unsigned char>(v0 << 2 | v1 >> 4);
-    dst[1] = static_cast<unsigned char>(v1 << 4 | v2 >> 2);
-    dst[2] = static_cast<unsigned char>(v2 << 6 | v3);
-    dst += 3;
-  }
-  return dst;
-}
-
-/// Steps the progress bar once each time `interval` units have been counted.
-class ProgressCounter {
- public:
-  ProgressCounter(JobWindow& window, uint64_t interval) : window_(window), interval_(interval) {}
-
-  void Count(uint64_t units) {
-    count_ += units;
-    if (count_ >= interval_) {
-      window_.StepProgress();
-      count_ = 0;
-    }
-  }
-
- private:
-  JobWindow& window_;
-  uint64_t interval_;
-  uint64_t count_ = 0;
 };
 
 }  // namespace twick::decoding

@@ -147,4 +147,9 @@ uint64_t TextStream::Length() const {
   return static_cast<uint64_t>(st.st_size);
 }
 
+uint64_t TextStream::LengthFrom(uint64_t offset) const {
+  const uint64_t length = Length();
+  return length > offset ? length - offset : 0;
+}
+
 }  // namespace twick

@@ -50,6 +50,8 @@ class TextStream {
   bool Seek(uint64_t offset);
   /// Current length of the file in bytes.
   uint64_t Length() const;
+  /// Bytes from `offset` to the end of the file; 0 from the end on.
+  uint64_t LengthFrom(uint64_t offset) const;
 
   /// True once a read from the file failed (an I/O error, not the end).
   bool Failed() const { return failed_; }

@@ -3,7 +3,7 @@
 #include <string_view>
 
 #include "core/Alphabets.h"
-#include "jobs/HeaderLines.h"
+#include "core/BinHex.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace twick;

@@ -2,34 +2,10 @@
 
 #include <memory>
 
+#include "core/Messages.h"
+#include "core/PathRules.h"
+
 namespace twick {
-
-namespace {
-
-constexpr const char* kNoMemory =
-    "Cannot allocate enough memory for decoding!\n"
-    "Closing a few running applications might help.";
-constexpr const char* kFileExists =
-    "File already exists! You'll need to change the output filename";
-constexpr const char* kUnreadableSource = "Unable to read selected file!";
-constexpr const char* kFileErrorCaption = "File Error:";
-
-/// Directory part of a path, with its trailing separator; empty without one.
-std::string DirectoryOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-
-/// File name of a path without its last extension; a name without a dot is
-/// taken whole.
-std::string BaseNameOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  size_t dot = name.rfind('.');
-  return dot == std::string::npos ? name : name.substr(0, dot);
-}
-
-}  // namespace
 
 int CDecodeJob::CallDecoder(TextStream& in, char* buffer, uint64_t sectionStart) {
   switch (m_nCodeFormat) {
@@ -63,7 +39,7 @@ bool CDecodeJob::SettleOutputName() {
   }
   // Ask until the name is free, replacing is allowed, or the user gives up.
   while (!skip && !overwrite && PathExists(m_strOutput)) {
-    m_window.ShowMessage(kFileExists, "", MessageIcon::None);
+    m_window.ShowMessage(kDecodeFileExistsText, "", MessageIcon::None);
     NameChoice choice = m_window.AskOutputName(m_strOutput);
     if (choice == NameChoice::Cancel) skip = true;
     overwrite = choice == NameChoice::OkOverwrite;
@@ -109,7 +85,7 @@ void CDecodeJob::RunDecodeJob() {
   while (!(buffer = m_allocator.Allocate(static_cast<size_t>(m_nBufSize)))) {
     m_nBufSize /= 2;
     if (m_nBufSize < kSmallestBufferSize) {
-      m_window.ShowMessage(kNoMemory, "", MessageIcon::None);
+      m_window.ShowMessage(kNoDecodeMemoryText, "", MessageIcon::None);
       // Let the window be closed; the job itself ends here.
       m_window.EnableDone(true);
       return;
@@ -128,17 +104,17 @@ void CDecodeJob::RunDecodeJob() {
     in.Close();
     m_window.EndWaitCursor();
     if (!m_result.sourceReadToEnd)
-      m_window.ShowMessage(kUnreadableSource, kFileErrorCaption, MessageIcon::Stop);
+      m_window.ShowMessage(kUnreadableSourceText, kFileErrorCaption, MessageIcon::Stop);
   }
 
   buffer.reset();
   m_window.EnableDone(true);
   m_result.succeeded = m_result.done > 0 && m_result.sourceReadToEnd;
   if (!m_result.succeeded) {
-    m_arrOutput.push_back("Decoding Operation Failed!");
-    m_window.SetStatusText("Decoding Aborted!");
+    m_arrOutput.push_back(kDecodeFailedEntry);
+    m_window.SetStatusText(kDecodeAbortedStatus);
   } else {
-    m_window.SetStatusText("Finished Decoding!");
+    m_window.SetStatusText(kDecodeDoneStatus);
   }
   if (!m_bPause) m_window.EndDialog(kDialogOk);
 }

@@ -67,9 +67,4 @@ class CDecodeJob : public DecodeContext {
   BufferAllocator& m_allocator;
 };
 
-/// Makes a name from a header safe to put in the output folder: cut at the
-/// first NUL, keep the text after the last '/' or '\\', control characters
-/// become '_'; ".", ".." and an empty result give an empty name.
-std::string SanitizeHeaderName(const std::string& name);
-
 }  // namespace twick

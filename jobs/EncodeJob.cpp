@@ -1,25 +1,11 @@
 #include "jobs/EncodeJob.h"
 
-#include <filesystem>
-
 #include "core/EncoderSupport.h"
 #include "core/FileIdentity.h"
+#include "core/Messages.h"
+#include "core/PathRules.h"
 
 namespace twick {
-
-namespace {
-
-constexpr char kSeparator = '/';
-constexpr const char* kFailedEntry = "Encoding Operation Failed!";
-
-/// The path as the open file's full path: relative paths are made absolute.
-std::string FullPath(const std::string& path) {
-  std::error_code ec;
-  std::filesystem::path full = std::filesystem::absolute(path, ec);
-  return ec ? path : full.string();
-}
-
-}  // namespace
 
 const char* EncodedExtension(int format) {
   switch (format) {
@@ -62,8 +48,7 @@ bool CEncodeJob::SettleOutputName() {
     }
     // Anything already at the path counts, even a file we could not read.
     if (m_bOverwrite || replaceChosen || !PathExists(m_strOutput)) return true;
-    m_window.ShowMessage("File already exists! You'll need to change the output filename.", "",
-                        MessageIcon::None);
+    m_window.ShowMessage(kEncodeFileExistsText, "", MessageIcon::None);
     ask = true;
   }
 }
@@ -100,10 +85,7 @@ void CEncodeJob::RunEncodeJob() {
   bool success = false;
 
   if (m_nCodeFormat >= kFormatBinHex) {
-    m_window.ShowMessage(
-        "Tarnwick32 supports BinHex decoding, but not encoding.\n"
-        "If you would like to encode the selected file, please change the coding format.",
-        "Notice:", MessageIcon::Information);
+    m_window.ShowMessage(kNoBinHexEncodingText, kNoticeCaption, MessageIcon::Information);
   } else if (m_nCodeFormat >= kFormatBase64) {
     // (A negative format has no encoder: the job ends without touching a file.)
     InputFile in(*m_pReader);
@@ -111,10 +93,10 @@ void CEncodeJob::RunEncodeJob() {
       m_result.sourceOpened = true;
       m_result.found = 1;
       m_window.BeginWaitCursor();
-      std::string full = FullPath(in.Path());
-      size_t cut = full.rfind(kSeparator);
-      m_strSourceDir = cut == std::string::npos ? std::string() : full.substr(0, cut + 1);
-      m_strTitle = cut == std::string::npos ? full : full.substr(cut + 1);
+      // The open file's full path: a relative path is made absolute.
+      const std::string full = FullPath(in.Path());
+      m_strSourceDir = DirectoryOf(full);
+      m_strTitle = FileNameOf(full);
       MakeOutputName();
       // Questions are answered with an ordinary cursor.
       m_window.EndWaitCursor();
@@ -122,7 +104,7 @@ void CEncodeJob::RunEncodeJob() {
       m_window.BeginWaitCursor();
       if (named) {
         success = EncodeInto(in);
-        m_arrOutput.push_back(success ? m_strOutput : kFailedEntry);
+        m_arrOutput.push_back(success ? m_strOutput : kEncodeFailedEntry);
         if (success) m_result.written.push_back(m_strOutput);
         ++(success ? m_result.done : m_result.failed);
       } else {
@@ -135,7 +117,7 @@ void CEncodeJob::RunEncodeJob() {
 
   m_result.succeeded = m_result.sourceReadToEnd = success;
   m_window.EnableDone(true);
-  m_window.SetStatusText(success ? "Finished Encoding File!" : "Encoding Aborted!");
+  m_window.SetStatusText(success ? kEncodeDoneStatus : kEncodeAbortedStatus);
   if (!m_bPause) m_window.EndDialog(kDialogOk);
 }
 

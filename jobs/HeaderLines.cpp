@@ -1,16 +1,11 @@
 #include "jobs/HeaderLines.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <vector>
-
-#include "jobs/DecodeJob.h"
 
 namespace twick {
 namespace {
 
 constexpr std::string_view kBinHexHeader = "(This file must be converted with BinHex";
-constexpr unsigned char kRunMarker = 0x90;
 
 char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
@@ -144,70 +139,6 @@ int UUXXFormatOfFirstLine(std::string_view line, const char* uuAlphabet,
     if (bytes >= 0 && length == 1 + 4 * static_cast<size_t>((bytes + 2) / 3)) return formats[k];
   }
   return 0;
-}
-
-std::string DecodeBinHexName(std::string_view text, const DecodeTable& table) {
-  // The longest name (255 bytes, each written as a run) needs no more than
-  // 1 + 3 * 255 decoded bytes; what follows them cannot change the name.
-  constexpr size_t kMostBytesUsed = 1 + 3 * 255;
-  const size_t groups = std::min((text.size() + 3) / 4, (kMostBytesUsed + 2) / 3);
-  auto value = [&](size_t k) -> uint32_t {
-    unsigned char c = k < text.size() ? static_cast<unsigned char>(text[k]) : 0;
-    return static_cast<uint32_t>(table[c]);
-  };
-  std::vector<unsigned char> bytes;
-  bytes.reserve(groups * 3);
-  for (size_t g = 0; g < groups; ++g) {
-    uint32_t a = value(4 * g), b = value(4 * g + 1), c = value(4 * g + 2), d = value(4 * g + 3);
-    bytes.push_back(static_cast<unsigned char>((a << 2) | (b >> 4)));
-    bytes.push_back(static_cast<unsigned char>((b << 4) | (c >> 2)));
-    bytes.push_back(static_cast<unsigned char>((c << 6) | d));
-  }
-  if (bytes.empty()) return {};
-
-  const size_t length = bytes[0];
-  std::string name;
-  name.reserve(length);
-  size_t j = 1;
-  while (name.size() < length && j < bytes.size()) {
-    const char byte = static_cast<char>(bytes[j]);
-    // A byte followed by the marker and a count c stands for c copies of it;
-    // a count of 0 means the byte and then a literal marker byte.
-    bool run = name.size() + 1 < length && j + 2 < bytes.size() && bytes[j + 1] == kRunMarker;
-    if (!run) {
-      name += byte;
-      ++j;
-      continue;
-    }
-    const size_t count = bytes[j + 2];
-    if (count == 0) {
-      name += byte;
-      name += static_cast<char>(kRunMarker);
-    } else {
-      name.append(std::min(count, length - name.size()), byte);
-    }
-    j += 3;
-  }
-  return name;
-}
-
-std::string SanitizeHeaderName(const std::string& name) {
-  std::string_view text(name);
-  text = text.substr(0, text.find('\0'));
-  size_t separator = text.find_last_of("/\\");
-  if (separator != std::string_view::npos) text.remove_prefix(separator + 1);
-#ifdef _WIN32
-  if (text.size() >= 2 && text[1] == ':' && AsciiUpper(text[0]) >= 'A' && AsciiUpper(text[0]) <= 'Z') {
-    text.remove_prefix(2);  // a drive prefix such as C:
-  }
-#endif
-  std::string safe(text);
-  for (char& c : safe) {
-    unsigned char u = static_cast<unsigned char>(c);
-    if ((u >= 0x01 && u <= 0x1F) || u == 0x7F) c = '_';
-  }
-  if (safe == "." || safe == "..") safe.clear();
-  return safe;
 }
 
 }  // namespace twick

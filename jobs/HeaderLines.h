@@ -44,9 +44,4 @@ std::string_view BinHexNameField(std::string_view line);
 int UUXXFormatOfFirstLine(std::string_view line, const char* uuAlphabet,
                           const char* xxAlphabet);
 
-/// The file name stored at the start of BinHex data (`text` is the first
-/// data line without its colons): a length byte, then the name with runs
-/// expanded. Stops early when the text runs out.
-std::string DecodeBinHexName(std::string_view text, const DecodeTable& table);
-
 }  // namespace twick

@@ -5,21 +5,14 @@
 #include <array>
 #include <string_view>
 
+#include "core/BinHex.h"
+#include "core/Messages.h"
+#include "core/PathRules.h"
 #include "jobs/DecodeJob.h"
 #include "jobs/HeaderLines.h"
 
 namespace twick {
 namespace {
-
-constexpr const char* kNoticeText =
-    "The default output filename was not found!\nEncoded contents may be corrupted.\n"
-    " Tarnwick will save the output file using the input filename.";
-constexpr const char* kNoHeaderText =
-    "Unable to find file header info!\nPlease do a manual decoding (autodecoding-OFF) and "
-    "try all of the possible coding formats on the file.";
-constexpr const char* kUnknownContentText =
-    "Unable to determine file's encoded format!\nPlease try a different \"Auto-Decoding\" "
-    "mode, or manually decode the file with \"Auto-Decode OFF\".";
 
 // What each character says about the format of the text it stands in.
 enum : uint8_t {
@@ -125,7 +118,8 @@ std::string CDecodeJob::OutputFolder() const {
 void CDecodeJob::SetHeaderOutput(const std::string& name, bool notice) {
   std::string safe = SanitizeHeaderName(name);
   if (safe.empty()) {
-    if (notice) m_window.ShowMessage(kNoticeText, "Notice!", MessageIcon::Exclamation);
+    if (notice)
+      m_window.ShowMessage(kMissingNameText, kMissingNameCaption, MessageIcon::Exclamation);
     m_strOutput = OutputFolder() + m_strBaseName;
   } else {
     m_strOutput = OutputFolder() + safe;
@@ -167,7 +161,7 @@ int CDecodeJob::FindNextSection(TextStream& in, uint64_t& sectionStart, int& sec
   if (m_nAutoMode != kAutoOff) {
     // After a read error the job reports that instead.
     if (sectionCount == 1 && !in.Failed())
-      m_window.ShowMessage(kNoHeaderText, "Content Error:", MessageIcon::Stop);
+      m_window.ShowMessage(kNoHeaderFoundText, kContentErrorCaption, MessageIcon::Stop);
     return 0;
   }
   if (sectionCount != 1) return 0;
@@ -242,7 +236,7 @@ int CDecodeJob::DetectContentFormat(TextStream& in, uint64_t& dataStart, int& de
   int format = flags.Verdict();
   if (format < 0) {
     if (in.Failed()) return 0;
-    m_window.ShowMessage(kUnknownContentText, "Content Detection Error:", MessageIcon::Stop);
+    m_window.ShowMessage(kUnknownFormatText, kDetectionErrorCaption, MessageIcon::Stop);
     return 0;
   }
   detectedFormat = format;

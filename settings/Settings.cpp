@@ -8,13 +8,12 @@
 #include <string>
 #include <string_view>
 
+#include "core/PathRules.h"
 #include "core/TextStream.h"
 
 namespace twick {
 
 namespace {
-
-constexpr char kSeparator = '/';
 
 // Lengths of the keys whose values are read from after them.
 constexpr size_t kWindowKeyLength = 7;    // "WNDPOS="
@@ -84,9 +83,7 @@ int32_t LastDigit(std::string_view line) {
 
 // A folder value: empty, or ending with the separator (added when missing).
 std::string FolderValue(std::string_view line, size_t keyLength) {
-  std::string folder(After(line, keyLength));
-  if (!folder.empty() && folder.back() != kSeparator) folder += kSeparator;
-  return folder;
+  return WithTrailingSeparator(std::string(After(line, keyLength)));
 }
 
 // The numbers of a font line in file order; byte fields keep the low 8 bits.

@@ -9,6 +9,7 @@
 
 #include "core/Alphabets.h"
 #include "core/JobWindow.h"
+#include "core/Messages.h"
 
 namespace twick {
 
@@ -16,12 +17,9 @@ namespace twick {
 inline constexpr const char* kSettingsHeader = "[TARNWICK32 V3.5 INI]";
 inline constexpr const char* kSettingsFileName = "twick32.ini";
 
-/// What the Save Settings command shows.
-inline constexpr const char* kSaveFailedText = "Unable to save settings to INI file!";
-inline constexpr const char* kSaveFailedCaption = "Error:";
+/// The icon of the Save Settings command's failure message (its texts are in
+/// core/Messages.h).
 inline constexpr MessageIcon kSaveFailedIcon = MessageIcon::Stop;
-inline constexpr const char* kSaveDoneText = "All settings have been saved!";
-inline constexpr const char* kSaveDoneCaption = "";  // the application's name
 
 /// A display font as the thirteen numbers of a logical-font description and
 /// its face name, so that files written on any platform read the same.

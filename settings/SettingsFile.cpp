@@ -11,13 +11,13 @@
 #include <string_view>
 
 #include "core/FileIdentity.h"
+#include "core/PathRules.h"
 #include "settings/Settings.h"
 
 namespace twick {
 
 namespace {
 
-constexpr char kSeparator = '/';
 constexpr const char* kConfigSubfolder = "twick32";
 
 std::string Number(int32_t value) { return std::to_string(value); }
@@ -78,7 +78,7 @@ bool WriteAll(int fd, std::string_view bytes) {
 }
 
 std::string FolderOf(const std::string& path) {
-  size_t slash = path.rfind(kSeparator);
+  size_t slash = path.rfind(kPathSeparator);
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
 }
@@ -126,8 +126,7 @@ bool SaveSettings(const std::string& path, const Settings& settings, const Windo
 }
 
 std::string SettingsFilePath(const std::string& executableDir) {
-  std::string folder = executableDir;
-  if (!folder.empty() && folder.back() != kSeparator) folder += kSeparator;
+  const std::string folder = WithTrailingSeparator(executableDir);
   std::string beside = folder + kSettingsFileName;
   if (PathExists(beside) || (!folder.empty() && ::access(folder.c_str(), W_OK) == 0)) {
     return beside;
@@ -136,14 +135,14 @@ std::string SettingsFilePath(const std::string& executableDir) {
   std::string config;
   const char* xdg = std::getenv("XDG_CONFIG_HOME");
   const char* home = std::getenv("HOME");
-  if (xdg != nullptr && xdg[0] == kSeparator) {
+  if (xdg != nullptr && xdg[0] == kPathSeparator) {
     config = xdg;
   } else if (home != nullptr && home[0] != '\0') {
-    config = std::string(home) + "/.config";
+    config = std::string(home) + kPathSeparator + ".config";
   } else {
     return beside;  // nowhere better to go
   }
-  return config + kSeparator + kConfigSubfolder + kSeparator + kSettingsFileName;
+  return config + kPathSeparator + kConfigSubfolder + kPathSeparator + kSettingsFileName;
 }
 
 }  // namespace twick

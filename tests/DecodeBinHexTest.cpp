@@ -5,7 +5,7 @@
 #include <tuple>
 #include <vector>
 
-#include "core/BinHexRle.h"
+#include "core/BinHex.h"
 #include "tests/Fixtures.h"
 #include "tests/TestDoubles.h"
 #include "tests/TestFiles.h"

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "core/PathRules.h"
 #include "jobs/HeaderLines.h"
 #include "tests/ScannerHarness.h"
 

@@ -1,0 +1,62 @@
+#pragma once
+// BinHex 4.0 below the text: four characters give three bytes, and the
+// run-length layer expands those bytes. The byte 0x90 after a byte c,
+// followed by a count n, stands for n copies of c; 0x90 followed by 0x00 is a
+// literal 0x90, and 0x90 0x00 0x90 n (n > 2) is a run of 0x90. The decoder
+// and the section scanner (for the file name) read the stream the same way.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "core/Alphabets.h"
+
+namespace twick {
+
+inline constexpr unsigned char kBinHexRunMarker = 0x90;
+
+/// Decodes `chars` in groups of four into three bytes each; a short last
+/// group is completed with "!", the character for 0. Returns the number of
+/// bytes written, three for every group begun.
+size_t DecodeBinHexChars(const DecodeTable& table, std::string_view chars, unsigned char* dst);
+
+struct RleItem {
+  unsigned char value;
+  /// Copies of `value`; 0 means one copy.
+  unsigned char count;
+  /// Position of the next item.
+  size_t next;
+};
+
+/// Zero bytes that must follow the last real byte for ReadRleItem.
+inline constexpr size_t kRleLookPastEnd = 2;
+
+/// Reads the item that begins at `pos`. It looks at most at bytes[pos] to
+/// bytes[pos + 3] and only as far as the item needs, so two zero bytes after
+/// the last real byte make a look past the end read 0. (Inline: the decoder
+/// calls it for every item.)
+inline RleItem ReadRleItem(const unsigned char* bytes, size_t pos) {
+  const unsigned char b0 = bytes[pos];
+  if (b0 != kBinHexRunMarker) {
+    if (bytes[pos + 1] == kBinHexRunMarker && bytes[pos + 2] != 0)
+      return {b0, bytes[pos + 2], pos + 3};
+    return {b0, 0, pos + 1};
+  }
+  if (bytes[pos + 1] != 0) return {kBinHexRunMarker, 0, pos + 1};
+  if (bytes[pos + 2] == kBinHexRunMarker && bytes[pos + 3] > 2)
+    return {kBinHexRunMarker, bytes[pos + 3], pos + 4};
+  return {kBinHexRunMarker, 0, pos + 2};
+}
+
+/// How many of the last bytes of `bytes[0..size)` may begin an item that goes
+/// on in the next chunk, and so wait for it (0 to 4, never more than `size`).
+size_t BinHexHeldBack(const unsigned char* bytes, size_t size);
+
+/// The file name stored at the start of BinHex data (`text` is the first
+/// data line without its colons): the expanded stream's first byte is the
+/// name's length, the name follows. Stops early when the text runs out; a run
+/// that reaches past the name is cut at its length.
+std::string DecodeBinHexName(std::string_view text, const DecodeTable& table);
+
+}  // namespace twick

@@ -1,0 +1,77 @@
+#pragma once
+// The texts and captions the program shows the user, kept in one place so
+// that every job and every front end says the same thing the same way.
+
+#include <string>
+
+namespace twick {
+
+/// Caption that stands in when a message has none of its own.
+inline constexpr const char* kAppName = "twick32";
+
+// Captions.
+inline constexpr const char* kFileErrorCaption = "File Error:";
+inline constexpr const char* kMemoryErrorCaption = "Memory Error:";
+inline constexpr const char* kNoticeCaption = "Notice:";
+inline constexpr const char* kMissingNameCaption = "Notice!";
+inline constexpr const char* kContentErrorCaption = "Content Error:";
+inline constexpr const char* kDetectionErrorCaption = "Content Detection Error:";
+inline constexpr const char* kConverterCaption = "Tarnwick32";
+
+// Sources and outputs.
+inline constexpr const char* kUnreadableSourceText = "Unable to read selected file!";
+inline constexpr const char* kDecodingAbortedText = "Decoding aborted!";
+inline constexpr const char* kEncodingAbortedText = "Encoding aborted!";
+inline constexpr const char* kConversionAbortedText = "Conversion Aborted!";
+inline constexpr const char* kDecodeFileExistsText =
+    "File already exists! You'll need to change the output filename";
+inline constexpr const char* kEncodeFileExistsText =
+    "File already exists! You'll need to change the output filename.";
+inline constexpr const char* kConvertFileExistsText = "Output file already exists!";
+inline constexpr const char* kNoOutputFolderText = "The output folder does not exist:";
+
+/// The output named by `path` could not be created or written; `aborted`
+/// says what stopped (kDecodingAbortedText, ...).
+inline std::string OutputFailedText(const std::string& path, const char* aborted) {
+  return "Error creating/writing to output file:\n" + path + "\n" + aborted;
+}
+
+// Memory.
+inline constexpr const char* kNoDecodeMemoryText =
+    "Cannot allocate enough memory for decoding!\n"
+    "Closing a few running applications might help.";
+inline constexpr const char* kNoEncodeMemoryText = "Not enough memory for encoding!";
+
+// Finding sections.
+inline constexpr const char* kMissingNameText =
+    "The default output filename was not found!\nEncoded contents may be corrupted.\n"
+    " Tarnwick will save the output file using the input filename.";
+inline constexpr const char* kNoHeaderFoundText =
+    "Unable to find file header info!\nPlease do a manual decoding (autodecoding-OFF) and "
+    "try all of the possible coding formats on the file.";
+inline constexpr const char* kUnknownFormatText =
+    "Unable to determine file's encoded format!\nPlease try a different \"Auto-Decoding\" "
+    "mode, or manually decode the file with \"Auto-Decode OFF\".";
+
+// How a job ended: its status line and the output list's failure entry.
+inline constexpr const char* kDecodeDoneStatus = "Finished Decoding!";
+inline constexpr const char* kDecodeAbortedStatus = "Decoding Aborted!";
+inline constexpr const char* kDecodeFailedEntry = "Decoding Operation Failed!";
+inline constexpr const char* kEncodeDoneStatus = "Finished Encoding File!";
+inline constexpr const char* kEncodeAbortedStatus = "Encoding Aborted!";
+inline constexpr const char* kEncodeFailedEntry = "Encoding Operation Failed!";
+inline constexpr const char* kNoBinHexEncodingText =
+    "Tarnwick32 supports BinHex decoding, but not encoding.\n"
+    "If you would like to encode the selected file, please change the coding format.";
+
+// The converter.
+inline constexpr const char* kNoFileSelectedText = "No file selected!";
+inline constexpr const char* kConversionDoneText = "Conversion Done!";
+
+// The Save Settings command.
+inline constexpr const char* kSaveFailedText = "Unable to save settings to INI file!";
+inline constexpr const char* kSaveFailedCaption = "Error:";
+inline constexpr const char* kSaveDoneText = "All settings have been saved!";
+inline constexpr const char* kSaveDoneCaption = "";  // the application's name
+
+}  // namespace twick

@@ -1,0 +1,39 @@
+#pragma once
+// How the program takes paths apart and puts them together. Paths are byte
+// strings; a folder string is empty or ends with the separator, and an output
+// path is a folder and a name joined as they stand.
+
+#include <string>
+
+namespace twick {
+
+inline constexpr char kPathSeparator = '/';
+
+/// The folder of a path with its trailing separator; empty without one.
+std::string DirectoryOf(const std::string& path);
+
+/// The name of a path: everything after the last separator.
+std::string FileNameOf(const std::string& path);
+
+/// The name of a path without its last extension; a name without a dot is
+/// taken whole.
+std::string BaseNameOf(const std::string& path);
+
+/// A non-empty folder that lacks the trailing separator gets one.
+std::string WithTrailingSeparator(std::string folder);
+
+/// The path made absolute against the current folder as it stands (no
+/// link resolution); the path itself when that fails.
+std::string FullPath(const std::string& path);
+
+/// Control characters (0x01 to 0x1F and 0x7F) become '_', so that a name
+/// written into a header line cannot add lines.
+std::string MaskControlCharacters(std::string text);
+
+/// Makes a name from a header safe to put in the output folder: cut at the
+/// first NUL, keep the text after the last '/' or '\\' (and, on Windows, a
+/// drive prefix), control characters become '_'; ".", ".." and an empty
+/// result give an empty name.
+std::string SanitizeHeaderName(const std::string& name);
+
+}  // namespace twick

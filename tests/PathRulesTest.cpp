@@ -1,0 +1,36 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "core/PathRules.h"
+
+namespace twick {
+namespace {
+
+TEST(PathRules, SplitAtTheLastSeparatorOnly) {
+  struct Case {
+    std::string path, folder, name, base;
+  } cases[] = {
+      {"/home/u/mail.txt", "/home/u/", "mail.txt", "mail"},
+      {"/home/u.d/mail", "/home/u.d/", "mail", "mail"},  // a dot in the folder stays there
+      {"a.tar.gz", "", "a.tar.gz", "a.tar"},
+      {"/srv/.profile", "/srv/", ".profile", ""},
+      {"/", "/", "", ""},
+      {"C:\\x\\y.txt", "", "C:\\x\\y.txt", "C:\\x\\y"},  // '\\' is a name character here
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(DirectoryOf(c.path), c.folder) << c.path;
+    EXPECT_EQ(FileNameOf(c.path), c.name) << c.path;
+    EXPECT_EQ(BaseNameOf(c.path), c.base) << c.path;
+    EXPECT_EQ(DirectoryOf(c.path) + FileNameOf(c.path), c.path) << c.path;
+  }
+}
+
+TEST(PathRules, FoldersEndWithTheSeparatorUnlessEmpty) {
+  EXPECT_EQ(WithTrailingSeparator(""), "");
+  EXPECT_EQ(WithTrailingSeparator("/tmp"), "/tmp/");
+  EXPECT_EQ(WithTrailingSeparator("/tmp/"), "/tmp/");
+}
+
+}  // namespace
+}  // namespace twick
