@@ -99,7 +99,7 @@ bool CConvertJob::Convert() {
   InputFile source(*m_pReader);
   if (!source.Open(m_strFrom)) {
     m_window.ShowMessage("Unable to read selected file!", kFileErrorCaption,
-                        MessageIcon::Exclamation);
+                         MessageIcon::Exclamation);
     return false;
   }
 
@@ -131,11 +131,9 @@ bool CConvertJob::Convert() {
       break;
     case Outcome::ReadFailed:
       m_window.ShowMessage("Unable to read selected file!", kFileErrorCaption,
-                          MessageIcon::Exclamation);
+                           MessageIcon::Exclamation);
       break;
-    case Outcome::WriteFailed:
-      ReportWriteFailure();
-      break;
+    case Outcome::WriteFailed: ReportWriteFailure(); break;
   }
   m_window.EndWaitCursor();
   bool done = outcome == Outcome::Done;

@@ -24,7 +24,7 @@ enum AutoMode : int {
 };
 
 extern const char Base64Alphabet[65];
-extern const char UUAlphabet[65];   // index 0 is the backquote
+extern const char UUAlphabet[65];  // index 0 is the backquote
 extern const char XXAlphabet[65];
 extern const char BinHexAlphabet[65];
 

@@ -8,8 +8,7 @@ EncoderBuffers::EncoderBuffers(EncodeContext& dlg, size_t blockSize, size_t outp
   if (!block_ || !output_) {
     block_.reset();
     output_.reset();
-    dlg.m_window.ShowMessage("Not enough memory for encoding!", "Memory Error:",
-                            MessageIcon::Stop);
+    dlg.m_window.ShowMessage("Not enough memory for encoding!", "Memory Error:", MessageIcon::Stop);
   }
 }
 

@@ -50,8 +50,8 @@ class PieceReader {
 /// Decodes groups of four characters (`length` a multiple of 4) into three
 /// bytes each, looking every character up in `table`; returns the end of
 /// what was written.
-inline unsigned char* DecodeQuads(const DecodeTable& table, const unsigned char* src,
-                                  size_t length, unsigned char* dst) {
+inline unsigned char* DecodeQuads(const DecodeTable& table, const unsigned char* src, size_t length,
+                                  unsigned char* dst) {
   for (size_t i = 0; i < length; i += 4) {
     const auto v0 = static_cast<uint32_t>(table[src[i]]);
     const auto v1 = static_cast<uint32_t>(table[src[i + 1]]);

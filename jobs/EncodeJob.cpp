@@ -63,7 +63,7 @@ bool CEncodeJob::SettleOutputName() {
     // Anything already at the path counts, even a file we could not read.
     if (m_bOverwrite || replaceChosen || !PathExists(m_strOutput)) return true;
     m_window.ShowMessage("File already exists! You'll need to change the output filename.", "",
-                        MessageIcon::None);
+                         MessageIcon::None);
     ask = true;
   }
 }

@@ -123,8 +123,7 @@ std::string_view BinHexNameField(std::string_view line) {
   return line;
 }
 
-int UUXXFormatOfFirstLine(std::string_view line, const char* uuAlphabet,
-                          const char* xxAlphabet) {
+int UUXXFormatOfFirstLine(std::string_view line, const char* uuAlphabet, const char* xxAlphabet) {
   if (line.empty()) return 0;
   const size_t length = line.size();
   const char count = line.front();
@@ -197,7 +196,8 @@ std::string SanitizeHeaderName(const std::string& name) {
   size_t separator = text.find_last_of("/\\");
   if (separator != std::string_view::npos) text.remove_prefix(separator + 1);
 #ifdef _WIN32
-  if (text.size() >= 2 && text[1] == ':' && AsciiUpper(text[0]) >= 'A' && AsciiUpper(text[0]) <= 'Z') {
+  if (text.size() >= 2 && text[1] == ':' && AsciiUpper(text[0]) >= 'A' &&
+      AsciiUpper(text[0]) <= 'Z') {
     text.remove_prefix(2);  // a drive prefix such as C:
   }
 #endif

@@ -41,8 +41,7 @@ std::string_view BinHexNameField(std::string_view line);
 
 /// Tells UU from XX by the first data line under a "begin" line: 1 (UU),
 /// 2 (XX), or 0 when the line fits neither alphabet.
-int UUXXFormatOfFirstLine(std::string_view line, const char* uuAlphabet,
-                          const char* xxAlphabet);
+int UUXXFormatOfFirstLine(std::string_view line, const char* uuAlphabet, const char* xxAlphabet);
 
 /// The file name stored at the start of BinHex data (`text` is the first
 /// data line without its colons): a length byte, then the name with runs

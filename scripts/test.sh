@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds with warnings as errors, and runs every test:
-# once in a normal build and once under AddressSanitizer + UBSan.
+# Sets up the machine, checks the source layout, builds with warnings as
+# errors, and runs every test: once in a normal build and once under
+# AddressSanitizer + UBSan.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
+
+echo "== source layout"
+"$root/scripts/check-format.sh"
 
 jobs=$(nproc)
 echo "== release build"

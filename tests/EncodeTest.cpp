@@ -246,8 +246,7 @@ TEST_F(Encoder, PeersDecodeOurOutput) {
   }
   if (HaveTool("base64")) {
     save(kFormatBase64);
-    EXPECT_EQ(RunShell("tr -d '\\r' < " + out + " | tail -n +5 | base64 -d | cmp -s - " + orig),
-              0);
+    EXPECT_EQ(RunShell("tr -d '\\r' < " + out + " | tail -n +5 | base64 -d | cmp -s - " + orig), 0);
   }
   if (HaveTool("python3")) {
     save(kFormatBtoa);

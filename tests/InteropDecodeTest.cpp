@@ -36,8 +36,8 @@ Decoded DecodeWith(const std::string& source, int mode, int format = kFormatBase
   return {job.m_arrOutput, window.messages};
 }
 
-void ExpectDecodesTo(const std::string& source, const std::string& output,
-                     const std::string& want, int mode, int format = kFormatBase64) {
+void ExpectDecodesTo(const std::string& source, const std::string& output, const std::string& want,
+                     int mode, int format = kFormatBase64) {
   Decoded d = DecodeWith(source, mode, format);
   ASSERT_EQ(d.outputs, std::vector<std::string>{output})
       << "mode " << mode << (d.messages.empty() ? "" : ": " + d.messages[0].text);
@@ -59,8 +59,10 @@ TEST_P(PeerSizes, SharutilsUuencodeWithLfAndCrLf) {
   ScratchDir dir;
   std::string data = test::RandomBytes(GetParam(), static_cast<unsigned>(GetParam()));
   WriteFile(dir.file("data.bin"), data);
-  ASSERT_EQ(RunShell("cd " + dir.dir() + " && uuencode data.bin out.bin > lf.uue && "
-                     "sed 's/$/\\r/' lf.uue > crlf.uue"), 0);
+  ASSERT_EQ(RunShell("cd " + dir.dir() +
+                     " && uuencode data.bin out.bin > lf.uue && "
+                     "sed 's/$/\\r/' lf.uue > crlf.uue"),
+            0);
   for (const char* name : {"lf.uue", "crlf.uue"}) {
     for (int mode : Modes()) {
       SCOPED_TRACE(name);
@@ -79,11 +81,12 @@ TEST_P(PeerSizes, CoreutilsBase64InAMimePart) {
             "Content-Type: application/octet-stream; name=\"got.bin\"\n"
             "Content-Transfer-Encoding: base64\n"
             "Content-Disposition: attachment; filename=\"got.bin\"\n\n");
-  ASSERT_EQ(RunShell("cd " + dir.dir() + " && { cat head.txt; base64 data.bin; "
-                     "printf -- '--xyz--\\n'; } > mail.txt"), 0);
+  ASSERT_EQ(RunShell("cd " + dir.dir() +
+                     " && { cat head.txt; base64 data.bin; "
+                     "printf -- '--xyz--\\n'; } > mail.txt"),
+            0);
   ExpectDecodesTo(dir.file("mail.txt"), dir.file("got.bin"), data, kAutoDecode1);
-  for (int mode : Modes())
-    ExpectDecodesTo(dir.file("mail.txt"), dir.file("got.bin"), data, mode);
+  for (int mode : Modes()) ExpectDecodesTo(dir.file("mail.txt"), dir.file("got.bin"), data, mode);
 }
 
 TEST_P(PeerSizes, MpackMessage) {
@@ -114,7 +117,8 @@ std::string BinHexOf(const ScratchDir& dir, const std::string& file, const char*
   std::string out = dir.file(file + ".hqx");
   EXPECT_EQ(RunShell("cd " + dir.dir() + " && binhex " + forkFlag + " " + file +
                      " | sed '1s/.*/(This file must be converted with BinHex 4.0)/' "
-                     "| sed '2{/^$/d}' > " + out),
+                     "| sed '2{/^$/d}' > " +
+                     out),
             0);
   return out;
 }

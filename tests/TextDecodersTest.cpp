@@ -29,8 +29,7 @@ std::string Section(TextCode code, const std::string& data) {
     case TextCode::Base64: return text + "\nafter\n";
     case TextCode::UU:
     case TextCode::XX: return text + "end\nafter\n";
-    default:
-      return text + "xbtoa End N " + std::to_string(data.size()) + " 0 E 0 S 0 R 0\nafter\n";
+    default: return text + "xbtoa End N " + std::to_string(data.size()) + " 0 E 0 S 0 R 0\nafter\n";
   }
 }
 
@@ -40,11 +39,10 @@ std::string WithCrLf(const std::string& text) {
   return out;
 }
 
-const auto kCodes = ::testing::Values(TextCode::Base64, TextCode::UU, TextCode::XX,
-                                      TextCode::Btoa4, TextCode::Btoa5);
+const auto kCodes = ::testing::Values(TextCode::Base64, TextCode::UU, TextCode::XX, TextCode::Btoa4,
+                                      TextCode::Btoa5);
 
-class DecodeAnyBuffer
-    : public ::testing::TestWithParam<std::tuple<TextCode, int, bool>> {};
+class DecodeAnyBuffer : public ::testing::TestWithParam<std::tuple<TextCode, int, bool>> {};
 
 TEST_P(DecodeAnyBuffer, GivesTheOriginalBytesAndConsumesTheEndLine) {
   auto [code, bufSize, crlf] = GetParam();
