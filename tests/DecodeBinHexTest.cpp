@@ -7,6 +7,8 @@
 
 #include "core/BinHexRle.h"
 #include "tests/Fixtures.h"
+#include "tests/ParamNames.h"
+#include "tests/PeerTools.h"
 #include "tests/TestDoubles.h"
 #include "tests/TestFiles.h"
 #include "tests/TextDecoderHarness.h"
@@ -81,10 +83,18 @@ BinHexFile RunFromHeaderIntoData() {
 
 // Standard files give exactly the data fork, with LF and CR LF line ends;
 // text after the closing ":" is decoded too, and cut off.
-class StandardFiles : public testing::TestWithParam<std::tuple<BinHexFile, const char*>> {};
+struct NamedFile {
+  const char* name;
+  BinHexFile file;
+};
+
+void PrintTo(const NamedFile& file, std::ostream* os) { *os << file.name; }
+
+class StandardFiles : public testing::TestWithParam<std::tuple<NamedFile, std::string>> {};
 
 TEST_P(StandardFiles, GiveTheDataFork) {
-  const auto& [file, lineEnd] = GetParam();
+  const auto& [named, lineEnd] = GetParam();
+  const BinHexFile& file = named.file;
   DecodeOutcome d = Decode(BinHexText(file, lineEnd) + "-- " + lineEnd + "signature" + lineEnd);
   EXPECT_EQ(d.result, 1);
   EXPECT_EQ(d.output, file.data);
@@ -94,13 +104,21 @@ TEST_P(StandardFiles, GiveTheDataFork) {
 INSTANTIATE_TEST_SUITE_P(
     Files, StandardFiles,
     testing::Combine(
-        testing::Values(BinHexFile("a", "Hello"),
-                        BinHexFile(std::string(40, 'N'), "after a name that spans lines"),
-                        BinHexFile("runs", std::string(300, 'A')),
-                        BinHexFile("marks", "\x90\x90\x90\x90x\x90", "res"),
-                        BinHexFile("no data", "", "only a resource fork"), RunFromHeaderIntoData(),
-                        BinHexFile("big", RunnyBytes(20000, 1), RunnyBytes(999, 2))),
-        testing::Values("\n", "\r\n")));
+        testing::Values(NamedFile{"Hello", BinHexFile("a", "Hello")},
+                        NamedFile{"NameSpansLines", BinHexFile(std::string(40, 'N'),
+                                                               "after a name that spans lines")},
+                        NamedFile{"LongRun", BinHexFile("runs", std::string(300, 'A'))},
+                        NamedFile{"Markers", BinHexFile("marks", "\x90\x90\x90\x90x\x90", "res")},
+                        NamedFile{"OnlyResourceFork",
+                                  BinHexFile("no data", "", "only a resource fork")},
+                        NamedFile{"RunFromHeaderIntoData", RunFromHeaderIntoData()},
+                        NamedFile{"BigRunnyForks",
+                                  BinHexFile("big", RunnyBytes(20000, 1), RunnyBytes(999, 2))}),
+        testing::Values(std::string("\n"), std::string("\r\n"))),
+    [](const auto& param) {
+      return std::string(std::get<0>(param.param).name) + "_" +
+             LineEndName(std::get<1>(param.param) == "\r\n");
+    });
 
 // The standard files above hold the items they are meant to test.
 TEST(DecodeBinHex, FixturesHoldTheRunsTheyTest) {
@@ -178,7 +196,8 @@ TEST_P(WorkBuffers, SameOutputAndProgressToTheEnd) {
   EXPECT_EQ(d.window.waitDepth, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, WorkBuffers, testing::Values(280, 281, 333, 560, 1120, 4480));
+INSTANTIATE_TEST_SUITE_P(Sizes, WorkBuffers, testing::Values(280, 281, 333, 560, 1120, 4480),
+                         [](const auto& param) { return SizeName("Buffer", param.param); });
 
 TEST(DecodeBinHex, OutputFailuresAreReportedOnce) {
   const std::string section = BinHexText(BinHexFile("f", RunnyBytes(30000, 3), "r")) + "\nnext\n";
@@ -225,7 +244,7 @@ TEST(DecodeBinHex, HostileInputIsSafe) {
 // Files made by an independent encoder, one from a plain file and one from a
 // MacBinary file with both forks and a long name.
 TEST(DecodeBinHex, ReadsFilesOfAnotherEncoder) {
-  if (!HaveTool("binhex")) GTEST_SKIP() << "macutils binhex is not installed";
+  SKIP_WITHOUT_TOOLS("binhex");
   ScratchDir dir;
   const std::string data = RunnyBytes(5000, 5);
   const std::string resource = RunnyBytes(700, 6);

@@ -8,6 +8,8 @@
 #include "jobs/DecodeJob.h"
 #include "tests/FakeWindow.h"
 #include "tests/Fixtures.h"
+#include "tests/ParamNames.h"
+#include "tests/PeerTools.h"
 #include "tests/TestFiles.h"
 
 namespace twick {
@@ -56,6 +58,7 @@ class PeerSizes : public ::testing::TestWithParam<size_t> {
 };
 
 TEST_P(PeerSizes, SharutilsUuencodeWithLfAndCrLf) {
+  SKIP_WITHOUT_TOOLS("uuencode", "sed");
   ScratchDir dir;
   std::string data = test::RandomBytes(GetParam(), static_cast<unsigned>(GetParam()));
   WriteFile(dir.file("data.bin"), data);
@@ -72,6 +75,7 @@ TEST_P(PeerSizes, SharutilsUuencodeWithLfAndCrLf) {
 }
 
 TEST_P(PeerSizes, CoreutilsBase64InAMimePart) {
+  SKIP_WITHOUT_TOOLS("base64", "cat");
   ScratchDir dir;
   std::string data = test::RandomBytes(GetParam(), static_cast<unsigned>(GetParam()) + 7);
   WriteFile(dir.file("data.bin"), data);
@@ -90,6 +94,7 @@ TEST_P(PeerSizes, CoreutilsBase64InAMimePart) {
 }
 
 TEST_P(PeerSizes, MpackMessage) {
+  SKIP_WITHOUT_TOOLS("mpack");
   ScratchDir dir;
   std::string data = test::RandomBytes(GetParam(), static_cast<unsigned>(GetParam()) + 11);
   WriteFile(dir.file("packed.bin"), data);
@@ -110,7 +115,8 @@ TEST_P(PeerSizes, HandBuiltXXAndBtoa) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, PeerSizes, ::testing::Values(1, 10, 44, 45, 46, 1000, 100000));
+INSTANTIATE_TEST_SUITE_P(Sizes, PeerSizes, ::testing::Values(1, 10, 44, 45, 46, 1000, 100000),
+                         [](const auto& param) { return test::SizeName("Bytes", param.param); });
 
 /// BinHex as macutils writes it, with the standard first line put back.
 std::string BinHexOf(const ScratchDir& dir, const std::string& file, const char* forkFlag) {
@@ -124,6 +130,7 @@ std::string BinHexOf(const ScratchDir& dir, const std::string& file, const char*
 }
 
 TEST(PeerBinHex, DataForkDecodesToTheFile) {
+  SKIP_WITHOUT_TOOLS("binhex", "sed");
   for (size_t size : {1u, 5u, 100u, 5000u, 70000u}) {
     ScratchDir dir;
     std::string data = test::RandomBytes(size, static_cast<unsigned>(size));
@@ -138,6 +145,7 @@ TEST(PeerBinHex, DataForkDecodesToTheFile) {
 }
 
 TEST(PeerBinHex, ResourceForkOnlyGivesAnEmptyDataFork) {
+  SKIP_WITHOUT_TOOLS("binhex", "sed");
   ScratchDir dir;
   WriteFile(dir.file("res.rsrc"), test::RandomBytes(3000, 5));
   std::string hqx = BinHexOf(dir, "res.rsrc", "-r");

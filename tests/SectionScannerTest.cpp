@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "jobs/HeaderLines.h"
+#include "tests/PeerTools.h"
 #include "tests/ScannerHarness.h"
 
 namespace twick {
@@ -236,7 +237,7 @@ TEST(SectionScanner, ContentClassification) {
 // sharutils fills the last group, so files whose size is not a multiple of
 // three have first lines that the plain length rule would not accept.
 TEST(SectionScanner, RecognisesUuencodeOutputOfEverySmallSize) {
-  if (!test::HaveTool("uuencode")) GTEST_SKIP() << "uuencode not installed";
+  SKIP_WITHOUT_TOOLS("uuencode", "head", "seq");
   test::ScratchDir work;
   ASSERT_EQ(test::RunShell("cd '" + work.dir() + "' && head -c 100 /dev/urandom > src && " +
                            "for i in $(seq 1 100); do head -c $i src > f$i && " +

@@ -11,6 +11,18 @@
 
 namespace twick::test {
 
+const char* CodeName(TextCode code) {
+  switch (code) {
+    case TextCode::Base64: return "Base64";
+    case TextCode::UU: return "UU";
+    case TextCode::XX: return "XX";
+    case TextCode::Btoa4: return "Btoa4";
+    case TextCode::Btoa5: return "Btoa5";
+    case TextCode::BinHex: return "BinHex";
+  }
+  return "Unknown";
+}
+
 DecodeOutcome RunTextDecoder(TextCode code, const std::string& text, int bufSize,
                              OutputOpener* opener) {
   ScratchDir dir;

@@ -7,6 +7,7 @@
 #include <string>
 #include <tuple>
 
+#include "tests/ParamNames.h"
 #include "tests/TestDoubles.h"
 #include "tests/TestFiles.h"
 #include "tests/TextDecoderHarness.h"
@@ -62,7 +63,12 @@ TEST_P(DecodeAnyBuffer, GivesTheOriginalBytesAndConsumesTheEndLine) {
 
 INSTANTIATE_TEST_SUITE_P(Decoders, DecodeAnyBuffer,
                          ::testing::Combine(kCodes, ::testing::Values(280, 281, 560, 4480),
-                                            ::testing::Bool()));
+                                            ::testing::Bool()),
+                         [](const auto& param) {
+                           return std::string(test::CodeName(std::get<0>(param.param))) + "_" +
+                                  test::SizeName("Buffer", std::get<1>(param.param)) + "_" +
+                                  test::LineEndName(std::get<2>(param.param));
+                         });
 
 class DecoderFailures : public ::testing::TestWithParam<TextCode> {};
 
@@ -103,7 +109,9 @@ TEST_P(DecoderFailures, HostileInputIsDecodedWithoutHarm) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Decoders, DecoderFailures, kCodes);
+INSTANTIATE_TEST_SUITE_P(Decoders, DecoderFailures, kCodes, [](const auto& param) {
+  return std::string(test::CodeName(param.param));
+});
 
 }  // namespace
 }  // namespace twick
