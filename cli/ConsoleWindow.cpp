@@ -68,8 +68,7 @@ void ConsoleWindow::EnableDone(bool) { ClearBar(); }
 
 void ConsoleWindow::EndDialog(int) { ClearBar(); }
 
-void ConsoleWindow::ShowMessage(const std::string& text, const std::string& caption,
-                                MessageIcon) {
+void ConsoleWindow::ShowMessage(const std::string& text, const std::string& caption, MessageIcon) {
   ClearBar();
   std::cerr << (caption.empty() ? kAppName : caption) << ' ' << text << '\n' << std::flush;
 }

@@ -25,8 +25,7 @@ class ConsoleWindow : public JobWindow {
   void SetStatusText(const std::string& text) override;
   void EnableDone(bool enable) override;
   void EndDialog(int result) override;
-  void ShowMessage(const std::string& text, const std::string& caption,
-                   MessageIcon icon) override;
+  void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override;
   void BeginWaitCursor() override {}
   void EndWaitCursor() override {}
   NameChoice AskOutputName(std::string& path) override;

@@ -29,8 +29,12 @@ constexpr const char* kUsage =
 
 int RunConvertCommand(const Args& args) {
   Options opt;
-  OptionSet allowed{.mode = false, .format = false, .binhex = false, .outputDir = false,
-                    .output = true, .ask = false};
+  OptionSet allowed{.mode = false,
+                    .format = false,
+                    .binhex = false,
+                    .outputDir = false,
+                    .output = true,
+                    .ask = false};
   if (!ParseOptions(args, allowed, "convert", kUsage, opt)) return kExitUsage;
   if (opt.help) return kExitOk;
   if (opt.files.size() != 1) {

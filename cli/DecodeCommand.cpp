@@ -34,8 +34,12 @@ constexpr const char* kUsage =
 
 int RunDecodeCommand(const Args& args) {
   Options opt;
-  OptionSet allowed{.mode = true, .format = true, .binhex = true, .outputDir = true,
-                    .output = false, .ask = true};
+  OptionSet allowed{.mode = true,
+                    .format = true,
+                    .binhex = true,
+                    .outputDir = true,
+                    .output = false,
+                    .ask = true};
   if (!ParseOptions(args, allowed, "decode", kUsage, opt)) return kExitUsage;
   if (opt.help) return kExitOk;
   if (!CheckOutputDir(opt)) return kExitFailed;

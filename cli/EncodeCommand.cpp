@@ -30,8 +30,12 @@ constexpr const char* kUsage =
 
 int RunEncodeCommand(const Args& args) {
   Options opt;
-  OptionSet allowed{.mode = false, .format = true, .binhex = false, .outputDir = true,
-                    .output = false, .ask = true};
+  OptionSet allowed{.mode = false,
+                    .format = true,
+                    .binhex = false,
+                    .outputDir = true,
+                    .output = false,
+                    .ask = true};
   if (!ParseOptions(args, allowed, "encode", kUsage, opt)) return kExitUsage;
   if (opt.help) return kExitOk;
   if (!CheckOutputDir(opt)) return kExitFailed;

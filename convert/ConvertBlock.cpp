@@ -61,8 +61,7 @@ const char* Find(const char* from, const char* end, char c) {
 
 }  // namespace
 
-bool ConvertBlock(OutputSink& output, const char* block, char* buffer, size_t count,
-                  bool crHeld) {
+bool ConvertBlock(OutputSink& output, const char* block, char* buffer, size_t count, bool crHeld) {
   BlockBuffer out(output, buffer);
   // A held CR followed by LF is completed by that LF below; otherwise it was
   // a line end of its own (an empty block does not begin with LF).

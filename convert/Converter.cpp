@@ -120,9 +120,7 @@ bool CConvertJob::Convert() {
     case Outcome::ReadFailed:
       m_window.ShowMessage(kUnreadableSourceText, kFileErrorCaption, MessageIcon::Exclamation);
       break;
-    case Outcome::WriteFailed:
-      ReportWriteFailure();
-      break;
+    case Outcome::WriteFailed: ReportWriteFailure(); break;
   }
   m_window.EndWaitCursor();
   bool done = outcome == Outcome::Done;

@@ -20,8 +20,7 @@ namespace twick {
 /// `crHeld` says that the previous block ended with a CR that was held back;
 /// it becomes CR LF, or joins an LF that begins this block. The caller holds
 /// back a CR that ends a block. False when a write failed.
-bool ConvertBlock(OutputSink& output, const char* block, char* buffer, size_t count,
-                  bool crHeld);
+bool ConvertBlock(OutputSink& output, const char* block, char* buffer, size_t count, bool crHeld);
 
 /// The output path proposed for a chosen source: its name cut before the last
 /// dot (unless that dot starts the name) plus ".out", in the source's folder.

@@ -26,7 +26,7 @@ enum AutoMode : int {
 };
 
 extern const char Base64Alphabet[65];
-extern const char UUAlphabet[65];   // index 0 is the backquote
+extern const char UUAlphabet[65];  // index 0 is the backquote
 extern const char XXAlphabet[65];
 extern const char BinHexAlphabet[65];
 
@@ -50,8 +50,8 @@ const DecodeTables& SharedDecodeTables();
 /// Decodes groups of four characters (`length` a multiple of 4) into three
 /// bytes each, looking every character up in `table`; returns the end of
 /// what was written.
-inline unsigned char* DecodeQuads(const DecodeTable& table, const unsigned char* src,
-                                  size_t length, unsigned char* dst) {
+inline unsigned char* DecodeQuads(const DecodeTable& table, const unsigned char* src, size_t length,
+                                  unsigned char* dst) {
   for (size_t i = 0; i < length; i += 4) {
     const auto v0 = static_cast<uint32_t>(table[src[i]]);
     const auto v1 = static_cast<uint32_t>(table[src[i + 1]]);

@@ -41,7 +41,7 @@ int DecodeBase64(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sect
   size_t pending = 0;
 
   while (reader.Next(line, length, endsLine)) {
-    if (length == 0) break;                                  // blank line
+    if (length == 0) break;                                      // blank line
     if (length >= 2 && line[0] == '-' && line[1] == '-') break;  // boundary
     while (length % 4 != 0) line[length++] = '=';
 

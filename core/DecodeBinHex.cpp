@@ -69,8 +69,8 @@ class ExpandedSink {
  private:
   void TakeHeader() {
     const unsigned char* length = header_.data() + header_[0] + 12;
-    dataLength_ = uint32_t{length[0]} << 24 | uint32_t{length[1]} << 16 |
-                  uint32_t{length[2]} << 8 | uint32_t{length[3]};
+    dataLength_ = uint32_t{length[0]} << 24 | uint32_t{length[1]} << 16 | uint32_t{length[2]} << 8 |
+                  uint32_t{length[3]};
     headerDone_ = true;
   }
 

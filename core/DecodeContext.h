@@ -16,8 +16,7 @@
 namespace twick {
 
 struct DecodeContext {
-  DecodeContext(JobWindow& window, OutputOpener& opener)
-      : m_window(window), m_opener(opener) {}
+  DecodeContext(JobWindow& window, OutputOpener& opener) : m_window(window), m_opener(opener) {}
 
   JobWindow& m_window;
   OutputOpener& m_opener;

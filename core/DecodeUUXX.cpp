@@ -58,7 +58,8 @@ int DecodeUUXX(DecodeContext& dlg, TextStream& in, char* buffer, const DecodeTab
     // count larger than the data adds nothing.
     const size_t produced = (length - 1) / 4 * 3;
     const int64_t count = std::max<int64_t>(table[src[0]], 0);
-    const size_t kept = static_cast<size_t>(std::min<int64_t>(count, static_cast<int64_t>(produced)));
+    const size_t kept =
+        static_cast<size_t>(std::min<int64_t>(count, static_cast<int64_t>(produced)));
     pending += kept;
 
     if (pending + kMaxBytesPerPiece > capacity) {

@@ -47,7 +47,7 @@ void DecoderOutput::CutTo(uint64_t length) {
 
 bool DecoderOutput::Finish() {
   if (sink_) {
-    if (!sink_->Close() ) ReportFailure();
+    if (!sink_->Close()) ReportFailure();
     sink_.reset();
   }
   return !failed_;

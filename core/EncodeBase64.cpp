@@ -52,8 +52,7 @@ bool EncodeBase64(EncodeContext& dlg, InputFile& in, OutputSink& out) {
   auto line = [&](const unsigned char* bytes, size_t n, char* dst) {
     return EncodeLine(bytes, n, pairs, alphabet, dst);
   };
-  if (!EncodeInLines(dlg, in, out, buffers, kBlockSize, kLineBytes, progress, line))
-    return false;
+  if (!EncodeInLines(dlg, in, out, buffers, kBlockSize, kLineBytes, progress, line)) return false;
   progress.Finish();
   return true;
 }

@@ -66,8 +66,8 @@ bool EncodeBtoa(EncodeContext& dlg, InputFile& in, OutputSink& out) {
       const unsigned char* w = block + at;
       for (int i = 0; i < 4; ++i) UpdateBtoaChecks(checks, w[i]);
       checks.S += 4;
-      uint32_t value = (uint32_t{w[0]} << 24) | (uint32_t{w[1]} << 16) |
-                       (uint32_t{w[2]} << 8) | w[3];
+      uint32_t value =
+          (uint32_t{w[0]} << 24) | (uint32_t{w[1]} << 16) | (uint32_t{w[2]} << 8) | w[3];
       if (value == 0) {
         put('z');
       } else {

@@ -47,8 +47,7 @@ bool EncodeUUXX(EncodeContext& dlg, InputFile& in, OutputSink& out, const char* 
   auto line = [&](const unsigned char* bytes, size_t n, char* dst) {
     return EncodeLine(bytes, n, pairs, alphabet, dst);
   };
-  if (!EncodeInLines(dlg, in, out, buffers, kBlockSize, kLineBytes, progress, line))
-    return false;
+  if (!EncodeInLines(dlg, in, out, buffers, kBlockSize, kLineBytes, progress, line)) return false;
 
   // The zero-length data line of the job's format, then "end".
   if (!WriteEncoded(dlg, out, dlg.m_nCodeFormat == kFormatUU ? "`\r\nend\r\n" : "+\r\nend\r\n"))

@@ -23,8 +23,7 @@ class DiskOpener : public OutputOpener {
     int fd = ::open(path.c_str(), flags, 0666);
     if (fd < 0) return nullptr;
     struct stat st {};
-    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-        IdentityOfDescriptor(fd) == options.source) {
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || IdentityOfDescriptor(fd) == options.source) {
       ::close(fd);
       return nullptr;
     }

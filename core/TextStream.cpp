@@ -45,8 +45,8 @@ size_t TextStream::Ensure(size_t want) {
     pos_ = 0;
   }
   while (end_ < want && !eof_) {
-    long long got = reader_.ReadAt(fd_, buffer_.data() + end_, buffer_.size() - end_,
-                                   bufferOffset_ + end_);
+    long long got =
+        reader_.ReadAt(fd_, buffer_.data() + end_, buffer_.size() - end_, bufferOffset_ + end_);
     if (got < 0) {
       failed_ = true;
       eof_ = true;

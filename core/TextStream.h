@@ -67,12 +67,12 @@ class TextStream {
   std::string path_;
   FileIdentity identity_;
   std::vector<char> buffer_;
-  size_t pos_ = 0;              // next byte in buffer_
-  size_t end_ = 0;              // bytes valid in buffer_
-  uint64_t bufferOffset_ = 0;   // file offset of buffer_[0]
+  size_t pos_ = 0;             // next byte in buffer_
+  size_t end_ = 0;             // bytes valid in buffer_
+  uint64_t bufferOffset_ = 0;  // file offset of buffer_[0]
   bool eof_ = false;
   bool failed_ = false;
-  std::string spill_;           // a line longer than what the buffer holds
+  std::string spill_;  // a line longer than what the buffer holds
 };
 
 }  // namespace twick

@@ -106,7 +106,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Framele
   m_editAddresses->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   m_editAddresses->setFixedHeight(
       metrics.lineSpacing() * 3 +
-      2 * (m_editAddresses->frameWidth() + qRound(m_editAddresses->document()->documentMargin())) + 2);
+      2 * (m_editAddresses->frameWidth() + qRound(m_editAddresses->document()->documentMargin())) +
+      2);
   setFixedWidth(metrics.averageCharWidth() * 62);
   ok->setFocus();
 }

@@ -28,16 +28,11 @@ DriveList Drives() {
 
 }  // namespace
 
-void CDirTreeDlg::SetDriveSource(DriveSource source) {
-  CurrentDriveSource() = std::move(source);
-}
+void CDirTreeDlg::SetDriveSource(DriveSource source) { CurrentDriveSource() = std::move(source); }
 
 CDirTreeDlg::CDirTreeDlg(QWidget* parent)
-    : QDialog(parent),
-      m_drives(new QComboBox(this)),
-      m_tree(new QTreeWidget(this)),
-      m_closedFolder(ClosedFolderPicture()),
-      m_openFolder(OpenFolderPicture()) {
+    : QDialog(parent), m_drives(new QComboBox(this)), m_tree(new QTreeWidget(this)),
+      m_closedFolder(ClosedFolderPicture()), m_openFolder(OpenFolderPicture()) {
   setObjectName("CDirTreeDlg");
   setWindowTitle("Directories...");
   const DialogUnits du(this);

@@ -17,16 +17,16 @@ QString WithSlash(QString path) {
 
 bool IsVirtualFileSystem(const QByteArray& type) {
   static const QSet<QByteArray> kVirtual = {
-      "proc",      "sysfs",     "devtmpfs", "devpts",   "cgroup",   "cgroup2",
-      "securityfs", "pstore",   "debugfs",  "tracefs",  "configfs", "fusectl",
-      "mqueue",    "hugetlbfs", "bpf",      "binfmt_misc", "autofs", "efivarfs",
-      "rpc_pipefs", "nsfs",     "rootfs",   "ramfs",    "selinuxfs", "nfsd"};
+      "proc",       "sysfs",     "devtmpfs", "devpts",      "cgroup",    "cgroup2",
+      "securityfs", "pstore",    "debugfs",  "tracefs",     "configfs",  "fusectl",
+      "mqueue",     "hugetlbfs", "bpf",      "binfmt_misc", "autofs",    "efivarfs",
+      "rpc_pipefs", "nsfs",      "rootfs",   "ramfs",       "selinuxfs", "nfsd"};
   return kVirtual.contains(type);
 }
 
 bool InSystemArea(const QString& root) {
-  static const QStringList kAreas = {"/dev/", "/proc/", "/sys/", "/run/", "/var/run/",
-                                     "/var/lock/", "/snap/"};
+  static const QStringList kAreas = {"/dev/",     "/proc/",     "/sys/", "/run/",
+                                     "/var/run/", "/var/lock/", "/snap/"};
   return std::any_of(kAreas.begin(), kAreas.end(),
                      [&](const QString& area) { return root.startsWith(area); });
 }

@@ -24,8 +24,7 @@ constexpr int kMaxExposeWaits = 100;
 
 CJobProgressDlg::CJobProgressDlg(const QString& status, int widthUnits, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      m_status(new QLabel(status, this)),
-      m_progress(new QProgressBar(this)),
+      m_status(new QLabel(status, this)), m_progress(new QProgressBar(this)),
       m_done(new QPushButton("&Done", this)) {
   const DialogUnits du(this);
   m_status->setObjectName("1004");

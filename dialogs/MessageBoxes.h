@@ -14,8 +14,7 @@ namespace twick {
 
 /// Shows a modal box owned by `parent` and waits for OK. An empty caption
 /// shows the application's name.
-void ShowMessageBox(QWidget* parent, const QString& text, const QString& caption,
-                    MessageIcon icon);
+void ShowMessageBox(QWidget* parent, const QString& text, const QString& caption, MessageIcon icon);
 
 /// Byte strings of the engine (paths, texts) as Qt strings and back.
 QString FromLocal(const std::string& text);

@@ -78,9 +78,8 @@ CSaveAsDlg::CSaveAsDlg(QWidget* parent) : QDialog(parent), m_edit(new QLineEdit(
   // Wider for long paths, never taller.
   setMaximumHeight(sizeHint().height());
 
-  connect(m_edit, &QLineEdit::textChanged, this, [this](const QString& text) {
-    m_strFileName = text;
-  });
+  connect(m_edit, &QLineEdit::textChanged, this,
+          [this](const QString& text) { m_strFileName = text; });
   connect(ok, &QPushButton::clicked, this, [this] {
     m_bOverwriteIfExists = false;
     accept();

@@ -9,18 +9,12 @@ namespace twick {
 
 int CDecodeJob::CallDecoder(TextStream& in, char* buffer, uint64_t sectionStart) {
   switch (m_nCodeFormat) {
-    case kFormatBase64:
-      return DecodeBase64(*this, in, buffer, sectionStart);
-    case kFormatUU:
-      return DecodeUUXX(*this, in, buffer, *m_pUUTable, sectionStart);
-    case kFormatXX:
-      return DecodeUUXX(*this, in, buffer, *m_pXXTable, sectionStart);
-    case kFormatBtoa:
-      return DecodeBtoa(*this, in, buffer, sectionStart);
-    case kFormatBinHex:
-      return DecodeBinHex(*this, in, buffer, sectionStart);
-    default:
-      return 0;
+    case kFormatBase64: return DecodeBase64(*this, in, buffer, sectionStart);
+    case kFormatUU: return DecodeUUXX(*this, in, buffer, *m_pUUTable, sectionStart);
+    case kFormatXX: return DecodeUUXX(*this, in, buffer, *m_pXXTable, sectionStart);
+    case kFormatBtoa: return DecodeBtoa(*this, in, buffer, sectionStart);
+    case kFormatBinHex: return DecodeBinHex(*this, in, buffer, sectionStart);
+    default: return 0;
   }
 }
 

@@ -118,8 +118,7 @@ std::string_view BinHexNameField(std::string_view line) {
   return line;
 }
 
-int UUXXFormatOfFirstLine(std::string_view line, const char* uuAlphabet,
-                          const char* xxAlphabet) {
+int UUXXFormatOfFirstLine(std::string_view line, const char* uuAlphabet, const char* xxAlphabet) {
   if (line.empty()) return 0;
   const size_t length = line.size();
   const char count = line.front();

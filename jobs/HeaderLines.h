@@ -41,7 +41,6 @@ std::string_view BinHexNameField(std::string_view line);
 
 /// Tells UU from XX by the first data line under a "begin" line: 1 (UU),
 /// 2 (XX), or 0 when the line fits neither alphabet.
-int UUXXFormatOfFirstLine(std::string_view line, const char* uuAlphabet,
-                          const char* xxAlphabet);
+int UUXXFormatOfFirstLine(std::string_view line, const char* uuAlphabet, const char* xxAlphabet);
 
 }  // namespace twick

@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
-# Sets up the machine, builds with warnings as errors, and runs every test:
-# once in a normal build and once under AddressSanitizer + UBSan.
+# Sets up the machine, checks the source layout, builds with warnings as
+# errors, and runs every test three times: in a normal gcc build, under
+# AddressSanitizer + UBSan, and in a clang build (clang warns about things
+# gcc lets pass, and optimises differently).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
+
+echo "== source layout"
+"$root/scripts/check-format.sh"
 
 jobs=$(nproc)
 echo "== release build"
@@ -15,4 +20,8 @@ echo "== sanitizer build (ASan + UBSan)"
   -DCMAKE_BUILD_TYPE=Debug
 (cd "$root/build-asan" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --output-on-failure --no-tests=error -j "$jobs")
+
+echo "== clang build"
+"$root/scripts/build.sh" "$root/build-clang" -DTWICK_WERROR=ON -DCMAKE_CXX_COMPILER=clang++
+(cd "$root/build-clang" && ctest --output-on-failure --no-tests=error -j "$jobs")
 echo "== all tests passed"

@@ -149,10 +149,9 @@ void ReadBlock(LineReader& in, Settings& s) {
     *flag = LastDigit(line) > 0;
   }
 
-  const std::pair<std::string*, size_t> folders[] = {
-      {&s.workingDir, kWorkingKeyLength},
-      {&s.decodeDir, kDecodeKeyLength},
-      {&s.encodeDir, kEncodeKeyLength}};
+  const std::pair<std::string*, size_t> folders[] = {{&s.workingDir, kWorkingKeyLength},
+                                                     {&s.decodeDir, kDecodeKeyLength},
+                                                     {&s.encodeDir, kEncodeKeyLength}};
   for (const auto& [folder, keyLength] : folders) {
     if (!in.Next(line)) return;
     *folder = FolderValue(line, keyLength);

@@ -62,10 +62,10 @@ struct WindowRect {
 struct Settings {
   int32_t autoMode = kAutoDecode1;
   int32_t codeFormat = kFormatBase64;
-  bool dragDrop = true;     // a dropped file is decoded (false: encoded)
-  bool useDefName = true;   // take proposed output names without asking
-  bool overwrite = false;   // replace existing outputs without asking
-  bool pause = true;        // keep the job window open after a job
+  bool dragDrop = true;    // a dropped file is decoded (false: encoded)
+  bool useDefName = true;  // take proposed output names without asking
+  bool overwrite = false;  // replace existing outputs without asking
+  bool pause = true;       // keep the job window open after a job
   std::string workingDir;
   std::string decodeDir;
   std::string encodeDir;

@@ -29,8 +29,8 @@ bool FitsOnOneLine(std::string_view text) {
 }
 
 bool Storable(const Settings& s) {
-  return FitsOnOneLine(s.workingDir) && FitsOnOneLine(s.decodeDir) &&
-         FitsOnOneLine(s.encodeDir) && (!s.font || FitsOnOneLine(s.font->faceName));
+  return FitsOnOneLine(s.workingDir) && FitsOnOneLine(s.decodeDir) && FitsOnOneLine(s.encodeDir) &&
+         (!s.font || FitsOnOneLine(s.font->faceName));
 }
 
 // The file's text, every line ending with CR LF.

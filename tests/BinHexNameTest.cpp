@@ -21,6 +21,7 @@ TEST(BinHexName, LengthByteThenNameWithRunsExpanded) {
     std::string text;  // BinHex characters of the first data line
     std::string name;
   } cases[] = {
+      // clang-format off
       {Chars(Bytes("\x05hello\0\0TEXT", 12)), "hello"},
       {Chars(Bytes("\x03" "a\x90\x00" "b", 5)), "a\x90" "b"},  // a literal marker byte
       {Chars("\x04x\x90\x03y"), "xxxy"},
@@ -34,6 +35,7 @@ TEST(BinHexName, LengthByteThenNameWithRunsExpanded) {
       {Chars(Bytes("\0hello", 6)), ""},
       {"", ""},
       {"\x80\xff~~ \t", ""},  // characters outside the alphabet read as 0
+      // clang-format on
   };
   ScannerHarness h;
   for (const auto& c : cases) {
@@ -46,8 +48,10 @@ TEST(BinHexName, LengthByteThenNameWithRunsExpanded) {
 TEST(BinHexName, HeaderNamesStayInTheOutputFolder) {
   const std::string header = "(This file must be converted with BinHex 4.0)\n";
   auto dataLine = [](const std::string& name) {
-    return ":" + Chars(std::string(1, static_cast<char>(name.size())) + name +
-                       std::string("\0TEXTmmmm", 9)) + ":";
+    return ":" +
+           Chars(std::string(1, static_cast<char>(name.size())) + name +
+                 std::string("\0TEXTmmmm", 9)) +
+           ":";
   };
   struct Case {
     std::string text;
@@ -56,8 +60,8 @@ TEST(BinHexName, HeaderNamesStayInTheOutputFolder) {
     bool notice;
   } cases[] = {
       {header + dataLine("hello.txt") + "\n", "hello.txt", dataLine("hello.txt"), false},
-      {"(THIS FILE MUST BE CONVERTED WITH BINHEX 5.0)\n" + dataLine("a") + "\n", "a",
-       dataLine("a"), false},
+      {"(THIS FILE MUST BE CONVERTED WITH BINHEX 5.0)\n" + dataLine("a") + "\n", "a", dataLine("a"),
+       false},
       {header + dataLine("a/b") + "\n", "b", dataLine("a/b"), false},
       {header + dataLine(Bytes("ab\0cd", 5)) + "\n", "ab", dataLine(Bytes("ab\0cd", 5)), false},
       {header + dataLine("..") + "\n", "mail", dataLine(".."), true},

@@ -20,8 +20,13 @@ std::string NameOf(const std::string& chars) {
 TEST(BinHexRuns, NamesHoldingTheMarkerReadAsWritten) {
   const std::string m(1, '\x90');
   const std::string names[] = {
-      m + "tes.sit", "f" + m + "te", "a" + m + m, m + m + m + m + ".txt",
-      "ab" + std::string(7, '\x90'), std::string(0x90, 'n'), std::string(255, 'z'),
+      m + "tes.sit",
+      "f" + m + "te",
+      "a" + m + m,
+      m + m + m + m + ".txt",
+      "ab" + std::string(7, '\x90'),
+      std::string(0x90, 'n'),
+      std::string(255, 'z'),
   };
   for (const std::string& name : names) {
     BinHexFile file(name, "data");

@@ -59,9 +59,9 @@ TEST(CliDecode, ExistingOutputIsKeptWithoutOverwriteOrTerminal) {
 TEST(CliDecode, AskReadsAnswersFromAPipe) {
   ScratchDir dir;
   WriteFile(dir.file("in.txt"), test::UUXXSection("a.bin", "piped", UUAlphabet));
-  std::string cmd = "printf '" + dir.file("renamed.bin") + "\\no\\n' | '" TWICK_CLI_PATH
-                    "' decode --ask " + dir.file("in.txt") + " > " + dir.file("stdout") +
-                    " 2>/dev/null";
+  std::string cmd = "printf '" + dir.file("renamed.bin") +
+                    "\\no\\n' | '" TWICK_CLI_PATH "' decode --ask " + dir.file("in.txt") + " > " +
+                    dir.file("stdout") + " 2>/dev/null";
   EXPECT_EQ(test::RunShell(cmd), 0);
   EXPECT_EQ(ReadFile(dir.file("renamed.bin")), "piped");
   EXPECT_EQ(ReadFile(dir.file("stdout")), dir.file("renamed.bin") + "\n");
@@ -85,7 +85,7 @@ TEST(CliDecode, DiskThatRefusesWritesIsAFailure) {
   WriteFile(dir.file("in.txt"), test::UUXXSection("big.bin", big, UUAlphabet));
   // A file-size limit of 64 KiB makes the real write fail (SIGXFSZ ignored).
   CliRun r = Twick(dir, "decode --output-dir " + dir.file("") + " " + dir.file("in.txt"),
-                "trap '' XFSZ; ulimit -f 64; ");
+                   "trap '' XFSZ; ulimit -f 64; ");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("File Error: Error creating/writing to output file:\n" +
                        dir.file("big.bin") + "\nDecoding aborted!"),
@@ -97,4 +97,3 @@ TEST(CliDecode, DiskThatRefusesWritesIsAFailure) {
 
 }  // namespace
 }  // namespace twick
-

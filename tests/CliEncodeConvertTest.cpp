@@ -108,8 +108,8 @@ TEST(CliConvert, ProposesTheOutputAndRespectsExistingFiles) {
   EXPECT_EQ(ReadFile(dir.file("other.txt")), "a\r\nb\r\nc\r\n");
 
   // The source itself as output: refused, source unchanged.
-  r = Twick(dir, "convert --overwrite --output " + dir.file("notes.txt") + " " +
-                     dir.file("notes.txt"));
+  r = Twick(dir,
+            "convert --overwrite --output " + dir.file("notes.txt") + " " + dir.file("notes.txt"));
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(ReadFile(dir.file("notes.txt")), "a\nb\rc\r\n");
   EXPECT_EQ(Twick(dir, "convert").status, 2);

@@ -18,8 +18,8 @@ struct CliRun {
 /// files inside `dir`.
 inline CliRun Twick(const ScratchDir& dir, const std::string& args,
                     const std::string& prefix = "") {
-  std::string cmd = prefix + "'" TWICK_CLI_PATH "' " + args + " </dev/null >" +
-                    dir.file("stdout") + " 2>" + dir.file("stderr");
+  std::string cmd = prefix + "'" TWICK_CLI_PATH "' " + args + " </dev/null >" + dir.file("stdout") +
+                    " 2>" + dir.file("stderr");
   int status = RunShell("bash -c \"" + cmd + "\"");
   return {status, ReadFile(dir.file("stdout")), ReadFile(dir.file("stderr"))};
 }

@@ -48,11 +48,19 @@ struct Conversion {
 
 TEST(Converter, LineEndsBecomeCrLfAcrossBlocks) {
   const std::string x(2047, 'x');  // byte 2048 ends the first block
-  const std::pair<std::string, std::string> cases[] = {
-      {"A\nB", "A\r\nB"}, {"A\rB", "A\r\nB"}, {"A\r\nB", "A\r\nB"}, {"A\n\rB", "A\r\n\r\nB"},
-      {"\r\r\n", "\r\n\r\n"}, {"A\r", "A\r\n"}, {"A\r\n", "A\r\n"}, {"", ""},
-      {x + "\r\nB", x + "\r\nB"}, {x + "\rB", x + "\r\nB"}, {x + "\r\r\n", x + "\r\n\r\n"},
-      {x + "\r", x + "\r\n"}, {x + "x\r\r", x + "x\r\n\r\n"}};
+  const std::pair<std::string, std::string> cases[] = {{"A\nB", "A\r\nB"},
+                                                       {"A\rB", "A\r\nB"},
+                                                       {"A\r\nB", "A\r\nB"},
+                                                       {"A\n\rB", "A\r\n\r\nB"},
+                                                       {"\r\r\n", "\r\n\r\n"},
+                                                       {"A\r", "A\r\n"},
+                                                       {"A\r\n", "A\r\n"},
+                                                       {"", ""},
+                                                       {x + "\r\nB", x + "\r\nB"},
+                                                       {x + "\rB", x + "\r\nB"},
+                                                       {x + "\r\r\n", x + "\r\n\r\n"},
+                                                       {x + "\r", x + "\r\n"},
+                                                       {x + "x\r\r", x + "x\r\n\r\n"}};
   for (const auto& [in, want] : cases) {
     Conversion c(in);
     EXPECT_TRUE(c.Succeeded());
@@ -101,8 +109,8 @@ TEST(Converter, MissingInputsStopBeforeAnyOutput) {
   for (const std::string& unreadable : {c.dir.file("missing"), c.dir.path().string()}) {
     c.job.m_strFrom = unreadable;
     EXPECT_FALSE(c.job.Convert());
-    EXPECT_TRUE(LastMessageIs(c.w, "Unable to read selected file!", "File Error:",
-                              MessageIcon::Exclamation));
+    EXPECT_TRUE(LastMessageIs(c.w, "Unable to read selected file!",
+                              "File Error:", MessageIcon::Exclamation));
   }
   for (int failing : {0, 1}) {
     auto allocator = FailingAllocator::Calls(failing, failing);
@@ -132,7 +140,7 @@ TEST(Converter, ExistingOutputIsReplacedOnlyWhenTheUserSaysSo) {
   EXPECT_TRUE(opener.created.empty());
   EXPECT_EQ(ReadFile(first), "keep");
 
-  c.w.Answer(NameChoice::Ok, second);  // also taken: asked again
+  c.w.Answer(NameChoice::Ok, second);   // also taken: asked again
   c.w.Answer(NameChoice::OkOverwrite);  // keep that name and replace the file
   EXPECT_TRUE(c.Succeeded());
   EXPECT_EQ(c.w.asked, (std::vector<std::string>{first, first, second}));
@@ -177,10 +185,13 @@ TEST(Converter, FailedCreateWriteOrCloseIsReportedOnce) {
 }
 
 TEST(Converter, ProposedOutputReplacesTheLastExtension) {
-  const std::pair<std::string, std::string> cases[] = {
-      {"/src/notes.txt", "/src/notes.out"}, {"/src/README", "/src/README.out"},
-      {"/src/.profile", "/src/.profile.out"}, {"/a.b/c.tar.gz", "/a.b/c.tar.out"},
-      {"/a.b/plain", "/a.b/plain.out"}, {"name.txt", "name.out"}, {"/dir/", "/dir/.out"}};
+  const std::pair<std::string, std::string> cases[] = {{"/src/notes.txt", "/src/notes.out"},
+                                                       {"/src/README", "/src/README.out"},
+                                                       {"/src/.profile", "/src/.profile.out"},
+                                                       {"/a.b/c.tar.gz", "/a.b/c.tar.out"},
+                                                       {"/a.b/plain", "/a.b/plain.out"},
+                                                       {"name.txt", "name.out"},
+                                                       {"/dir/", "/dir/.out"}};
   for (const auto& [from, want] : cases) EXPECT_EQ(ProposeConvertOutput(from), want) << from;
 }
 

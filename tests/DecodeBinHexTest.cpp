@@ -7,6 +7,8 @@
 
 #include "core/BinHex.h"
 #include "tests/Fixtures.h"
+#include "tests/ParamNames.h"
+#include "tests/PeerTools.h"
 #include "tests/TestDoubles.h"
 #include "tests/TestFiles.h"
 #include "tests/TextDecoderHarness.h"
@@ -54,13 +56,13 @@ TEST(ReadRleItem, ItemsAndTheirLengths) {
     size_t next;
   };
   const std::vector<Row> rows = {
-      {"A\x90\x05", 'A', 5, 3},              // a run
-      {"A\x90", 'A', 0, 1},                  // marker then 0: A once, 0x90 begins the next item
-      {"AB", 'A', 0, 1},                     // a plain byte
-      {"\x90\x07", 0x90, 0, 1},              // a marker not followed by 0 is a literal
-      {"\x90", 0x90, 0, 2},                  // 0x90 0x00: a literal 0x90
-      {"\x90\0\x90\x05"s, 0x90, 5, 4},       // a run of 0x90
-      {"\x90\0\x90\x02"s, 0x90, 0, 2},       // too short for a run of 0x90
+      {"A\x90\x05", 'A', 5, 3},         // a run
+      {"A\x90", 'A', 0, 1},             // marker then 0: A once, 0x90 begins the next item
+      {"AB", 'A', 0, 1},                // a plain byte
+      {"\x90\x07", 0x90, 0, 1},         // a marker not followed by 0 is a literal
+      {"\x90", 0x90, 0, 2},             // 0x90 0x00: a literal 0x90
+      {"\x90\0\x90\x05"s, 0x90, 5, 4},  // a run of 0x90
+      {"\x90\0\x90\x02"s, 0x90, 0, 2},  // too short for a run of 0x90
   };
   for (const Row& row : rows) {
     std::string bytes = row.bytes + std::string(4, '\0');
@@ -81,10 +83,18 @@ BinHexFile RunFromHeaderIntoData() {
 
 // Standard files give exactly the data fork, with LF and CR LF line ends;
 // text after the closing ":" is decoded too, and cut off.
-class StandardFiles : public testing::TestWithParam<std::tuple<BinHexFile, const char*>> {};
+struct NamedFile {
+  const char* name;
+  BinHexFile file;
+};
+
+void PrintTo(const NamedFile& file, std::ostream* os) { *os << file.name; }
+
+class StandardFiles : public testing::TestWithParam<std::tuple<NamedFile, std::string>> {};
 
 TEST_P(StandardFiles, GiveTheDataFork) {
-  const auto& [file, lineEnd] = GetParam();
+  const auto& [named, lineEnd] = GetParam();
+  const BinHexFile& file = named.file;
   DecodeOutcome d = Decode(BinHexText(file, lineEnd) + "-- " + lineEnd + "signature" + lineEnd);
   EXPECT_EQ(d.result, 1);
   EXPECT_EQ(d.output, file.data);
@@ -94,21 +104,29 @@ TEST_P(StandardFiles, GiveTheDataFork) {
 INSTANTIATE_TEST_SUITE_P(
     Files, StandardFiles,
     testing::Combine(
-        testing::Values(
-            BinHexFile("a", "Hello"),
-            BinHexFile(std::string(40, 'N'), "after a name that spans lines"),
-            BinHexFile("runs", std::string(300, 'A')),
-            BinHexFile("marks", "\x90\x90\x90\x90x\x90", "res"),
-            BinHexFile("no data", "", "only a resource fork"),
-            RunFromHeaderIntoData(),
-            BinHexFile("big", RunnyBytes(20000, 1), RunnyBytes(999, 2))),
-        testing::Values("\n", "\r\n")));
+        testing::Values(NamedFile{"Hello", BinHexFile("a", "Hello")},
+                        NamedFile{"NameSpansLines", BinHexFile(std::string(40, 'N'),
+                                                               "after a name that spans lines")},
+                        NamedFile{"LongRun", BinHexFile("runs", std::string(300, 'A'))},
+                        NamedFile{"Markers", BinHexFile("marks", "\x90\x90\x90\x90x\x90", "res")},
+                        NamedFile{"OnlyResourceFork",
+                                  BinHexFile("no data", "", "only a resource fork")},
+                        NamedFile{"RunFromHeaderIntoData", RunFromHeaderIntoData()},
+                        NamedFile{"BigRunnyForks",
+                                  BinHexFile("big", RunnyBytes(20000, 1), RunnyBytes(999, 2))}),
+        testing::Values(std::string("\n"), std::string("\r\n"))),
+    [](const auto& param) {
+      return std::string(std::get<0>(param.param).name) + "_" +
+             LineEndName(std::get<1>(param.param) == "\r\n");
+    });
 
 // The standard files above hold the items they are meant to test.
 TEST(DecodeBinHex, FixturesHoldTheRunsTheyTest) {
   std::string expanded = BinHexExpanded(RunFromHeaderIntoData());
   EXPECT_NE(BinHexRunLength(expanded).find("A\x90\x0c"), std::string::npos);
-  EXPECT_EQ(BinHexRunLength(std::string(300, 'A')), "A\x90\xff" "A\x90\x2d");
+  EXPECT_EQ(BinHexRunLength(std::string(300, 'A')),
+            "A\x90\xff"
+            "A\x90\x2d");
 }
 
 // Every item lands on every position relative to a chunk's end, so items cut
@@ -118,8 +136,8 @@ TEST(DecodeBinHex, ItemsCutByLineEnds) {
                             "R\x90\x90" + "S\x90" + '\0' + "T" + '\0' + "\x90\x03" + "UV\x90" +
                             '\0' + "\x90\x06";
   const std::string expanded = std::string(7, 'Q') + "\x90" + std::string(5, '\x90') +
-                               std::string(144, 'R') + "S\x90" + "T" + std::string(3, '\0') +
-                               "UV" + std::string(6, '\x90');
+                               std::string(144, 'R') + "S\x90" + "T" + std::string(3, '\0') + "UV" +
+                               std::string(6, '\x90');
   for (size_t shift = 0; shift < 64; ++shift) {
     std::string filler;
     for (size_t i = 0; i < shift; ++i) filler += static_cast<char>('a' + i % 26);
@@ -178,14 +196,17 @@ TEST_P(WorkBuffers, SameOutputAndProgressToTheEnd) {
   EXPECT_EQ(d.window.waitDepth, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, WorkBuffers, testing::Values(280, 281, 333, 560, 1120, 4480));
+INSTANTIATE_TEST_SUITE_P(Sizes, WorkBuffers, testing::Values(280, 281, 333, 560, 1120, 4480),
+                         [](const auto& param) { return SizeName("Buffer", param.param); });
 
 TEST(DecodeBinHex, OutputFailuresAreReportedOnce) {
-  const std::string section =
-      BinHexText(BinHexFile("f", RunnyBytes(30000, 3), "r")) + "\nnext\n";
+  const std::string section = BinHexText(BinHexFile("f", RunnyBytes(30000, 3), "r")) + "\nnext\n";
   const std::string restAfterSuccess = Decode(section).rest;
-  const OutputFaults failures[] = {{.refuse = true}, {.failAt = 0}, {.failAt = 10000},
-                                  {.failSetLength = true}, {.failClose = true}};
+  const OutputFaults failures[] = {{.refuse = true},
+                                   {.failAt = 0},
+                                   {.failAt = 10000},
+                                   {.failSetLength = true},
+                                   {.failClose = true}};
   for (const OutputFaults& f : failures) {
     MemoryOpener opener(f);
     DecodeOutcome d = Decode(section, 280, &opener);
@@ -223,7 +244,7 @@ TEST(DecodeBinHex, HostileInputIsSafe) {
 // Files made by an independent encoder, one from a plain file and one from a
 // MacBinary file with both forks and a long name.
 TEST(DecodeBinHex, ReadsFilesOfAnotherEncoder) {
-  if (!HaveTool("binhex")) GTEST_SKIP() << "macutils binhex is not installed";
+  SKIP_WITHOUT_TOOLS("binhex");
   ScratchDir dir;
   const std::string data = RunnyBytes(5000, 5);
   const std::string resource = RunnyBytes(700, 6);

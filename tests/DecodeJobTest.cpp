@@ -20,8 +20,8 @@ class DecodeJobTest : public ::testing::Test {
  protected:
   void SetUp() override {
     WriteFile(dir.file("mail.txt"), "Some mail text\n\n" + UUXXSection("one.bin", "first file") +
-                                        "between\n" + UUXXSection("two.bin", "second file") +
-                                        "\n" + UUXXSection("three.bin", "third file") + "bye\n");
+                                        "between\n" + UUXXSection("two.bin", "second file") + "\n" +
+                                        UUXXSection("three.bin", "third file") + "bye\n");
   }
 
   CDecodeJob MakeJob(const std::string& source) {
@@ -38,8 +38,8 @@ class DecodeJobTest : public ::testing::Test {
 TEST_F(DecodeJobTest, DecodesEverySectionInFileOrder) {
   CDecodeJob job = MakeJob(dir.file("mail.txt"));
   job.RunDecodeJob();
-  EXPECT_EQ(job.m_arrOutput, (std::vector<std::string>{
-                                 dir.file("one.bin"), dir.file("two.bin"), dir.file("three.bin")}));
+  EXPECT_EQ(job.m_arrOutput, (std::vector<std::string>{dir.file("one.bin"), dir.file("two.bin"),
+                                                       dir.file("three.bin")}));
   EXPECT_EQ(ReadFile(dir.file("one.bin")), "first file");
   EXPECT_EQ(ReadFile(dir.file("two.bin")), "second file");
   EXPECT_EQ(ReadFile(dir.file("three.bin")), "third file");
@@ -72,7 +72,7 @@ TEST_F(DecodeJobTest, AsksForEveryNameWhenDefaultNamesAreOff) {
   window.Answer(NameChoice::Ok, dir.file("renamed.bin"));
   job.RunDecodeJob();
   EXPECT_EQ(window.asked, (std::vector<std::string>{dir.file("one.bin"), dir.file("two.bin"),
-                                                     dir.file("three.bin")}));
+                                                    dir.file("three.bin")}));
   EXPECT_EQ(job.m_arrOutput,
             (std::vector<std::string>{dir.file("one.bin"), dir.file("renamed.bin")}));
   EXPECT_FALSE(std::filesystem::exists(dir.file("two.bin")));
@@ -229,16 +229,16 @@ TEST_F(DecodeJobTest, JobWithOnlyFailedWritesIsAborted) {
 
 TEST_F(DecodeJobTest, HeaderNamesStayInTheOutputFolder) {
   std::filesystem::create_directory(dir.file("out"));
-  WriteFile(dir.file("evil.txt"), UUXXSection("../../escaped.bin", "a") +
-                                      UUXXSection("/tmp/absolute.bin", "b"));
+  WriteFile(dir.file("evil.txt"),
+            UUXXSection("../../escaped.bin", "a") + UUXXSection("/tmp/absolute.bin", "b"));
   // A link planted in the output folder must not be followed out of it.
   std::filesystem::create_symlink(dir.file("target.bin"), dir.file("out/link.bin"));
   WriteFile(dir.file("links.txt"), UUXXSection("link.bin", "c"));
   CDecodeJob job = MakeJob(dir.file("evil.txt"));
   job.m_strDecodeDir = dir.file("out") + "/";
   job.RunDecodeJob();
-  EXPECT_EQ(job.m_arrOutput, (std::vector<std::string>{dir.file("out/escaped.bin"),
-                                                        dir.file("out/absolute.bin")}));
+  EXPECT_EQ(job.m_arrOutput,
+            (std::vector<std::string>{dir.file("out/escaped.bin"), dir.file("out/absolute.bin")}));
   EXPECT_FALSE(std::filesystem::exists(dir.path().parent_path() / "escaped.bin"));
 
   CDecodeJob links = MakeJob(dir.file("links.txt"));

@@ -174,8 +174,8 @@ TEST_F(EncodeJob, OutputThatNamesTheSourceFails) {
   job.m_bUseDefName = false;
   window.Answer(NameChoice::OkOverwrite, source);
   job.RunEncodeJob();
-  EXPECT_TRUE(OnlyMessageIs(window, OutputErrorText(source, "Encoding aborted!"), "File Error:",
-                            MessageIcon::Stop));
+  EXPECT_TRUE(OnlyMessageIs(window, OutputErrorText(source, "Encoding aborted!"),
+                            "File Error:", MessageIcon::Stop));
   ExpectOutcome({"Encoding Operation Failed!"}, false);
   EXPECT_EQ(ReadFile(source), "hello");
 }

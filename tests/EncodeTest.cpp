@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "core/EncodeContext.h"
+#include "tests/ParamNames.h"
+#include "tests/PeerTools.h"
 #include "tests/TestDoubles.h"
 #include "tests/TestFiles.h"
 
@@ -167,7 +169,8 @@ TEST_P(EncoderLines, FollowTheLineLayoutAtEverySize) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, EncoderLines,
-                         ::testing::Values(kFormatBase64, kFormatUU, kFormatXX, kFormatBtoa));
+                         ::testing::Values(kFormatBase64, kFormatUU, kFormatXX, kFormatBtoa),
+                         [](const auto& param) { return FormatName(param.param); });
 
 TEST_F(Encoder, BtoaBreaksLinesAtExactly78Characters) {
   const std::string word = "abcd";
@@ -222,45 +225,56 @@ TEST_P(EncoderFailures, ReadErrorIsReportedOnce) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Formats, EncoderFailures,
-                         ::testing::Values(kFormatBase64, kFormatUU, kFormatXX, kFormatBtoa));
+                         ::testing::Values(kFormatBase64, kFormatUU, kFormatXX, kFormatBtoa),
+                         [](const auto& param) { return FormatName(param.param); });
 
-// Independent decoders read what we write.
-TEST_F(Encoder, PeersDecodeOurOutput) {
+// Independent decoders read what we write. Each command runs in the scratch
+// folder on our output "out" and compares what it decodes with "orig".
+struct PeerDecoder {
+  const char* name;
+  int format;
+  std::vector<std::string> tools;
+  std::string command;
+};
+
+void PrintTo(const PeerDecoder& peer, std::ostream* os) { *os << peer.name; }
+
+const char* const kA85Script =
+    "import base64,sys\n"
+    "L=open(sys.argv[1],'rb').read().split(b'\\r\\n')\n"
+    "n=int(L[-2].split()[3])\n"
+    "d=base64.a85decode(b''.join(L[1:-2]))[:n]\n"
+    "sys.exit(d!=open(sys.argv[2],'rb').read())\n";
+
+class PeerDecoders : public Encoder, public ::testing::WithParamInterface<PeerDecoder> {};
+
+TEST_P(PeerDecoders, ReadOurOutput) {
+  const PeerDecoder& peer = GetParam();
+  SKIP_WITHOUT_TOOLS(peer.tools);
   std::string input = RandomBytes(50000, 11) + std::string(9, '\0') + "tail";
   input.replace(1000, 8, std::string(8, '\0'));
   WriteFile(dir.file("orig"), input);
-  const std::string out = dir.file("out"), orig = dir.file("orig"), back = dir.file("back");
-  auto save = [&](int format) {
-    ASSERT_TRUE(Encode(format, input));
-    WriteFile(out, text);
-  };
-  if (HaveTool("uudecode")) {
-    save(kFormatUU);
-    EXPECT_EQ(RunShell("uudecode -o " + back + " " + out + " && cmp -s " + back + " " + orig), 0);
-  }
-  if (HaveTool("munpack")) {
-    save(kFormatBase64);
-    EXPECT_EQ(RunShell("cd " + dir.dir() + " && mkdir mp && cd mp && munpack -q " + out +
-                       " >/dev/null 2>&1 && cmp -s t.bin " + orig),
-              0);
-  }
-  if (HaveTool("base64")) {
-    save(kFormatBase64);
-    EXPECT_EQ(RunShell("tr -d '\\r' < " + out + " | tail -n +5 | base64 -d | cmp -s - " + orig),
-              0);
-  }
-  if (HaveTool("python3")) {
-    save(kFormatBtoa);
-    const std::string script =
-        "import base64,sys\n"
-        "L=open(sys.argv[1],'rb').read().split(b'\\r\\n')\n"
-        "n=int(L[-2].split()[3])\n"
-        "d=base64.a85decode(b''.join(L[1:-2]))[:n]\n"
-        "sys.exit(d!=open(sys.argv[2],'rb').read())\n";
-    WriteFile(dir.file("a85.py"), script);
-    EXPECT_EQ(RunShell("python3 " + dir.file("a85.py") + " " + out + " " + orig), 0);
-  }
+  WriteFile(dir.file("a85.py"), kA85Script);
+  ASSERT_TRUE(Encode(peer.format, input));
+  WriteFile(dir.file("out"), text);
+  EXPECT_EQ(RunShell("cd '" + dir.dir() + "' && " + peer.command), 0);
 }
+
+const PeerDecoder kPeerDecoders[] = {
+    {"Uudecode", kFormatUU, {"uudecode", "cmp"}, "uudecode -o back out && cmp -s back orig"},
+    {"Munpack",
+     kFormatBase64,
+     {"munpack", "mkdir", "cmp"},
+     "mkdir mp && cd mp && munpack -q ../out >/dev/null 2>&1 && cmp -s t.bin ../orig"},
+    {"CoreutilsBase64",
+     kFormatBase64,
+     {"base64", "tr", "tail", "cmp"},
+     "tr -d '\\r' < out | tail -n +5 | base64 -d | cmp -s - orig"},
+    {"PythonA85", kFormatBtoa, {"python3"}, "python3 a85.py out orig"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Peers, PeerDecoders, ::testing::ValuesIn(kPeerDecoders),
+                         [](const auto& param) { return std::string(param.param.name); });
 
 }  // namespace
 }  // namespace twick

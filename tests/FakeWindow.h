@@ -43,8 +43,7 @@ class FakeWindow : public JobWindow {
     endResult = result;
     calls.push_back("end " + std::to_string(result));
   }
-  void ShowMessage(const std::string& text, const std::string& caption,
-                   MessageIcon icon) override {
+  void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override {
     messages.push_back({text, caption, icon});
     calls.push_back("message " + caption + "|" + text);
   }

@@ -92,8 +92,8 @@ std::string BinHexExpanded(const BinHexFile& file) {
   std::string header;
   header += static_cast<char>(file.name.size());
   header += file.name;
-  header += '\0';                 // version
-  header += "TEXTttxt";           // type, creator
+  header += '\0';                  // version
+  header += "TEXTttxt";            // type, creator
   header += std::string(2, '\0');  // flags
   PutBigEndian(header, file.dataLength.value_or(static_cast<uint32_t>(file.data.size())), 4);
   PutBigEndian(header, static_cast<uint32_t>(file.resource.size()), 4);

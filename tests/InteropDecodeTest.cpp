@@ -8,6 +8,8 @@
 #include "jobs/DecodeJob.h"
 #include "tests/FakeWindow.h"
 #include "tests/Fixtures.h"
+#include "tests/ParamNames.h"
+#include "tests/PeerTools.h"
 #include "tests/TestFiles.h"
 
 namespace twick {
@@ -36,8 +38,8 @@ Decoded DecodeWith(const std::string& source, int mode, int format = kFormatBase
   return {job.m_arrOutput, window.messages};
 }
 
-void ExpectDecodesTo(const std::string& source, const std::string& output,
-                     const std::string& want, int mode, int format = kFormatBase64) {
+void ExpectDecodesTo(const std::string& source, const std::string& output, const std::string& want,
+                     int mode, int format = kFormatBase64) {
   Decoded d = DecodeWith(source, mode, format);
   ASSERT_EQ(d.outputs, std::vector<std::string>{output})
       << "mode " << mode << (d.messages.empty() ? "" : ": " + d.messages[0].text);
@@ -56,11 +58,14 @@ class PeerSizes : public ::testing::TestWithParam<size_t> {
 };
 
 TEST_P(PeerSizes, SharutilsUuencodeWithLfAndCrLf) {
+  SKIP_WITHOUT_TOOLS("uuencode", "sed");
   ScratchDir dir;
   std::string data = test::RandomBytes(GetParam(), static_cast<unsigned>(GetParam()));
   WriteFile(dir.file("data.bin"), data);
-  ASSERT_EQ(RunShell("cd " + dir.dir() + " && uuencode data.bin out.bin > lf.uue && "
-                     "sed 's/$/\\r/' lf.uue > crlf.uue"), 0);
+  ASSERT_EQ(RunShell("cd " + dir.dir() +
+                     " && uuencode data.bin out.bin > lf.uue && "
+                     "sed 's/$/\\r/' lf.uue > crlf.uue"),
+            0);
   for (const char* name : {"lf.uue", "crlf.uue"}) {
     for (int mode : Modes()) {
       SCOPED_TRACE(name);
@@ -70,6 +75,7 @@ TEST_P(PeerSizes, SharutilsUuencodeWithLfAndCrLf) {
 }
 
 TEST_P(PeerSizes, CoreutilsBase64InAMimePart) {
+  SKIP_WITHOUT_TOOLS("base64", "cat");
   ScratchDir dir;
   std::string data = test::RandomBytes(GetParam(), static_cast<unsigned>(GetParam()) + 7);
   WriteFile(dir.file("data.bin"), data);
@@ -79,14 +85,16 @@ TEST_P(PeerSizes, CoreutilsBase64InAMimePart) {
             "Content-Type: application/octet-stream; name=\"got.bin\"\n"
             "Content-Transfer-Encoding: base64\n"
             "Content-Disposition: attachment; filename=\"got.bin\"\n\n");
-  ASSERT_EQ(RunShell("cd " + dir.dir() + " && { cat head.txt; base64 data.bin; "
-                     "printf -- '--xyz--\\n'; } > mail.txt"), 0);
+  ASSERT_EQ(RunShell("cd " + dir.dir() +
+                     " && { cat head.txt; base64 data.bin; "
+                     "printf -- '--xyz--\\n'; } > mail.txt"),
+            0);
   ExpectDecodesTo(dir.file("mail.txt"), dir.file("got.bin"), data, kAutoDecode1);
-  for (int mode : Modes())
-    ExpectDecodesTo(dir.file("mail.txt"), dir.file("got.bin"), data, mode);
+  for (int mode : Modes()) ExpectDecodesTo(dir.file("mail.txt"), dir.file("got.bin"), data, mode);
 }
 
 TEST_P(PeerSizes, MpackMessage) {
+  SKIP_WITHOUT_TOOLS("mpack");
   ScratchDir dir;
   std::string data = test::RandomBytes(GetParam(), static_cast<unsigned>(GetParam()) + 11);
   WriteFile(dir.file("packed.bin"), data);
@@ -107,19 +115,22 @@ TEST_P(PeerSizes, HandBuiltXXAndBtoa) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, PeerSizes, ::testing::Values(1, 10, 44, 45, 46, 1000, 100000));
+INSTANTIATE_TEST_SUITE_P(Sizes, PeerSizes, ::testing::Values(1, 10, 44, 45, 46, 1000, 100000),
+                         [](const auto& param) { return test::SizeName("Bytes", param.param); });
 
 /// BinHex as macutils writes it, with the standard first line put back.
 std::string BinHexOf(const ScratchDir& dir, const std::string& file, const char* forkFlag) {
   std::string out = dir.file(file + ".hqx");
   EXPECT_EQ(RunShell("cd " + dir.dir() + " && binhex " + forkFlag + " " + file +
                      " | sed '1s/.*/(This file must be converted with BinHex 4.0)/' "
-                     "| sed '2{/^$/d}' > " + out),
+                     "| sed '2{/^$/d}' > " +
+                     out),
             0);
   return out;
 }
 
 TEST(PeerBinHex, DataForkDecodesToTheFile) {
+  SKIP_WITHOUT_TOOLS("binhex", "sed");
   for (size_t size : {1u, 5u, 100u, 5000u, 70000u}) {
     ScratchDir dir;
     std::string data = test::RandomBytes(size, static_cast<unsigned>(size));
@@ -134,6 +145,7 @@ TEST(PeerBinHex, DataForkDecodesToTheFile) {
 }
 
 TEST(PeerBinHex, ResourceForkOnlyGivesAnEmptyDataFork) {
+  SKIP_WITHOUT_TOOLS("binhex", "sed");
   ScratchDir dir;
   WriteFile(dir.file("res.rsrc"), test::RandomBytes(3000, 5));
   std::string hqx = BinHexOf(dir, "res.rsrc", "-r");

@@ -9,6 +9,7 @@
 #include "jobs/DecodeJob.h"
 #include "jobs/EncodeJob.h"
 #include "tests/FakeWindow.h"
+#include "tests/ParamNames.h"
 #include "tests/TestFiles.h"
 
 namespace twick {
@@ -92,7 +93,11 @@ TEST_P(RoundTrip, ContentModeIsRightOrRefusesButNeverWrong) {
 INSTANTIATE_TEST_SUITE_P(
     FormatsAndLengths, RoundTrip,
     ::testing::Combine(::testing::Values(kFormatBase64, kFormatUU, kFormatXX, kFormatBtoa),
-                       ::testing::Values(0, 1, 2, 3, 44, 45, 46, 2025, 2026, 4050, 100000)));
+                       ::testing::Values(0, 1, 2, 3, 44, 45, 46, 2025, 2026, 4050, 100000)),
+    [](const auto& param) {
+      return test::FormatName(std::get<0>(param.param)) + "_" +
+             test::SizeName("Bytes", std::get<1>(param.param));
+    });
 
 }  // namespace
 }  // namespace twick

@@ -6,6 +6,7 @@
 
 #include "core/PathRules.h"
 #include "jobs/HeaderLines.h"
+#include "tests/PeerTools.h"
 #include "tests/ScannerHarness.h"
 
 namespace twick {
@@ -40,7 +41,7 @@ struct HeaderCase {
   std::string name;       // expected output name in the source's folder
   std::string firstLine;  // where the stream must stand
   bool notice = false;
-  int btoaVersion = 0;    // 0: not checked
+  int btoaVersion = 0;  // 0: not checked
 };
 
 TEST(SectionScanner, EachHeaderKindGivesNameFormatAndFirstDataLine) {
@@ -65,13 +66,14 @@ TEST(SectionScanner, EachHeaderKindGivesNameFormatAndFirstDataLine) {
       {"xbtoa Begin data.bin\n\n.\nG^4T8\n", kFormatBtoa, "data.bin", "G^4T8", false, 4},
       {"xbtoa5 78 data.bin Begin\nG^4T8\n", kFormatBtoa, "data.bin", "G^4T8", false, 5},
       {"xbtoa5 78 data.bin\nG^4T8\n", kFormatBtoa, "mail", "G^4T8", false, 5},
-      {"xbtoa End N 3 3 E 7b S 16f R 698\nxbtoa Begin d\nG^4T8\n", kFormatBtoa, "d", "G^4T8", false, 4},
+      {"xbtoa End N 3 3 E 7b S 16f R 698\nxbtoa Begin d\nG^4T8\n", kFormatBtoa, "d", "G^4T8", false,
+       4},
       // Names from headers never leave the output folder.
       {"begin 644 ../../x\n" + kFullUU, kFormatUU, "x", kFullUU},
       {"begin 644 a\x01z\x7f\n" + kFullUU, kFormatUU, "a_z_", kFullUU},
       {"begin 644 ..\n" + kFullUU, kFormatUU, "mail", kFullUU, true},
-      {"name=\"/etc/passwd\"\nContent-Transfer-Encoding: base64\n\nAAAA\n", kFormatBase64,
-       "passwd", "AAAA"},
+      {"name=\"/etc/passwd\"\nContent-Transfer-Encoding: base64\n\nAAAA\n", kFormatBase64, "passwd",
+       "AAAA"},
       {"filename=..\\..\\boot.ini\nContent-Transfer-Encoding: base64\n\nAAAA\n", kFormatBase64,
        "boot.ini", "AAAA"},
       {"xbtoa Begin ../..\nG^4T8\n", kFormatBtoa, "mail", "G^4T8", false, 4},
@@ -120,9 +122,9 @@ TEST(SectionScanner, NoHeaderIsReportedOnTheFirstSearch) {
 
 TEST(SectionScanner, TwoSectionsThenSilence) {
   ScannerHarness h;
-  ASSERT_TRUE(h.Open("Hi,\nbegin 644 one\n" + kFullUU + "\n`\nend\nbye\nbegin 644 two\n" +
-                         kFullXX + "\nend\n",
-                     kAutoDecode1));
+  ASSERT_TRUE(h.Open(
+      "Hi,\nbegin 644 one\n" + kFullUU + "\n`\nend\nbye\nbegin 644 two\n" + kFullXX + "\nend\n",
+      kAutoDecode1));
   ASSERT_EQ(h.Next(), 1);
   EXPECT_EQ(h.job.m_strOutput, h.Out("one"));
   EXPECT_EQ(h.job.m_nCodeFormat, kFormatUU);
@@ -236,7 +238,7 @@ TEST(SectionScanner, ContentClassification) {
 // sharutils fills the last group, so files whose size is not a multiple of
 // three have first lines that the plain length rule would not accept.
 TEST(SectionScanner, RecognisesUuencodeOutputOfEverySmallSize) {
-  if (!test::HaveTool("uuencode")) GTEST_SKIP() << "uuencode not installed";
+  SKIP_WITHOUT_TOOLS("uuencode", "head", "seq");
   test::ScratchDir work;
   ASSERT_EQ(test::RunShell("cd '" + work.dir() + "' && head -c 100 /dev/urandom > src && " +
                            "for i in $(seq 1 100); do head -c $i src > f$i && " +
@@ -244,7 +246,8 @@ TEST(SectionScanner, RecognisesUuencodeOutputOfEverySmallSize) {
             0);
   for (int size = 1; size <= 100; ++size) {
     std::string text = test::ReadFile(work.file("f" + std::to_string(size) + ".uue"));
-    for (const auto& [source, format] : {std::pair{text, kFormatUU}, {RespellAsXX(text), kFormatXX}}) {
+    for (const auto& [source, format] :
+         {std::pair{text, kFormatUU}, {RespellAsXX(text), kFormatXX}}) {
       SCOPED_TRACE(std::to_string(size) + " bytes as format " + std::to_string(format));
       ScannerHarness h;
       ASSERT_TRUE(h.Open(source, kAutoDecode1));

@@ -53,9 +53,14 @@ LineList With(LineList lines, size_t index, std::string line) {
 }
 
 const LineList kFullBlock = {
-    kSettingsHeader, "WNDPOS=10 20 650 500", "AUTOMODE=2", "CODEFORMAT=3", "DRAGDROP=0",
-    "USEDEFNAME=0", "OVERWRITE=1", "PAUSE=0", "WORKINGDIR=/w/", "DECODEDIR=/out",
-    "ENCODEDIR=", "FONTATTR=-13 0 0 0 700 1 0 0 0 3 2 1 34", "Mono", "COLOR=255"};
+    kSettingsHeader,  "WNDPOS=10 20 650 500",
+    "AUTOMODE=2",     "CODEFORMAT=3",
+    "DRAGDROP=0",     "USEDEFNAME=0",
+    "OVERWRITE=1",    "PAUSE=0",
+    "WORKINGDIR=/w/", "DECODEDIR=/out",
+    "ENCODEDIR=",     "FONTATTR=-13 0 0 0 700 1 0 0 0 3 2 1 34",
+    "Mono",           "COLOR=255",
+};
 
 const FontRecord kMono = {-13, 0, 0, 0, 700, 1, 0, 0, 0, 3, 2, 1, 34, "Mono"};
 
@@ -96,6 +101,7 @@ TEST(Settings, ValuesAreTakenByLinePosition) {
     LineList lines;
     std::function<void(Settings&)> expect;  // applied to the defaults
   } cases[] = {
+      // clang-format off
       {"full block", kFullBlock, FullBlockValues},
       {"misspelt keys", {kSettingsHeader, "", "AUTOMOD=2", "CODEFRMAT=3", "DROP=0", "X=0",
                          "OVRWRITE=1", "PAUS=0", "WORKNGDIRS=/w/", "DECODEDIX=/out", "ENCODEDIX",
@@ -121,6 +127,7 @@ TEST(Settings, ValuesAreTakenByLinePosition) {
       {"NUL ends a line", {kSettingsHeader, "", std::string("AUTOMODE=2\0" "9", 12)},
        [](Settings& s) { s.autoMode = 2; }},
       {"second block wins", twoBlocks, [](Settings& s) { FullBlockValues(s), s.autoMode = 0; }},
+      // clang-format on
   };
   for (const auto& c : cases) {
     Settings want;
@@ -137,6 +144,7 @@ TEST(Settings, FontAndColorAreTakenOnlyWhenSound) {
     std::optional<std::string> face;  // none: the file ends after the numbers
     FontRecord want;
   } cases[] = {
+      // clang-format off
       {"-13 0 0 0 700 1 0 0 0 3 2 1 34", "Mono", kMono},
       {"+1000\t2 3 4 0 256 -1 321 0 0 0 0 0", "", {1000, 2, 3, 4, 0, 0, 255, 65, 0, 0, 0, 0, 0, ""}},
       {"-1000 0 0 0 1000 0 0 0 0 0 0 0 0", face255, {-1000, 0, 0, 0, 1000, 0, 0, 0, 0, 0, 0, 0, 0, face255}},
@@ -149,6 +157,7 @@ TEST(Settings, FontAndColorAreTakenOnlyWhenSound) {
       {"-13 0 0 0 -1 0 0 0 0 0 0 0 0", "Mono", old},
       {"-13 0 0 0 400 0 0 0 0 0 0 0 2147483648", "Mono", old},  // out of range
       {"-13 0 0 0 400 0 0 0 0 0 0 0 0", face255 + "F", old},
+      // clang-format on
   };
   for (const auto& c : cases) {
     LineList lines = With(kFullBlock, 11, "FONTATTR=" + c.numbers);
@@ -160,7 +169,10 @@ TEST(Settings, FontAndColorAreTakenOnlyWhenSound) {
   }
 
   const std::pair<std::string, int32_t> colors[] = {
-      {"COLOR=-1", -1}, {"COLOR= 16711680x", 16711680}, {"COLOR=abc", 0}, {"COLOR", 0},
+      {"COLOR=-1", -1},
+      {"COLOR= 16711680x", 16711680},
+      {"COLOR=abc", 0},
+      {"COLOR", 0},
       {"COLOR=4294967295", 7}};  // out of range: not read
   for (const auto& [line, want] : colors) {
     Settings start;

@@ -73,11 +73,10 @@ testing::AssertionResult LastMessageIs(const FakeWindow& window, const std::stri
                                        const std::string& caption, MessageIcon icon) {
   if (window.messages.empty()) return testing::AssertionFailure() << "no message";
   const Message& m = window.messages.back();
-  if (m.text == text && m.caption == caption && m.icon == icon)
-    return testing::AssertionSuccess();
-  return testing::AssertionFailure() << "last message: " << testing::PrintToString(m.caption)
-                                     << " " << testing::PrintToString(m.text) << " icon "
-                                     << static_cast<int>(m.icon);
+  if (m.text == text && m.caption == caption && m.icon == icon) return testing::AssertionSuccess();
+  return testing::AssertionFailure()
+         << "last message: " << testing::PrintToString(m.caption) << " "
+         << testing::PrintToString(m.text) << " icon " << static_cast<int>(m.icon);
 }
 
 testing::AssertionResult OnlyMessageIs(const FakeWindow& window, const std::string& text,

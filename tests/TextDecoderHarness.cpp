@@ -11,6 +11,18 @@
 
 namespace twick::test {
 
+const char* CodeName(TextCode code) {
+  switch (code) {
+    case TextCode::Base64: return "Base64";
+    case TextCode::UU: return "UU";
+    case TextCode::XX: return "XX";
+    case TextCode::Btoa4: return "Btoa4";
+    case TextCode::Btoa5: return "Btoa5";
+    case TextCode::BinHex: return "BinHex";
+  }
+  return "Unknown";
+}
+
 DecodeOutcome RunTextDecoder(TextCode code, const std::string& text, int bufSize,
                              OutputOpener* opener) {
   ScratchDir dir;
@@ -19,8 +31,8 @@ DecodeOutcome RunTextDecoder(TextCode code, const std::string& text, int bufSize
   outcome.outputPath = dir.file("out.bin");
   TextStream in;
   std::string line;
-  const bool ready = in.Open(dir.file("source.txt")) &&
-                     (code != TextCode::BinHex || in.ReadLine(line));
+  const bool ready =
+      in.Open(dir.file("source.txt")) && (code != TextCode::BinHex || in.ReadLine(line));
   EXPECT_TRUE(ready) << "cannot read the source";
   if (!ready) return outcome;
   DecodeContext dlg(outcome.window, opener != nullptr ? *opener : DiskOutputOpener());
@@ -32,9 +44,7 @@ DecodeOutcome RunTextDecoder(TextCode code, const std::string& text, int bufSize
   const uint64_t start = in.Tell();
 
   switch (code) {
-    case TextCode::Base64:
-      outcome.result = DecodeBase64(dlg, in, buffer.get(), start);
-      break;
+    case TextCode::Base64: outcome.result = DecodeBase64(dlg, in, buffer.get(), start); break;
     case TextCode::UU:
       outcome.result = DecodeUUXX(dlg, in, buffer.get(), *dlg.m_pUUTable, start);
       break;
@@ -42,12 +52,8 @@ DecodeOutcome RunTextDecoder(TextCode code, const std::string& text, int bufSize
       outcome.result = DecodeUUXX(dlg, in, buffer.get(), *dlg.m_pXXTable, start);
       break;
     case TextCode::Btoa4:
-    case TextCode::Btoa5:
-      outcome.result = DecodeBtoa(dlg, in, buffer.get(), start);
-      break;
-    case TextCode::BinHex:
-      outcome.result = DecodeBinHex(dlg, in, buffer.get(), start);
-      break;
+    case TextCode::Btoa5: outcome.result = DecodeBtoa(dlg, in, buffer.get(), start); break;
+    case TextCode::BinHex: outcome.result = DecodeBinHex(dlg, in, buffer.get(), start); break;
   }
   outcome.output = ReadFile(outcome.outputPath);
   outcome.rest = text.substr(in.Tell());

@@ -2,6 +2,7 @@
 // Runs one text decoder on a scratch source file, as the decode job would,
 // and encodes test data in the forms those decoders read.
 
+#include <ostream>
 #include <string>
 
 #include "core/OutputFile.h"
@@ -10,6 +11,11 @@
 namespace twick::test {
 
 enum class TextCode { Base64, UU, XX, Btoa4, Btoa5, BinHex };
+
+/// "Base64", "UU", "XX", "Btoa4", "Btoa5" or "BinHex": usable in a test name.
+const char* CodeName(TextCode code);
+/// Shows the code by name where GoogleTest prints a parameter.
+inline void PrintTo(TextCode code, std::ostream* os) { *os << CodeName(code); }
 
 struct DecodeOutcome {
   int result = -1;

@@ -7,6 +7,7 @@
 #include <string>
 #include <tuple>
 
+#include "tests/ParamNames.h"
 #include "tests/TestDoubles.h"
 #include "tests/TestFiles.h"
 #include "tests/TextDecoderHarness.h"
@@ -29,8 +30,7 @@ std::string Section(TextCode code, const std::string& data) {
     case TextCode::Base64: return text + "\nafter\n";
     case TextCode::UU:
     case TextCode::XX: return text + "end\nafter\n";
-    default:
-      return text + "xbtoa End N " + std::to_string(data.size()) + " 0 E 0 S 0 R 0\nafter\n";
+    default: return text + "xbtoa End N " + std::to_string(data.size()) + " 0 E 0 S 0 R 0\nafter\n";
   }
 }
 
@@ -40,11 +40,10 @@ std::string WithCrLf(const std::string& text) {
   return out;
 }
 
-const auto kCodes = ::testing::Values(TextCode::Base64, TextCode::UU, TextCode::XX,
-                                      TextCode::Btoa4, TextCode::Btoa5);
+const auto kCodes = ::testing::Values(TextCode::Base64, TextCode::UU, TextCode::XX, TextCode::Btoa4,
+                                      TextCode::Btoa5);
 
-class DecodeAnyBuffer
-    : public ::testing::TestWithParam<std::tuple<TextCode, int, bool>> {};
+class DecodeAnyBuffer : public ::testing::TestWithParam<std::tuple<TextCode, int, bool>> {};
 
 TEST_P(DecodeAnyBuffer, GivesTheOriginalBytesAndConsumesTheEndLine) {
   auto [code, bufSize, crlf] = GetParam();
@@ -64,7 +63,12 @@ TEST_P(DecodeAnyBuffer, GivesTheOriginalBytesAndConsumesTheEndLine) {
 
 INSTANTIATE_TEST_SUITE_P(Decoders, DecodeAnyBuffer,
                          ::testing::Combine(kCodes, ::testing::Values(280, 281, 560, 4480),
-                                            ::testing::Bool()));
+                                            ::testing::Bool()),
+                         [](const auto& param) {
+                           return std::string(test::CodeName(std::get<0>(param.param))) + "_" +
+                                  test::SizeName("Buffer", std::get<1>(param.param)) + "_" +
+                                  test::LineEndName(std::get<2>(param.param));
+                         });
 
 class DecoderFailures : public ::testing::TestWithParam<TextCode> {};
 
@@ -105,7 +109,9 @@ TEST_P(DecoderFailures, HostileInputIsDecodedWithoutHarm) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Decoders, DecoderFailures, kCodes);
+INSTANTIATE_TEST_SUITE_P(Decoders, DecoderFailures, kCodes, [](const auto& param) {
+  return std::string(test::CodeName(param.param));
+});
 
 }  // namespace
 }  // namespace twick

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/TextStream.h"
+#include "tests/ParamNames.h"
 #include "tests/TestFiles.h"
 
 namespace twick {
@@ -90,7 +91,8 @@ TEST_P(TextStreamBuffers, SeekReturnsToReportedOffsets) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, TextStreamBuffers, ::testing::Values(256, 300, 4096, 1 << 18));
+INSTANTIATE_TEST_SUITE_P(Sizes, TextStreamBuffers, ::testing::Values(256, 300, 4096, 1 << 18),
+                         [](const auto& param) { return test::SizeName("Buffer", param.param); });
 
 TEST(TextStream, RefusesFoldersAndFifos) {
   ScratchDir dir;

@@ -99,7 +99,7 @@ class ExtraDialogsTest : public QObject {
   }
 
   void picturesLoadAtAnySize() {
-    const QStringList names = {"decode",  "encode",        "about",      "twick32",
+    const QStringList names = {"decode", "encode",        "about",      "twick32",
                                "browse", "folder-closed", "folder-open"};
     QDir().mkpath(TWICK_SCREENSHOTS);
     for (const QString& name : names) {
@@ -230,7 +230,8 @@ class ExtraDialogsTest : public QObject {
 
   void fileFiltersMatchEitherCase() {
     QStringList filters = FileFilters("All Files (*.*)|*.*|Text (*.txt)|*.TXT;*.HTM*||");
-    QCOMPARE(filters, QStringList({"All Files (*.*) (*)", "Text (*.txt) (*.[tT][xX][tT] *.[hH][tT][mM]*)"}));
+    QCOMPARE(filters,
+             QStringList({"All Files (*.*) (*)", "Text (*.txt) (*.[tT][xX][tT] *.[hH][tT][mM]*)"}));
   }
 
   void existingOutputIsNeverReplacedUnasked() {
@@ -260,7 +261,8 @@ class ExtraDialogsTest : public QObject {
       AnswerInTurn(answers);
       Convert(dlg);
 
-      QCOMPARE(seen[0].caption + "|" + seen[0].text, QString("Tarnwick32|Output file already exists!"));
+      QCOMPARE(seen[0].caption + "|" + seen[0].text,
+               QString("Tarnwick32|Output file already exists!"));
       QCOMPARE(seen[0].icon, QMessageBox::NoIcon);
       QCOMPARE(proposed, QStringList{dir.filePath("src.out")});
       if (c.written.isEmpty()) {

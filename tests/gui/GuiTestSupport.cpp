@@ -26,7 +26,7 @@ void WhenModal(std::function<void(QWidget*)> action, QWidget* exclude, int timeo
       return;
     }
     if (timer->elapsed() > timeoutMs) {
-      QWARN("no modal window showed");
+      qWarning("no modal window showed");
       *poll = nullptr;
       return;
     }

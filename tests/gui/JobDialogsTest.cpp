@@ -227,8 +227,7 @@ class JobDialogsTest : public QObject {
     CDecodeDlg dlg;
     SetUpDecodeJob(dlg.m_job, Settings(), ToLocal(source));  // pause on, names not asked
     QStringList seen;
-    Answer({Message(&seen),
-            [&](QWidget*) { CheckRunning(&dlg, "Decoding in progress..."); },
+    Answer({Message(&seen), [&](QWidget*) { CheckRunning(&dlg, "Decoding in progress..."); },
             Press(output, "&OK"), Message(&seen), Press(output, "O&K (overwrite if exists)")},
            &dlg);
     QString status;
@@ -283,9 +282,8 @@ class JobDialogsTest : public QObject {
   void folderTreeIsReadOnDoubleClick() {
     for (const char* folder : {"a/b", ".hidden", "Zeta", "locked", "gone"})
       QVERIFY(QDir(root_).mkpath(folder));
-    QVERIFY(QFile::setPermissions(root_, QFile::ReadOwner | QFile::WriteOwner |
-                                             QFile::ExeOwner | QFile::ReadOther |
-                                             QFile::ExeOther));
+    QVERIFY(QFile::setPermissions(root_, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                             QFile::ReadOther | QFile::ExeOther));
     QVERIFY(QDir(root_).mkpath("locked/inside"));
     QVERIFY(QFile::setPermissions(root_ + "locked", {}));
     const QString cwd = QDir::currentPath();

@@ -48,7 +48,9 @@ class MessageBoxesTest : public QObject {
   }
 
   void bytePathsSurviveTheRoundTrip() {
-    const std::string path = "/tmp/donn\xc3\xa9" "es.bin";
+    const std::string path =
+        "/tmp/donn\xc3\xa9"
+        "es.bin";
     QCOMPARE(ToLocal(FromLocal(path)), path);
   }
 };
