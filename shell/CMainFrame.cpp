@@ -86,6 +86,7 @@ void CMainFrame::CreateMenus() {
 void CMainFrame::CreateToolBar() {
   m_toolBar = new QToolBar(this);
   m_toolBar->setObjectName("toolBar");
+  m_toolBar->setWindowTitle("Toolbar");
   m_toolBar->setIconSize(QSize(kToolButtonWidth, kToolButtonHeight));
   m_toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
   m_toolBar->setAllowedAreas(Qt::AllToolBarAreas);

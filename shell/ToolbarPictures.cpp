@@ -1,5 +1,6 @@
 #include "shell/ToolbarPictures.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -58,7 +59,13 @@ void DrawFolderToBox(QPainter& p, const QRectF& area, const QString& label) {
   p.setBrush(kWhite);
   p.drawRect(box);
   if (!label.isEmpty()) {
-    p.setFont(PixelFont(std::max(6, static_cast<int>(h * 0.42)), true));
+    // The largest letters that fit the box.
+    QFont font = PixelFont(std::max(6, static_cast<int>(h * 0.42)), true);
+    while (font.pixelSize() > 6 &&
+           QFontMetrics(font).horizontalAdvance(label) > box.width() - 2) {
+      font.setPixelSize(font.pixelSize() - 1);
+    }
+    p.setFont(font);
     p.drawText(box, Qt::AlignCenter, label);
   }
 }
@@ -73,7 +80,7 @@ QIcon FolderButton(const QString& boxLabel, const QString& word) {
   QPixmap pixmap = Blank(kToolButtonWidth, kToolButtonHeight);
   QPainter p(&pixmap);
   p.setRenderHint(QPainter::Antialiasing);
-  DrawFolderToBox(p, QRectF(6, 2, 48, 22), boxLabel);
+  DrawFolderToBox(p, QRectF(3, 2, 54, 22), boxLabel);
   p.setPen(kBlack);
   p.setFont(PixelFont(11, false));
   p.drawText(QRect(0, 25, kToolButtonWidth, 13), Qt::AlignCenter, word);
