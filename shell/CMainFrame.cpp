@@ -22,6 +22,9 @@ namespace {
 
 constexpr const char* kCaption = "Tarnwick32 v3.5";
 constexpr const char* kReady = "Ready!";
+// How long to wait for the window's frame: 20 times 50 ms.
+constexpr int kFitTries = 20;
+constexpr int kFitInterval = 50;
 
 QKeySequence Accelerator(int id) {
   switch (id) {
@@ -142,14 +145,20 @@ void CMainFrame::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
   if (!m_bFirstShow) return;
   m_bFirstShow = false;
-  QTimer::singleShot(0, this, &CMainFrame::FitOuterSize);
+  FitOuterSize(kFitTries);
 }
 
-// The saved rectangle is the window's outer one: once the frame around the
-// window is known, the inside is made smaller by it.
-void CMainFrame::FitOuterSize() {
+// The saved rectangle is the window's outer one, but only the inside can be
+// sized. Once the window system has put its frame around the window (which
+// may take a moment after it shows) the inside is made smaller by the frame,
+// so the window keeps its size from one saved session to the next.
+void CMainFrame::FitOuterSize(int triesLeft) {
   const QSize frame = frameGeometry().size() - geometry().size();
-  if (!frame.isNull()) resize(m_placement.size() - frame);
+  if (!frame.isNull()) {
+    resize(m_placement.size() - frame);
+  } else if (triesLeft > 0) {
+    QTimer::singleShot(kFitInterval, this, [this, triesLeft] { FitOuterSize(triesLeft - 1); });
+  }
 }
 
 bool CMainFrame::TakesDrops() const { return !m_bOpeningDrops && !m_doc.IsJobRunning(); }

@@ -43,7 +43,7 @@ class CMainFrame : public QMainWindow {
   void OnCommand(int id);
   bool OnFrameCommand(int id);
   void UpdateCheckMarks(QMenu* menu);
-  void FitOuterSize();
+  void FitOuterSize(int triesLeft);
   /// False while a job runs or dropped files wait to be opened.
   bool TakesDrops() const;
   void OpenDroppedFiles(const QStringList& paths);

@@ -52,7 +52,9 @@ CTwick32View::CTwick32View(CTwick32Doc& doc, QWidget* parent)
   connect(&m_doc, &CTwick32Doc::updateAllViews, viewport(), qOverload<>(&QWidget::update));
 }
 
-void CTwick32View::OnInitialUpdate() { SetScrollSizes(QSize(100, 100), QSize(10, 10), QSize(1, 1)); }
+void CTwick32View::OnInitialUpdate() {
+  SetScrollSizes(QSize(100, 100), QSize(10, 10), QSize(1, 1));
+}
 
 QFont CTwick32View::LogFont() const { return m_doc.DisplayFont().value_or(font()); }
 

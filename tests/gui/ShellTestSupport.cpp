@@ -53,17 +53,13 @@ void Shell::Trigger(int id) const {
   action->trigger();
 }
 
-std::vector<bool> Shell::CheckMarks(const std::vector<int>& ids) const {
-  std::vector<bool> marks;
-  for (int id : ids) {
-    QAction* action = frame().CommandAction(id);
-    // The menu refreshes its marks as it is about to show.
-    for (QObject* menu : action->associatedObjects()) {
-      if (auto* m = qobject_cast<QMenu*>(menu)) emit m->aboutToShow();
-    }
-    marks.push_back(action->isChecked());
+bool Shell::CheckMark(int id) const {
+  QAction* action = frame().CommandAction(id);
+  // The menu refreshes its marks as it is about to show.
+  for (QObject* menu : action->associatedObjects()) {
+    if (auto* m = qobject_cast<QMenu*>(menu)) emit m->aboutToShow();
   }
-  return marks;
+  return action->isChecked();
 }
 
 void Shell::Repaint() const {

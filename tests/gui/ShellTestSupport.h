@@ -37,8 +37,8 @@ class Shell {
 
   /// Triggers the menu item of command `id`.
   void Trigger(int id) const;
-  /// The check marks of the menu holding `ids`, as its update shows them.
-  std::vector<bool> CheckMarks(const std::vector<int>& ids) const;
+  /// The check mark of command `id` as its menu shows it.
+  bool CheckMark(int id) const;
   /// Paints the log until its scroll sizes settle.
   void Repaint() const;
   /// Texts of the log as last drawn.
