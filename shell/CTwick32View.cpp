@@ -1,0 +1,190 @@
+#include "shell/CTwick32View.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <utility>
+
+#include "dialogs/MessageBoxes.h"
+#include "shell/CTwick32Doc.h"
+#include "shell/Commands.h"
+
+using namespace twick;
+
+namespace {
+
+constexpr const char* kNotAvailable = "This command is not available yet.";
+
+// Option commands that set a value, with the value they set.
+constexpr std::pair<int, int> kFormatCommands[] = {
+    {kCmdMime, kFormatBase64}, {kCmdUU, kFormatUU},         {kCmdXX, kFormatXX},
+    {kCmdBtoa, kFormatBtoa},   {kCmdBinHex, kFormatBinHex},
+};
+constexpr std::pair<int, int> kModeCommands[] = {
+    {kCmdAutoDecode1, kAutoDecode1},
+    {kCmdAutoDecode2, kAutoDecode2},
+    {kCmdAutoDecodeOff, kAutoOff},
+};
+
+// The flag an on/off option command toggles, or nullptr.
+template <class AnySettings>
+auto ToggledFlag(AnySettings& s, int id) -> decltype(&s.pause) {
+  switch (id) {
+    case kCmdUseDefName: return &s.useDefName;
+    case kCmdOverwrite: return &s.overwrite;
+    case kCmdPause: return &s.pause;
+    default: return nullptr;
+  }
+}
+
+void ShowNotAvailable(QWidget* parent) {
+  ShowMessageBox(parent, kNotAvailable, "", MessageIcon::Information);
+}
+
+}  // namespace
+
+CTwick32View::CTwick32View(CTwick32Doc& doc, QWidget* parent)
+    : QAbstractScrollArea(parent), m_doc(doc) {
+  setObjectName("logView");
+  setFocusPolicy(Qt::StrongFocus);
+  viewport()->setBackgroundRole(QPalette::Base);
+  viewport()->setAutoFillBackground(true);
+  connect(&m_doc, &CTwick32Doc::updateAllViews, viewport(), qOverload<>(&QWidget::update));
+}
+
+void CTwick32View::OnInitialUpdate() {
+  SetScrollSizes(QSize(100, 100), QSize(10, 10), QSize(1, 1));
+}
+
+QFont CTwick32View::LogFont() const { return m_doc.DisplayFont().value_or(font()); }
+
+void CTwick32View::paintEvent(QPaintEvent*) {
+  const QFont logFont = LogFont();
+  m_drawn = LayOutLog(m_doc, logFont);
+
+  QPainter painter(viewport());
+  painter.setFont(logFont);
+  painter.setPen(m_doc.TextColor());
+  painter.translate(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
+  // Qt draws text at its baseline; each line's y is the top of its cell.
+  const int ascent = painter.fontMetrics().ascent();
+  for (const LogLine& line : m_drawn.lines) {
+    painter.drawText(QPoint(kLogMargin, line.y + ascent), line.text);
+  }
+  painter.end();
+
+  SetScrollSizes(m_drawn.total, m_drawn.total / 10, m_drawn.line);
+}
+
+void CTwick32View::SetScrollSizes(QSize total, QSize page, QSize line) {
+  m_total = total;
+  m_page = page;
+  m_line = line;
+  UpdateScrollBars();
+}
+
+void CTwick32View::UpdateScrollBars() {
+  const QSize client = viewport()->size();
+  QScrollBar* h = horizontalScrollBar();
+  h->setRange(0, std::max(0, m_total.width() - client.width()));
+  h->setPageStep(m_page.width());
+  h->setSingleStep(m_line.width());
+  QScrollBar* v = verticalScrollBar();
+  v->setRange(0, std::max(0, m_total.height() - client.height()));
+  v->setPageStep(m_page.height());
+  v->setSingleStep(m_line.height());
+}
+
+void CTwick32View::resizeEvent(QResizeEvent* event) {
+  QAbstractScrollArea::resizeEvent(event);
+  UpdateScrollBars();
+}
+
+void CTwick32View::scrollContentsBy(int, int) { viewport()->update(); }
+
+void CTwick32View::keyPressEvent(QKeyEvent* event) {
+  // A key scrolls only in a direction in which the log is larger than the
+  // window.
+  const QSize client = viewport()->size();
+  QScrollBar* v = client.height() < m_total.height() ? verticalScrollBar() : nullptr;
+  QScrollBar* h = client.width() < m_total.width() ? horizontalScrollBar() : nullptr;
+  auto scroll = [](QScrollBar* bar, QAbstractSlider::SliderAction action) {
+    if (bar != nullptr) bar->triggerAction(action);
+  };
+  switch (event->key()) {
+    case Qt::Key_PageUp: scroll(v, QAbstractSlider::SliderPageStepSub); break;
+    case Qt::Key_PageDown: scroll(v, QAbstractSlider::SliderPageStepAdd); break;
+    case Qt::Key_Up: scroll(v, QAbstractSlider::SliderSingleStepSub); break;
+    case Qt::Key_Down: scroll(v, QAbstractSlider::SliderSingleStepAdd); break;
+    case Qt::Key_Left: scroll(h, QAbstractSlider::SliderSingleStepSub); break;
+    case Qt::Key_Right: scroll(h, QAbstractSlider::SliderSingleStepAdd); break;
+    default: break;
+  }
+  // The plain widget's handling: the scroll area's own would scroll again.
+  QWidget::keyPressEvent(event);
+}
+
+bool CTwick32View::OnCmdMsg(int id) {
+  Settings& s = m_doc.GetSettings();
+  for (auto [command, format] : kFormatCommands) {
+    if (id == command) {
+      s.codeFormat = format;
+      return true;
+    }
+  }
+  for (auto [command, mode] : kModeCommands) {
+    if (id == command) {
+      s.autoMode = mode;
+      return true;
+    }
+  }
+  if (bool* flag = ToggledFlag(s, id)) {
+    *flag = !*flag;
+    return true;
+  }
+  switch (id) {
+    case kCmdDropDecode:
+    case kCmdDropEncode:
+      s.dragDrop = id == kCmdDropDecode;
+      viewport()->update();  // the hint names the drop action
+      return true;
+    case kCmdClearScreen: m_doc.Clear(); return true;
+    case kCmdSaveSettings: OnSaveSettings(); return true;
+    case kCmdDirectories: OnDirectories(); return true;
+    case kCmdHelpContents: OnHelpContents(); return true;
+    case kCmdConvert: OnConvert(); return true;
+    default: return false;
+  }
+}
+
+std::optional<bool> CTwick32View::OnUpdateCheck(int id) const {
+  const Settings& s = m_doc.GetSettings();
+  for (auto [command, format] : kFormatCommands) {
+    if (id == command) return s.codeFormat == format;
+  }
+  for (auto [command, mode] : kModeCommands) {
+    if (id == command) return s.autoMode == mode;
+  }
+  if (const bool* flag = ToggledFlag(s, id)) return *flag;
+  if (id == kCmdDropDecode) return s.dragDrop;
+  if (id == kCmdDropEncode) return !s.dragDrop;
+  return std::nullopt;
+}
+
+void CTwick32View::OnSaveSettings() {
+  // The outer rectangle of the main window, right and bottom after its last pixel.
+  const QRect outer = window()->frameGeometry();
+  const WindowRect rect{outer.left(), outer.top(), outer.left() + outer.width(),
+                        outer.top() + outer.height()};
+  if (!m_doc.SaveSettings(rect)) {
+    ShowMessageBox(this, kSaveFailedText, kSaveFailedCaption, kSaveFailedIcon);
+    return;
+  }
+  ShowMessageBox(this, kSaveDoneText, kSaveDoneCaption, MessageIcon::None);
+}
+
+// The paths dialog, the help window and the converter come with later
+// changes; each command says so until then.
+void CTwick32View::OnDirectories() { ShowNotAvailable(this); }
+void CTwick32View::OnHelpContents() { ShowNotAvailable(this); }
+void CTwick32View::OnConvert() { ShowNotAvailable(this); }

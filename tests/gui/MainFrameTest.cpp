@@ -1,0 +1,189 @@
+// The main window: menus, check marks, toolbar, status bar, placement from
+// the settings file and Save Settings.
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenuBar>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolBar>
+#include <filesystem>
+#include <tuple>
+
+#include "shell/Commands.h"
+#include "tests/gui/GuiTestSupport.h"
+#include "tests/gui/ShellTestSupport.h"
+
+using namespace twick;
+using namespace twick::test;
+
+namespace {
+
+// The menu bar as "title: item=number ..." lines; "-" is a separator.
+QStringList MenuDump(CMainFrame& frame) {
+  QStringList lines;
+  for (QAction* top : frame.menuBar()->actions()) {
+    QString line = top->text() + ":";
+    for (QAction* item : top->menu()->actions()) {
+      line += item->isSeparator() ? QString(" -") : " " + item->text() + "=" + item->objectName();
+    }
+    lines += line;
+  }
+  return lines;
+}
+
+std::string Ini(const std::string& secondLine) {
+  return std::string(kSettingsHeader) + "\r\n" + secondLine + "\r\nAUTOMODE=1\r\n";
+}
+
+}  // namespace
+
+class MainFrameTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void menusToolbarAndStatusBar() {
+    Shell shell;
+    CMainFrame& frame = shell.frame();
+    QCOMPARE(frame.windowTitle(), QString("Tarnwick32 v3.5"));
+    SaveScreenshot(&frame, "main-window-start");
+    const QStringList expected = {
+        "&File: &Decode...\tF2=57601 &Encode...\tF3=57604 - &Convert...\tF4=32792 - E&xit=57665",
+        "&View: &Toolbar=59392 &Status Bar=59393 - &Clear Screen=57632",
+        "&Coding: &MIME (base64)=32775 &UUD/UUE=32776 &XXD/XXE=32777 "
+        "&AtoB/BtoA (base85)=32778 &BinHex=32779",
+        "&Options: On Drop &Decode=32773 On Drop &Encode=32774 - AutoDecode-&1=32780 "
+        "AutoDecode-&2=32781 AutoDecode &OFF=32782 - &Fonts=32772",
+        "&Settings: &Directories...=32785 &Pause after De/Encode=32790 "
+        "Use Default &Filename=32784 &Overwrite=32788 - &Save Settings=32787",
+        "&Help: &Help Contents=32791 &About Tarnwick32...=57664",
+    };
+    QCOMPARE(MenuDump(frame), expected);
+    QCOMPARE(frame.CommandAction(kCmdDecode)->shortcut(), QKeySequence(Qt::Key_F2));
+    QCOMPARE(frame.CommandAction(kCmdEncode)->shortcut(), QKeySequence(Qt::Key_F3));
+    QCOMPARE(frame.CommandAction(kCmdConvert)->shortcut(), QKeySequence(Qt::Key_F4));
+
+    // Toolbar: Decode, Encode and About with their tooltips.
+    QStringList buttons;
+    for (QAction* a : frame.findChild<QToolBar*>("toolBar")->actions()) {
+      buttons += a->isSeparator() ? QString("-") : a->objectName() + " " + a->toolTip();
+    }
+    QCOMPARE(buttons, (QStringList{"57601 Decode file", "-", "57604 Encode file", "-",
+                                   "57664 About"}));
+
+    // Idle text, and a prompt while an item is pointed at.
+    QStatusBar* bar = frame.statusBar();
+    QCOMPARE(bar->findChild<QLabel*>("readyText")->text(), QString("Ready!"));
+    frame.CommandAction(kCmdClearScreen)->showStatusText(&frame);
+    QCOMPARE(bar->currentMessage(), QString("Clear the view window"));
+  }
+
+  void checkMarksFollowOptionCommands() {
+    Shell shell;
+    // Marks of the Coding, AutoDecode, On Drop, Settings and View groups.
+    const std::vector<std::vector<int>> groups = {
+        {kCmdMime, kCmdUU, kCmdXX, kCmdBtoa, kCmdBinHex},
+        {kCmdAutoDecode1, kCmdAutoDecode2, kCmdAutoDecodeOff},
+        {kCmdDropDecode, kCmdDropEncode},
+        {kCmdPause, kCmdUseDefName, kCmdOverwrite},
+        {kCmdToolBar, kCmdStatusBar}};
+    auto marks = [&] {
+      QStringList out;
+      for (const auto& group : groups) {
+        QString bits;
+        for (int id : group) bits += shell.CheckMark(id) ? '1' : '0';
+        out += bits;
+      }
+      return out.join(' ');
+    };
+    QCOMPARE(marks(), QString("10000 100 10 010 11"));  // the tests' settings pause off
+    const std::pair<int, const char*> steps[] = {
+        {kCmdBinHex, "00001 100 10 010 11"},        {kCmdXX, "00100 100 10 010 11"},
+        {kCmdAutoDecodeOff, "00100 001 10 010 11"}, {kCmdAutoDecode2, "00100 010 10 010 11"},
+        {kCmdDropEncode, "00100 010 01 010 11"},    {kCmdDropEncode, "00100 010 01 010 11"},
+        {kCmdPause, "00100 010 01 110 11"},         {kCmdUseDefName, "00100 010 01 100 11"},
+        {kCmdOverwrite, "00100 010 01 101 11"},     {kCmdOverwrite, "00100 010 01 100 11"},
+        {kCmdToolBar, "00100 010 01 100 01"},       {kCmdStatusBar, "00100 010 01 100 00"},
+        {kCmdToolBar, "00100 010 01 100 10"},
+    };
+    for (const auto& [id, expected] : steps) {
+      shell.Trigger(id);
+      QCOMPARE(marks(), QString(expected));
+    }
+    const Settings& s = shell.doc().GetSettings();
+    QCOMPARE((std::tuple{s.codeFormat, s.autoMode, s.dragDrop, s.pause, s.useDefName, s.overwrite}),
+             (std::tuple{int{kFormatXX}, int{kAutoDecode2}, false, true, false, false}));
+    QVERIFY(shell.frame().statusBar()->isHidden());
+  }
+
+  void placementFromTheSettingsFile_data() {
+    QTest::addColumn<QString>("ini");
+    QTest::addColumn<QRect>("rect");
+    // The default is half the primary screen in its middle.
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QRect half(screen.width() / 4, screen.height() / 4, screen.width() / 2,
+                     screen.height() / 2);
+    const auto row = [](const char* name, const std::string& ini, QRect r) {
+      QTest::newRow(name) << QString::fromStdString(ini) << r;
+    };
+    row("saved", Ini("WNDPOS=10 20 650 500"), QRect(10, 20, 640, 480));
+    row("key not compared", Ini("XXXXXXX10 20 650 500"), QRect(10, 20, 640, 480));
+    row("three numbers", Ini("WNDPOS=10 20 650"), half);
+    row("bottom -10", Ini("WNDPOS=10 20 650 -10"), half);
+    row("no header", "[twick32]\r\nWNDPOS=10 20 650 500\r\n", half);
+    row("no area", Ini("WNDPOS=100 100 100 400"), half);
+    row("on no screen", Ini("WNDPOS=5000 5000 5640 5480"), half);
+    const QPoint corner = screen.bottomRight() - QPoint(99, 99);
+    row("partly on screen",
+        Ini("WNDPOS=" + std::to_string(corner.x()) + " " + std::to_string(corner.y()) + " " +
+            std::to_string(corner.x() + 400) + " " + std::to_string(corner.y() + 300)),
+        QRect(corner, QSize(400, 300)));
+  }
+
+  void placementFromTheSettingsFile() {
+    QFETCH(QString, ini);
+    QFETCH(QRect, rect);
+    Shell shell(ini.toStdString());
+    QTRY_COMPARE(shell.frame().frameGeometry(), rect);
+  }
+
+  void saveSettingsWritesTheWindowAndTheOptions() {
+    Shell shell(Ini("WNDPOS=30 40 630 490"));
+    shell.Trigger(kCmdUU);
+    shell.Trigger(kCmdAutoDecode2);
+    shell.Trigger(kCmdDropEncode);
+    shell.Trigger(kCmdOverwrite);
+    shell.doc().GetSettings().decodeDir = "/tmp/out/";
+    QStringList seen;
+    AcceptNextMessageBox(&seen);
+    shell.Trigger(kCmdSaveSettings);
+    QCOMPARE(seen, QStringList{"twick32|All settings have been saved!"});
+
+    WindowRect rect;
+    QVERIFY(ReadWindowPosition(shell.iniPath(), rect));
+    QCOMPARE(rect, (WindowRect{30, 40, 630, 490}));
+    Settings read;
+    LoadSettings(shell.iniPath(), read);
+    // Without a font the colour line stands where the font would, and is not read back.
+    QVERIFY(!read.color);
+    read.color = shell.doc().GetSettings().color;
+    QCOMPARE(read, shell.doc().GetSettings());
+    QCOMPARE(read.codeFormat, int{kFormatUU});
+    QCOMPARE(read.decodeDir, std::string("/tmp/out/"));
+  }
+
+  void saveSettingsFailureIsReported() {
+    Shell shell;
+    // A folder stands where the file should be written.
+    std::filesystem::remove(shell.iniPath());
+    std::filesystem::create_directory(shell.iniPath());
+    QStringList seen;
+    AcceptNextMessageBox(&seen);
+    shell.Trigger(kCmdSaveSettings);
+    QCOMPARE(seen, QStringList{"Error:|Unable to save settings to INI file!"});
+  }
+};
+
+#include "MainFrameTest.moc"
+QObject* NewMainFrameTest() { return new MainFrameTest; }
