@@ -64,7 +64,8 @@ for format in base64 uu xx btoa; do
     [ "$which" = installed ] && twick=$prefix/bin/twick
     mkdir -p "$work/encode-$which-$format"
     "$twick" encode --format "$format" --output-dir "$work/encode-$which-$format" \
-      "$work/built/bytes.bin" >/dev/null || fail "$which twick encode --format $format"
+      "$work/built/bytes.bin" >/dev/null 2>>"$work/encode.err" ||
+      { cat "$work/encode.err" >&2; fail "$which twick encode --format $format"; }
   done
   diff -r "$work/encode-built-$format" "$work/encode-installed-$format" ||
     fail "the installed twick encodes $format differently"
