@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev
   sharutils mpack macutils coreutils python3 time
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
+  dpkg-dev groff-base desktop-file-utils appstream
 )
 
 missing=()

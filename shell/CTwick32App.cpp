@@ -8,8 +8,7 @@
 
 using namespace twick;
 
-CTwick32App::CTwick32App(std::string settingsPath)
-    : m_strSettingsPath(std::move(settingsPath)) {}
+CTwick32App::CTwick32App(std::string settingsPath) : m_strSettingsPath(std::move(settingsPath)) {}
 
 CTwick32App::~CTwick32App() = default;
 

@@ -61,8 +61,7 @@ void DrawFolderToBox(QPainter& p, const QRectF& area, const QString& label) {
   if (!label.isEmpty()) {
     // The largest letters that fit the box.
     QFont font = PixelFont(std::max(6, static_cast<int>(h * 0.42)), true);
-    while (font.pixelSize() > 6 &&
-           QFontMetrics(font).horizontalAdvance(label) > box.width() - 2) {
+    while (font.pixelSize() > 6 && QFontMetrics(font).horizontalAdvance(label) > box.width() - 2) {
       font.setPixelSize(font.pixelSize() - 1);
     }
     p.setFont(font);

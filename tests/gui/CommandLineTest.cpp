@@ -32,8 +32,8 @@ int Run(const std::string& program, const QStringList& args, const std::string& 
 }
 
 // A folder holding one input file.
-std::string FolderWith(const ScratchDir& root, const std::string& folder,
-                       const std::string& name, const std::string& bytes) {
+std::string FolderWith(const ScratchDir& root, const std::string& folder, const std::string& name,
+                       const std::string& bytes) {
   fs::create_directories(root.file(folder));
   WriteFile(root.file(folder + "/" + name), bytes);
   return root.file(folder);

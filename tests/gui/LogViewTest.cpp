@@ -124,8 +124,8 @@ class LogViewTest : public QObject {
     QVERIFY(seen[0].startsWith("Content Error:|Unable to find file header info!"));
     QVERIFY(!shell.doc().LastResult().succeeded);
     shell.Repaint();
-    const QStringList log = {"Source File:", FromLocal(plain), "Output File(s) Saved:",
-                             "Decoding Operation Failed!"};
+    const QStringList log = {"Source File:", FromLocal(plain),
+                             "Output File(s) Saved:", "Decoding Operation Failed!"};
     QCOMPARE(shell.LogTexts(), log);
   }
 

@@ -69,8 +69,8 @@ class MainFrameTest : public QObject {
     for (QAction* a : frame.findChild<QToolBar*>("toolBar")->actions()) {
       buttons += a->isSeparator() ? QString("-") : a->objectName() + " " + a->toolTip();
     }
-    QCOMPARE(buttons, (QStringList{"57601 Decode file", "-", "57604 Encode file", "-",
-                                   "57664 About"}));
+    QCOMPARE(buttons,
+             (QStringList{"57601 Decode file", "-", "57604 Encode file", "-", "57664 About"}));
 
     // Idle text, and a prompt while an item is pointed at.
     QStatusBar* bar = frame.statusBar();

@@ -2,9 +2,9 @@
 
 #include "tests/gui/GuiTestSupport.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
-#include <QAbstractButton>
 #include <QMenu>
 #include <QMessageBox>
 #include <QTest>
