@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "dialogs/Pictures.h"
+
 namespace {
 
 constexpr const char* kAssistance =
@@ -44,7 +46,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Framele
 
   auto* icon = new QLabel(frame);
   icon->setObjectName("icon");
-  icon->setPixmap(QIcon(":/icons/twick32.svg").pixmap(QSize(48, 48), devicePixelRatioF()));
+  icon->setPixmap(twick::ProgramIcon().pixmap(QSize(48, 48), devicePixelRatioF()));
   icon->setAlignment(Qt::AlignTop | Qt::AlignHCenter);
 
   QLabel* title = PlainLabel("Tarnwick32  v3.5", "title", frame);

@@ -99,7 +99,7 @@ void CConvertDlg::OnEditChange() {
 }
 
 void CConvertDlg::OnSelectFile() {
-  QString chosen = ChooseFileToOpen(this, m_strInitialDir, FileFilters(kFilters));
+  QString chosen = ChooseExistingFile(this, m_strInitialDir, kFilters);
   if (!chosen.isEmpty()) {
     QString to = FromLocal(ProposeConvertOutput(ToLocal(chosen)));
     m_editFrom->setText(chosen);

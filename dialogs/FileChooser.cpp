@@ -1,6 +1,7 @@
 #include "dialogs/FileChooser.h"
 
 #include <QFileDialog>
+#include <optional>
 
 namespace twick {
 
@@ -11,51 +12,58 @@ std::optional<QString>& NextFileName() {
   return next;
 }
 
-// "*.TXT" becomes "*.[tT][xX][tT]": file names on Linux are case-sensitive,
-// but a filter for text files should still show README.txt and SETUP.TXT.
-QString EitherCase(const QString& pattern) {
-  QString glob;
+// "*.MM*" becomes "*.[mM][mM]*", so that the file system's case does not
+// matter; "*.*" means every file.
+QString CaseFreePattern(const QString& pattern) {
+  if (pattern == "*.*") return "*";
+  QString out;
   for (QChar c : pattern) {
-    if (c.isLetter() && c.toLower() != c.toUpper())
-      glob += QString("[%1%2]").arg(c.toLower(), c.toUpper());
-    else
-      glob += c;
+    if (c.isLetter() && c.toLower() != c.toUpper()) {
+      out += '[' + QString(c.toLower()) + QString(c.toUpper()) + ']';
+    } else {
+      out += c;
+    }
   }
-  return glob;
+  return out;
 }
 
 }  // namespace
 
-QStringList FileFilters(const QString& pairs) {
-  QStringList parts = pairs.split('|');
+QStringList NameFilters(const char* list) {
+  const QStringList parts = QString::fromLatin1(list).split('|');
   QStringList filters;
-  for (qsizetype i = 0; i + 1 < parts.size() && !parts[i].isEmpty(); i += 2) {
-    QStringList globs;
-    for (const QString& pattern : parts[i + 1].split(';', Qt::SkipEmptyParts))
-      globs << (pattern == "*.*" ? QString("*") : EitherCase(pattern));
-    // The dialog takes the last parenthesised group as the patterns and,
-    // with HideNameFilterDetails, shows the text before it.
-    filters << parts[i] + " (" + globs.join(' ') + ")";
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    if (parts[i].isEmpty()) break;  // the closing "||"
+    QStringList patterns;
+    for (const QString& pattern : parts[i + 1].split(';', Qt::SkipEmptyParts)) {
+      patterns += CaseFreePattern(pattern.trimmed());
+    }
+    // The chooser shows the description; the last parentheses hold the
+    // patterns it matches.
+    filters += parts[i] + " (" + patterns.join(' ') + ")";
   }
   return filters;
 }
 
-QString ChooseFileToOpen(QWidget* parent, const QString& dir, const QStringList& filters) {
-  if (NextFileName()) {
-    QString name = *NextFileName();
-    NextFileName().reset();
+QString ChooseExistingFile(QWidget* parent, const QString& dir, const char* list) {
+  if (std::optional<QString>& next = NextFileName(); next) {
+    QString name = *next;
+    next.reset();
     return name;
   }
-  QFileDialog dialog(parent, QFileDialog::tr("Open"), dir);
-  dialog.setObjectName("fileOpenDialog");
-  dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  dialog.setFileMode(QFileDialog::ExistingFile);
-  dialog.setOption(QFileDialog::HideNameFilterDetails);
-  dialog.setNameFilters(filters);
-  if (dialog.exec() != QDialog::Accepted) return QString();
-  return dialog.selectedFiles().value(0);
+  QFileDialog chooser(parent);
+  chooser.setObjectName("fileChooser");
+  chooser.setAcceptMode(QFileDialog::AcceptOpen);
+  chooser.setFileMode(QFileDialog::ExistingFile);
+  chooser.setOption(QFileDialog::HideNameFilterDetails);
+  if (!dir.isEmpty()) chooser.setDirectory(dir);
+  const QStringList filters = NameFilters(list);
+  chooser.setNameFilters(filters);
+  if (!filters.isEmpty()) chooser.selectNameFilter(filters.front());
+  if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty()) return {};
+  return chooser.selectedFiles().front();
 }
 
-void SetNextFileName(std::optional<QString> name) { NextFileName() = std::move(name); }
+void SetNextFileName(const QString& name) { NextFileName() = name; }
 
 }  // namespace twick

@@ -1,27 +1,25 @@
 #pragma once
-// The file-open dialog, with a hook that lets tests pick the file without
-// showing it.
+// The file-open chooser of the Decode and Encode commands.
 
 #include <QString>
 #include <QStringList>
-#include <optional>
 
 class QWidget;
 
 namespace twick {
 
-/// Qt name filters from a list of "description|patterns|" pairs ending in an
-/// extra "|". Patterns are separated by ";", "*.*" means every file, and
-/// letters match in either case. Each filter shows its description alone.
-QStringList FileFilters(const QString& pairs);
+/// Qt name filters from a list of the form "desc|patterns|desc|patterns||"
+/// whose patterns are separated by ';'. "*.*" stands for every file and the
+/// patterns match without regard to case. Each filter shows its description.
+QStringList NameFilters(const char* list);
 
-/// Runs the file-open dialog for one existing file, starting in `dir` (the
-/// platform's default when empty). The chosen full path, or an empty string
-/// when the user cancelled.
-QString ChooseFileToOpen(QWidget* parent, const QString& dir, const QStringList& filters);
+/// Asks for one existing file, starting in `dir` (empty: the current folder)
+/// with the filters of `list`, the first one selected. Returns the chosen
+/// path, or an empty string when the user cancelled.
+QString ChooseExistingFile(QWidget* parent, const QString& dir, const char* list);
 
-/// Test hook: the next ChooseFileToOpen returns `name` without showing a
-/// dialog (an empty name stands for Cancel). Cleared after one use.
-void SetNextFileName(std::optional<QString> name);
+/// For tests: the next ChooseExistingFile returns `name` without showing a
+/// chooser; an empty name stands for cancel. Later calls show it again.
+void SetNextFileName(const QString& name);
 
 }  // namespace twick

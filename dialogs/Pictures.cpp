@@ -10,16 +10,16 @@ namespace twick {
 
 namespace {
 
-constexpr int kSize = 16;
+constexpr QSize kSmall{16, 16};
 
 /// Renders the picture at 1x and 2x, so it stays sharp on dense screens.
-QIcon Render(const QString& name) {
+QIcon Render(const QString& name, QSize size = kSmall) {
   InitResources();
   QSvgRenderer renderer(":/icons/" + name);
   QIcon icon;
   if (!renderer.isValid()) return icon;
   for (int scale : {1, 2}) {
-    QPixmap pixmap(kSize * scale, kSize * scale);
+    QPixmap pixmap(size * scale);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     renderer.render(&painter);
@@ -37,5 +37,20 @@ QIcon BrowsePicture() { return Render("browse.svg"); }
 QIcon ClosedFolderPicture() { return Render("folder-closed.svg"); }
 
 QIcon OpenFolderPicture() { return Render("folder-open.svg"); }
+
+QIcon DecodePicture() { return Render("decode.svg", kToolbarIconSize); }
+
+QIcon EncodePicture() { return Render("encode.svg", kToolbarIconSize); }
+
+QIcon AboutPicture() { return Render("about.svg", kToolbarIconSize); }
+
+QIcon ProgramIcon() {
+  QIcon icon;
+  for (int size : {16, 32, 48, 256}) {
+    QIcon one = Render("twick32.svg", QSize(size, size));
+    for (const QSize& available : one.availableSizes()) icon.addPixmap(one.pixmap(available));
+  }
+  return icon;
+}
 
 }  // namespace twick

@@ -12,8 +12,4 @@ namespace twick {
 /// by themselves. Call once before the first window is built.
 void InitResources();
 
-/// The toolbar pictures are drawn for buttons of this size (a picture above
-/// its word); they stay sharp at any multiple of it.
-inline constexpr QSize kToolbarIconSize{48, 40};
-
 }  // namespace twick

@@ -9,11 +9,11 @@
 #include <QToolBar>
 
 #include "dialogs/MessageBoxes.h"
+#include "dialogs/Pictures.h"
 #include "shell/CTwick32Doc.h"
 #include "shell/CTwick32View.h"
 #include "shell/Commands.h"
 #include "shell/MenuTable.h"
-#include "shell/ToolbarPictures.h"
 #include "shell/WindowPlacement.h"
 
 using namespace twick;
@@ -90,7 +90,7 @@ void CMainFrame::CreateToolBar() {
   m_toolBar = new QToolBar(this);
   m_toolBar->setObjectName("toolBar");
   m_toolBar->setWindowTitle("Toolbar");
-  m_toolBar->setIconSize(QSize(kToolButtonWidth, kToolButtonHeight));
+  m_toolBar->setIconSize(kToolbarIconSize);
   m_toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
   m_toolBar->setAllowedAreas(Qt::AllToolBarAreas);
   const std::pair<int, QIcon> buttons[] = {

@@ -1,6 +1,6 @@
 #include "shell/CTwick32App.h"
 
-#include "dialogs/MessageBoxes.h"
+#include "dialogs/AboutDlg.h"
 #include "shell/CMainFrame.h"
 #include "shell/CTwick32Doc.h"
 #include "shell/CTwick32View.h"
@@ -33,7 +33,7 @@ int CTwick32App::RunCommandLine(const std::string& path) {
   return m_doc->LastResult().succeeded ? 0 : 1;
 }
 
-// STAND-IN until the About box is built: a plain message naming the program.
 void CTwick32App::OnAppAbout() {
-  ShowMessageBox(m_frame.get(), "Tarnwick32  v3.5", "", MessageIcon::None);
+  CAboutDlg about(m_frame.get());
+  about.exec();
 }

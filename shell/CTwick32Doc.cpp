@@ -5,11 +5,12 @@
 
 #include "dialogs/DecodeDlg.h"
 #include "dialogs/EncodeDlg.h"
+#include "dialogs/FileChooser.h"
+#include "dialogs/FontChooser.h"
+#include "dialogs/FontMapping.h"
 #include "dialogs/MessageBoxes.h"
 #include "jobs/JobSetup.h"
 #include "shell/Commands.h"
-#include "shell/DisplayFont.h"
-#include "shell/FileChooser.h"
 
 using namespace twick;
 
@@ -26,8 +27,6 @@ constexpr const char* kEncodeFilters =
     "Images Files (*.bmp;*.gif;*.jpg;*.pcx)|*.BMP;*.GIF;*.JPG;*.PCX|"
     "Text Doc. (*.txt;*.bat;*.htm*;*.ini;*.inf;*.log)|*.TXT;*.BAT;*.HTM*;*.INI;*.LOG;*.INF|"
     "Encoded (*.mm*;*.b64;*.uu*;*.xx*;*.hqx;*.b2a)|*.MM*;*.B64;*.UU*;*.XX*;*.HQX;*.B2A||";
-
-constexpr const char* kNotAvailable = "This command is not available yet.";
 
 // Runs a job's dialog modally (the job runs inside it) and takes over the
 // list of what the job wrote, leaving the dialog's list empty.
@@ -121,7 +120,9 @@ bool CTwick32Doc::SaveSettings(const WindowRect& window) const {
   return twick::SaveSettings(m_strSettingsPath, m_settings, window);
 }
 
-// The font chooser comes with a later change.
 void CTwick32Doc::OnFonts() {
-  ShowMessageBox(m_pDialogParent, kNotAvailable, "", MessageIcon::Information);
+  int32_t color = m_settings.color.value_or(0);
+  if (!ChooseDisplayFont(m_pDialogParent, m_settings.font, color)) return;
+  m_settings.color = color;
+  emit updateAllViews();
 }

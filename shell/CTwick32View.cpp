@@ -5,15 +5,17 @@
 #include <QScrollBar>
 #include <utility>
 
+#include "dialogs/ConvertDlg.h"
+#include "dialogs/DialogIds.h"
+#include "dialogs/Help.h"
 #include "dialogs/MessageBoxes.h"
+#include "dialogs/PathsDlg.h"
 #include "shell/CTwick32Doc.h"
 #include "shell/Commands.h"
 
 using namespace twick;
 
 namespace {
-
-constexpr const char* kNotAvailable = "This command is not available yet.";
 
 // Option commands that set a value, with the value they set.
 constexpr std::pair<int, int> kFormatCommands[] = {
@@ -35,10 +37,6 @@ auto ToggledFlag(AnySettings& s, int id) -> decltype(&s.pause) {
     case kCmdPause: return &s.pause;
     default: return nullptr;
   }
-}
-
-void ShowNotAvailable(QWidget* parent) {
-  ShowMessageBox(parent, kNotAvailable, "", MessageIcon::Information);
 }
 
 }  // namespace
@@ -183,8 +181,22 @@ void CTwick32View::OnSaveSettings() {
   ShowMessageBox(this, kSaveDoneText, kSaveDoneCaption, MessageIcon::None);
 }
 
-// The paths dialog, the help window and the converter come with later
-// changes; each command says so until then.
-void CTwick32View::OnDirectories() { ShowNotAvailable(this); }
-void CTwick32View::OnHelpContents() { ShowNotAvailable(this); }
-void CTwick32View::OnConvert() { ShowNotAvailable(this); }
+void CTwick32View::OnDirectories() {
+  Settings& s = m_doc.GetSettings();
+  CPathsDlg dlg(this);
+  dlg.m_strWorkingPath = FromLocal(s.workingDir);
+  dlg.m_strDecodePath = FromLocal(s.decodeDir);
+  dlg.m_strEncodePath = FromLocal(s.encodeDir);
+  if (dlg.exec() != kIdOk) return;
+  s.decodeDir = ToLocal(dlg.m_strDecodePath);
+  s.encodeDir = ToLocal(dlg.m_strEncodePath);
+  s.workingDir = ToLocal(dlg.m_strWorkingPath);
+}
+
+void CTwick32View::OnHelpContents() { OpenHelp(this); }
+
+void CTwick32View::OnConvert() {
+  CConvertDlg dlg(this);
+  dlg.m_strInitialDir = FromLocal(m_doc.GetSettings().workingDir);
+  dlg.exec();
+}

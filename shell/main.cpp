@@ -9,10 +9,10 @@
 
 #include "core/JobWindow.h"
 #include "dialogs/MessageBoxes.h"
+#include "dialogs/Pictures.h"
 #include "settings/Settings.h"
 #include "shell/CTwick32App.h"
 #include "shell/CommandLine.h"
-#include "shell/ToolbarPictures.h"
 
 int main(int argc, char** argv) {
   // Taken before Qt removes its own options: the whole command line is one

@@ -22,6 +22,7 @@
 #include "dialogs/AboutDlg.h"
 #include "dialogs/ConvertDlg.h"
 #include "dialogs/FileChooser.h"
+#include "dialogs/Pictures.h"
 #include "dialogs/Resources.h"
 #include "tests/gui/GuiTestSupport.h"
 
@@ -229,7 +230,7 @@ class ExtraDialogsTest : public QObject {
   }
 
   void fileFiltersMatchEitherCase() {
-    QStringList filters = FileFilters("All Files (*.*)|*.*|Text (*.txt)|*.TXT;*.HTM*||");
+    QStringList filters = NameFilters("All Files (*.*)|*.*|Text (*.txt)|*.TXT;*.HTM*||");
     QCOMPARE(filters,
              QStringList({"All Files (*.*) (*)", "Text (*.txt) (*.[tT][xX][tT] *.[hH][tT][mM]*)"}));
   }

@@ -11,9 +11,9 @@
 #include <QUrl>
 #include <filesystem>
 
+#include "dialogs/FileChooser.h"
 #include "dialogs/MessageBoxes.h"
 #include "shell/Commands.h"
-#include "shell/FileChooser.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/gui/ShellTestSupport.h"
 

@@ -2,8 +2,11 @@
 // the settings file and Save Settings.
 
 #include <QAction>
+#include <QApplication>
+#include <QFontDialog>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
@@ -12,6 +15,7 @@
 #include <filesystem>
 #include <tuple>
 
+#include "dialogs/MessageBoxes.h"
 #include "shell/Commands.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/gui/ShellTestSupport.h"
@@ -182,6 +186,57 @@ class MainFrameTest : public QObject {
     AcceptNextMessageBox(&seen);
     shell.Trigger(kCmdSaveSettings);
     QCOMPARE(seen, QStringList{"Error:|Unable to save settings to INI file!"});
+  }
+
+  // Every command that opens a window opens its own, and what it changes
+  // reaches the settings.
+  void windowCommandsOpenTheirWindows() {
+    Shell shell;
+    const std::string picked = shell.dir().dir();
+    WhenModal([&](QWidget* w) {
+      QCOMPARE(w->objectName(), QString("CPathsDlg"));
+      auto* decode = w->findChild<QLineEdit*>("1019");
+      decode->clear();
+      QTest::keyClicks(decode, FromLocal(shell.dir().file("in")));
+      QVERIFY(ClickButton(w, "OK"));
+    });
+    shell.Trigger(kCmdDirectories);
+    QCOMPARE(shell.doc().GetSettings().decodeDir, shell.dir().file("in") + "/");
+
+    WhenModal([](QWidget* w) {
+      QCOMPARE(w->objectName(), QString("fontDialog"));
+      auto* fonts = qobject_cast<QFontDialog*>(w);
+      QFont chosen = fonts->currentFont();
+      chosen.setPixelSize(31);
+      fonts->setCurrentFont(chosen);
+      WhenModal([](QWidget* c) { qobject_cast<QDialog*>(c)->accept(); }, w);
+      fonts->accept();
+    });
+    shell.Trigger(kCmdFonts);
+    QVERIFY(shell.doc().GetSettings().font.has_value());
+    QCOMPARE(shell.doc().GetSettings().font->height, -31);
+    QCOMPARE(shell.view().LogFont().pixelSize(), 31);
+
+    for (auto [id, name] : {std::pair{kCmdConvert, "convertDialog"}, {kCmdAbout, "aboutDialog"}}) {
+      QString shown;
+      WhenModal([&shown](QWidget* w) {
+        shown = w->objectName();
+        qobject_cast<QDialog*>(w)->reject();
+      });
+      shell.Trigger(id);
+      QCOMPARE(shown, QString(name));
+    }
+
+    // Help Contents finds the page in the user's data folder.
+    std::filesystem::create_directories(shell.dir().file("data/twick32"));
+    WriteFile(shell.dir().file("data/twick32/twick32.html"), "<h1>Help</h1>");
+    qputenv("XDG_DATA_HOME", QByteArray::fromStdString(shell.dir().file("data")));
+    shell.Trigger(kCmdHelpContents);
+    QWidget* help = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets())
+      if (w->objectName() == "helpDialog" && w->isVisible()) help = w;
+    QVERIFY(help != nullptr);
+    help->close();
   }
 };
 
