@@ -199,7 +199,7 @@ class JobDialogsTest : public QObject {
             Press(root_ + "out/two.txt", "&Cancel"),
             SaveAs(root_ + "out/three.txt",
                    [&](CSaveAsDlg* saveAs) {
-                     test::SaveScreenshot(&dlg, "decode-progress");
+                     test::SaveScreenshot(&dlg, "progress");
                      test::WhenModal(chooseFolder, saveAs);
                      saveAs->findChild<QAbstractButton*>("1026")->click();
                      QCOMPARE(saveAs->m_strFileName, root_ + "picked/three.txt");

@@ -101,7 +101,7 @@ class LogViewTest : public QObject {
     QCOMPARE(shell.view().DrawnLog().lines, expected);
     QCOMPARE(shell.view().TotalSize(), QSize(width + 10, 9 * h + 8));
     QCOMPARE(shell.view().PageSize(), shell.view().TotalSize() / 10);
-    SaveScreenshot(&shell.frame(), "main-window-after-decode");
+    SaveScreenshot(&shell.frame(), "main-after-decode");
 
     shell.Trigger(kCmdClearScreen);
     shell.Repaint();

@@ -7,6 +7,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
@@ -51,7 +52,7 @@ class MainFrameTest : public QObject {
     Shell shell;
     CMainFrame& frame = shell.frame();
     QCOMPARE(frame.windowTitle(), QString("Tarnwick32 v3.5"));
-    SaveScreenshot(&frame, "main-window-start");
+    SaveScreenshot(&frame, "main-window");
     const QStringList expected = {
         "&File: &Decode...\tF2=57601 &Encode...\tF3=57604 - &Convert...\tF4=32792 - E&xit=57665",
         "&View: &Toolbar=59392 &Status Bar=59393 - &Clear Screen=57632",
@@ -64,6 +65,12 @@ class MainFrameTest : public QObject {
         "&Help: &Help Contents=32791 &About Tarnwick32...=57664",
     };
     QCOMPARE(MenuDump(frame), expected);
+    for (QAction* top : frame.menuBar()->actions()) {
+      QMenu* menu = top->menu();
+      menu->popup(frame.mapToGlobal(frame.menuBar()->actionGeometry(top).bottomLeft()));
+      SaveScreenshot(menu, "menu-" + QString(top->text()).remove('&').toLower());
+      menu->hide();
+    }
     QCOMPARE(frame.CommandAction(kCmdDecode)->shortcut(), QKeySequence(Qt::Key_F2));
     QCOMPARE(frame.CommandAction(kCmdEncode)->shortcut(), QKeySequence(Qt::Key_F3));
     QCOMPARE(frame.CommandAction(kCmdConvert)->shortcut(), QKeySequence(Qt::Key_F4));

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Saves pictures of every window into build/screenshots (the help page shows
+# some of them): the main window at start and after a job, each menu opened,
+# the progress dialog mid-job, "Save As...", "Directories...", the paths
+# dialog, the converter, About and the help window. The GUI tests draw them
+# on the offscreen platform: scripts/screenshots.sh [BUILD_DIR]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build}
+"$root/scripts/setup.sh"
+"$root/scripts/build.sh" "$build" >/dev/null
+rm -rf "$build/screenshots"
+(cd "$build" && QT_QPA_PLATFORM=offscreen ctest -R '^twick_.*_tests?$' -E '^twick_tests$' \
+  --output-on-failure >/dev/null)
+echo "Screenshots in $build/screenshots:"
+ls "$build/screenshots"
