@@ -223,6 +223,13 @@ class MainFrameTest : public QObject {
     QVERIFY(shell.doc().GetSettings().font.has_value());
     QCOMPARE(shell.doc().GetSettings().font->height, -31);
     QCOMPARE(shell.view().LogFont().pixelSize(), 31);
+    // Saved and read back by the next start: the same font and colour.
+    AcceptNextMessageBox();
+    shell.Trigger(kCmdSaveSettings);
+    Shell next(ReadFile(shell.iniPath()));
+    QVERIFY(next.doc().GetSettings().font == shell.doc().GetSettings().font);
+    QCOMPARE(next.doc().GetSettings().color, shell.doc().GetSettings().color);
+    QCOMPARE(next.view().LogFont().pixelSize(), 31);
 
     for (auto [id, name] : {std::pair{kCmdConvert, "convertDialog"}, {kCmdAbout, "aboutDialog"}}) {
       QString shown;
