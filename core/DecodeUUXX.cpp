@@ -46,8 +46,18 @@ int DecodeUUXX(DecodeContext& dlg, TextStream& in, char* buffer, const DecodeTab
   bool endsLine = false;
   size_t pending = 0;
 
-  while (reader.Next(line, length, endsLine)) {
-    if (length == 0 || IsTerminator(line, length)) break;
+  dlg.m_bCutShort = true;
+  for (;;) {
+    if (!reader.Next(line, length, endsLine)) break;
+    if (IsTerminator(line, length)) {
+      dlg.m_bCutShort = false;
+      break;
+    }
+    if (length == 0) {
+      // A file posted in parts goes on after the gap between two parts.
+      if (dlg.FindContinuation(in)) continue;
+      break;
+    }
     // "~" reads as 0: it stands in for trailing blanks a mailer removed.
     while ((length - 1) % 4 != 0) line[length++] = '~';
 

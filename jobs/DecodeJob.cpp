@@ -4,6 +4,7 @@
 
 #include "core/Messages.h"
 #include "core/PathRules.h"
+#include "jobs/CrLineReader.h"
 
 namespace twick {
 
@@ -42,6 +43,13 @@ bool CDecodeJob::SettleOutputName() {
   return !skip;
 }
 
+void CDecodeJob::PrepareSection() {
+  m_bDataLost = false;
+  m_bCutShort = false;
+  m_partsSeen.assign(1, 1);
+  m_nPartTotal = 0;
+}
+
 void CDecodeJob::DecodeSections(TextStream& in, char* buffer) {
   uint64_t sectionStart = 0;
   int sectionCount = 0;
@@ -50,9 +58,15 @@ void CDecodeJob::DecodeSections(TextStream& in, char* buffer) {
     if (!SettleOutputName()) {
       m_strOutput.clear();
       ++m_result.skipped;
-    } else if (CallDecoder(in, buffer, sectionStart) && !in.Failed()) {
+    } else if (PrepareSection(); CallDecoder(in, buffer, sectionStart) && !in.Failed()) {
       sectionStart = in.Tell();
-      ++m_result.done;
+      // A damaged or incomplete output is kept and listed, but the loss is
+      // reported and the section counts as failed.
+      if (ReportLostData()) m_bDataLost = true;
+      if (m_bDataLost)
+        ++m_result.failed;
+      else
+        ++m_result.done;
       if (!m_strOutput.empty()) {
         m_arrOutput.push_back(m_strOutput);
         m_result.written.push_back(m_strOutput);
@@ -86,7 +100,8 @@ void CDecodeJob::RunDecodeJob() {
     }
   }
 
-  TextStream in(TextStream::kDefaultBufferSize, *m_pReader);
+  CrLineReader reader(*m_pReader);
+  TextStream in(TextStream::kDefaultBufferSize, reader);
   if (in.Open(m_strSource)) {
     m_result.sourceOpened = true;
     m_sourceIdentity = in.Identity();

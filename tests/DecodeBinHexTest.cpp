@@ -98,7 +98,9 @@ TEST_P(StandardFiles, GiveTheDataFork) {
   DecodeOutcome d = Decode(BinHexText(file, lineEnd) + "-- " + lineEnd + "signature" + lineEnd);
   EXPECT_EQ(d.result, 1);
   EXPECT_EQ(d.output, file.data);
-  EXPECT_TRUE(d.window.messages.empty());
+  // That file's header check is made up so that a run reaches from it into
+  // the data; the mismatch is reported.
+  EXPECT_EQ(d.window.messages.size(), std::string(named.name) == "RunFromHeaderIntoData" ? 1u : 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(
