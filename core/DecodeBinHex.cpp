@@ -224,12 +224,14 @@ int DecodeBinHex(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sect
   while (in.ReadLine(line)) {
     if (line.empty()) break;  // a blank line ends the section
     if (line.front() == ':') line.remove_prefix(1);
-    if (!line.empty() && line.back() == ':') line.remove_suffix(1);
+    // The closing colon ends the data: the next file may follow at once.
+    const bool closing = !line.empty() && line.back() == ':';
+    if (closing) line.remove_suffix(1);
 
     // A short line takes characters (line ends too) from the lines after it
     // until its length is a multiple of four or it has a full chunk.
     std::string_view chunk = line;
-    if (chunk.size() % 4 != 0 && chunk.size() < kChunkChars) {
+    if (!closing && chunk.size() % 4 != 0 && chunk.size() < kChunkChars) {
       size_t size = chunk.size();
       std::memcpy(borrowed.data(), chunk.data(), size);
       while (size % 4 != 0 && size < kChunkChars) {
@@ -241,6 +243,7 @@ int DecodeBinHex(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sect
     }
     sink.CountChars(chunk.size());
     decoder.Decode(chunk);
+    if (closing) break;
   }
 
   decoder.Finish();

@@ -12,7 +12,8 @@ void CrLineReader::Settle(int fd) {
   const long long got = inner_.ReadAt(fd, first.data(), first.size(), 0);
   if (got <= 0) return;
   const auto end = first.begin() + got;
-  crOnly_ = std::find(first.begin(), end, '\n') == end && std::find(first.begin(), end, '\r') != end;
+  crOnly_ =
+      std::find(first.begin(), end, '\n') == end && std::find(first.begin(), end, '\r') != end;
 }
 
 long long CrLineReader::ReadAt(int fd, char* buffer, size_t size, uint64_t offset) {

@@ -39,12 +39,18 @@ std::string DecodeBase64Text(std::string_view text) {
   int count = 0;
   for (char c : text) {
     int v;
-    if (c >= 'A' && c <= 'Z') v = c - 'A';
-    else if (c >= 'a' && c <= 'z') v = c - 'a' + 26;
-    else if (c >= '0' && c <= '9') v = c - '0' + 52;
-    else if (c == '+') v = 62;
-    else if (c == '/') v = 63;
-    else continue;
+    if (c >= 'A' && c <= 'Z')
+      v = c - 'A';
+    else if (c >= 'a' && c <= 'z')
+      v = c - 'a' + 26;
+    else if (c >= '0' && c <= '9')
+      v = c - '0' + 52;
+    else if (c == '+')
+      v = 62;
+    else if (c == '/')
+      v = 63;
+    else
+      continue;
     bits = (bits << 6) | static_cast<uint32_t>(v);
     count += 6;
     if (count >= 8) {

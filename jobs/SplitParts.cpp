@@ -49,8 +49,8 @@ bool FullDataLine(std::string_view line, int format) {
   }
   if (line.front() != 'h') return false;
   for (char c : line) {
-    const bool fits = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') ||
-                      (c >= 'a' && c <= 'z') || c == '+' || c == '-';
+    const bool fits = (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                      c == '+' || c == '-';
     if (!fits) return false;
   }
   return true;
