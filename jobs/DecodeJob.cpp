@@ -55,6 +55,8 @@ void CDecodeJob::DecodeSections(TextStream& in, char* buffer) {
   int sectionCount = 0;
   while (FindNextSection(in, sectionStart, sectionCount) == 1) {
     ++m_result.found;
+    const int failedBefore = m_result.failed;
+    m_sections.push_back({m_nCodeFormat, {}, sectionStart, false});
     if (!SettleOutputName()) {
       m_strOutput.clear();
       ++m_result.skipped;
@@ -74,6 +76,9 @@ void CDecodeJob::DecodeSections(TextStream& in, char* buffer) {
     } else {
       ++m_result.failed;
     }
+    SectionRecord& record = m_sections.back();
+    record.output = m_strOutput;
+    record.complete = !m_strOutput.empty() && m_result.failed == failedBefore;
     // A read error looks like the end of the file to the scanner and the
     // decoders: stop here rather than pass a cut section off as whole.
     if (in.Failed()) break;
@@ -82,6 +87,7 @@ void CDecodeJob::DecodeSections(TextStream& in, char* buffer) {
 
 void CDecodeJob::RunDecodeJob() {
   m_arrOutput.clear();
+  m_sections.clear();
   m_result = JobResult();
   m_window.SetProgressRange(0, kProgressEnd);
   m_window.SetProgressStep(1);

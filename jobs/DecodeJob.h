@@ -38,6 +38,15 @@ class CDecodeJob : public DecodeContext {
   /// What the last run did.
   JobResult m_result;
 
+  /// One section the last run found, in file order.
+  struct SectionRecord {
+    int format;
+    std::string output;  // empty when the user declined to name it
+    uint64_t dataStart;  // offset of its first data line
+    bool complete;       // written whole, nothing reported missing or damaged
+  };
+  std::vector<SectionRecord> m_sections;
+
   /// Runs the whole job (the window is already shown).
   void RunDecodeJob();
 

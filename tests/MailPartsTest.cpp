@@ -52,11 +52,14 @@ TEST(MimeBlocks, NameAndEncodingInEitherOrderWithinOnePart) {
   const std::string mail =
       "Content-Type: multipart/mixed; boundary=b\n\n" +
       Part("Content-Type: text/plain\nContent-Transfer-Encoding: base64\n", text) +
-      Part("Content-Transfer-Encoding: base64\nContent-Disposition: attachment; filename=\"a.bin\"\n",
-           a) +
-      Part("Content-Type: application/octet-stream; name=\"b.bin\"\n"
-           "Content-Transfer-Encoding: base64\n",
-           b) +
+      Part(
+          "Content-Transfer-Encoding: base64\nContent-Disposition: attachment; "
+          "filename=\"a.bin\"\n",
+          a) +
+      Part(
+          "Content-Type: application/octet-stream; name=\"b.bin\"\n"
+          "Content-Transfer-Encoding: base64\n",
+          b) +
       // A name with no encoding in its own part does not reach the next part.
       Part("Content-Disposition: attachment; filename=\"c.txt\"\n", "text, not encoded") +
       Part("Content-Transfer-Encoding: base64\n", "body without a name") + "--b--\n";
@@ -73,13 +76,17 @@ TEST(MimeNames, EncodedParametersAndWordsGiveUtf8) {
     std::vector<std::string> lines;
     std::string name;
   } cases[] = {
-      {{"Content-Disposition: attachment; filename*=UTF-8''donn%C3%A9es.bin"}, "donn\xC3\xA9" "es.bin"},
+      {{"Content-Disposition: attachment; filename*=UTF-8''donn%C3%A9es.bin"},
+       "donn\xC3\xA9"
+       "es.bin"},
       {{"Content-Type: x;", " name*0*=utf-8''r%C3%A9sum%C3%A9;", " name*1=\" final.pdf\""},
        "r\xC3\xA9sum\xC3\xA9 final.pdf"},
       {{"filename*=iso-8859-1'fr'caf%E9.txt"}, "caf\xC3\xA9.txt"},
-      {{"name=\"=?UTF-8?B?w7xiZXIuemlw?=\""}, "\xC3\xBC" "ber.zip"},
+      {{"name=\"=?UTF-8?B?w7xiZXIuemlw?=\""},
+       "\xC3\xBC"
+       "ber.zip"},
       {{"name=\"=?iso-8859-1?Q?na=EFve_file?= =?utf-8?q?.bin?=\""}, "na\xC3\xAFve file.bin"},
-      {{"filename=report.txt;x=y"}, "report.txt;x=y"},  // plain names as they always were
+      {{"filename=report.txt;x=y"}, "report.txt;x=y"},          // plain names as they always were
       {{"name=\"a.bin\"", "filename*=utf-8''b.bin"}, "b.bin"},  // the later one wins
   };
   for (const auto& c : cases) {
@@ -157,8 +164,8 @@ TEST(CheckValues, DamagedBinHexAndBtoaAreWrittenReportedAndFailed) {
     Decoded d = DecodeText(dir, c.text);
     EXPECT_EQ(d.written, std::vector<std::string>{dir.file("f.bin")});
     EXPECT_EQ(d.result.Complete(), !c.damaged);
-    EXPECT_EQ(d.captions, c.damaged ? std::vector<std::string>{"Content Error:"}
-                                    : std::vector<std::string>{});
+    EXPECT_EQ(d.captions,
+              c.damaged ? std::vector<std::string>{"Content Error:"} : std::vector<std::string>{});
     if (!c.damaged) {
       EXPECT_EQ(ReadFile(dir.file("f.bin")), data);
     }
@@ -256,7 +263,8 @@ TEST(Peers, PythonEmailAttachmentsDecodeUnderTheirNames) {
     job.RunDecodeJob();
     ASSERT_EQ(job.m_result.written.size(), 11u);
     EXPECT_TRUE(job.m_result.Complete());
-    EXPECT_EQ(job.m_result.written[2], out.file("donn\xC3\xA9" "es.bin"));
+    EXPECT_EQ(job.m_result.written[2], out.file("donn\xC3\xA9"
+                                                "es.bin"));
     EXPECT_EQ(job.m_result.written[8], out.file("\xE6\x97\xA5\xE6\x9C\xAC.bin"));
     std::string expected;
     for (int k = 0; k < 10 * 911; ++k) expected += static_cast<char>((10 * 7 + k) % 256);
