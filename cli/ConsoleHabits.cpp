@@ -24,7 +24,8 @@ ScratchFolder::~ScratchFolder() {
 
 bool ScratchFolder::Create() {
   const char* tmp = getenv("TMPDIR");
-  std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/twick-XXXXXX";
+  std::string pattern =
+      std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/twick-XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   if (mkdtemp(name.data()) == nullptr) {
@@ -88,8 +89,8 @@ uint64_t LineNumberAt(const std::string& path, uint64_t offset) {
   std::vector<char> buffer(1 << 16);
   uint64_t lf = 0, cr = 0, read = 0;
   while (read < offset && in) {
-    in.read(buffer.data(), static_cast<std::streamsize>(
-                               std::min<uint64_t>(buffer.size(), offset - read)));
+    in.read(buffer.data(),
+            static_cast<std::streamsize>(std::min<uint64_t>(buffer.size(), offset - read)));
     const auto got = static_cast<size_t>(in.gcount());
     if (got == 0) break;
     lf += static_cast<uint64_t>(std::count(buffer.data(), buffer.data() + got, '\n'));

@@ -51,7 +51,8 @@ TEST(CliHabits, StandardInputAndStandardOutputStandInForFiles) {
   r = TwickWithInput(dir, "encode --format btoa --stdout -", dir.file("data.bin"));
   ASSERT_EQ(r.status, 0) << r.err;
   WriteFile(dir.file("encoded.txt"), r.out);
-  r = TwickWithInput(dir, "decode --output-dir '" + dir.file("out") + "' -", dir.file("encoded.txt"));
+  r = TwickWithInput(dir, "decode --output-dir '" + dir.file("out") + "' -",
+                     dir.file("encoded.txt"));
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, dir.file("out/stdin") + "\n");
   EXPECT_TRUE(ReadFile(dir.file("out/stdin")) == data);
@@ -92,7 +93,8 @@ TEST(CliHabits, VersionAndRelativeAnswers) {
 
   WriteFile(dir.file("in.txt"), UUXXSection("a.bin", "one"));
   WriteFile(dir.file("answers"), "renamed.bin\no\n");
-  r = TwickWithInput(dir, "decode --ask --output-dir '" + dir.file("out") + "' " + dir.file("in.txt"),
+  r = TwickWithInput(dir,
+                     "decode --ask --output-dir '" + dir.file("out") + "' " + dir.file("in.txt"),
                      dir.file("answers"));
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(ReadFile(dir.file("out/renamed.bin")), "one");

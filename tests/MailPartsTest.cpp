@@ -272,5 +272,53 @@ TEST(Peers, PythonEmailAttachmentsDecodeUnderTheirNames) {
   }
 }
 
+// Other programs' mail, each with names that hold blanks and non-ASCII
+// letters, decoded from one source holding all of it, in each line end.
+TEST(Peers, OtherProducersDecodeUnderTheirNames) {
+  SKIP_WITHOUT_TOOLS("uuenview", "mutt", "binhex", "uuencode");
+  ScratchDir src;
+  const std::vector<std::string> names = {"plain.bin", "my file.bin",
+                                          "donn\xC3\xA9"
+                                          "es.bin",
+                                          "x y.tar"};
+  std::string files;
+  for (size_t k = 0; k < names.size(); ++k) {
+    WriteFile(src.file(names[k]), RandomBytes(k * 1500 + 1, static_cast<unsigned>(k)));
+    files += " '" + names[k] + "'";
+  }
+  const std::string cd = "cd '" + src.dir() + "' && ";
+  // uuenview's MIME mail puts the encoding line before the name; mutt names
+  // non-ASCII files with RFC 2231 parameters; binhex writes one file after
+  // another; uuencode -m writes begin-base64.
+  ASSERT_EQ(
+      RunShell(cd + "printf 'Subject: t\\n\\nhi\\n' | uuenview -a -b" + files + " > mime.eml"), 0);
+  // mutt runs its sendmail without a shell: a script saves the message.
+  WriteFile(src.file("send.sh"), "#!/bin/sh\ncat > '" + src.file("mutt.eml") + "'\n");
+  WriteFile(src.file("muttrc"), "set charset=utf-8\nset send_charset=utf-8\nset sendmail='" +
+                                    src.file("send.sh") + "'\n");
+  ASSERT_EQ(RunShell(cd + "chmod +x send.sh && HOME=. mutt -n -F muttrc -s t -a" + files +
+                     " -- b@example.org < /dev/null > /dev/null 2>&1"),
+            0);
+  ASSERT_EQ(RunShell(cd + "binhex -d" + files + " > all.hqx"), 0);
+  for (const auto& name : names)
+    ASSERT_EQ(RunShell(cd + "uuencode -m '" + name + "' '" + name + "' >> b64.uue"), 0);
+  for (const char* producer : {"mime.eml", "mutt.eml", "all.hqx", "b64.uue"}) {
+    for (const std::string lineEnd : {"\n", "\r\n", "\r"}) {
+      SCOPED_TRACE(std::string(producer) + " " + std::to_string(lineEnd.size()) +
+                   (lineEnd == "\r" ? " CR" : ""));
+      std::string text;
+      for (char c : ReadFile(src.file(producer))) text += c == '\n' ? lineEnd : std::string(1, c);
+      ScratchDir out;
+      Decoded d = DecodeText(out, text);
+      EXPECT_TRUE(d.result.Complete());
+      ASSERT_EQ(d.written.size(), names.size());
+      for (size_t k = 0; k < names.size(); ++k) {
+        EXPECT_EQ(d.written[k], out.file(names[k]));
+        EXPECT_EQ(ReadFile(out.file(names[k])), ReadFile(src.file(names[k]))) << names[k];
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace twick
