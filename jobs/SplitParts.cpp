@@ -131,8 +131,15 @@ bool CDecodeJob::ReportLostData() {
     if (++count <= 20) missing += (missing.empty() ? "" : ", ") + std::to_string(part);
   }
   if (count > 20) missing += ", ...";
+  // Parts are joined in file order; a part numbered lower than the one
+  // before it means the output is out of order.
+  size_t late = 1;
+  while (late < m_partsSeen.size() && m_partsSeen[late] > m_partsSeen[late - 1]) ++late;
   std::string detail;
-  if (count > 0) {
+  if (late < m_partsSeen.size()) {
+    detail = "Part " + std::to_string(m_partsSeen[late]) + " comes after part " +
+             std::to_string(m_partsSeen[late - 1]) + "; the parts were joined in file order.";
+  } else if (count > 0) {
     detail = "Missing part" + std::string(count > 1 ? "s " : " ") + missing + " of " +
              std::to_string(m_nPartTotal) + ".";
   } else if (m_bCutShort && m_bBeginHeader) {

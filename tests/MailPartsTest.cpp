@@ -210,6 +210,17 @@ TEST(SplitPostings, PartsAreJoinedAndGapsReported) {
     EXPECT_EQ(d.result.failed, 1);
     EXPECT_LT(ReadFile(dir.file("big.bin")).size(), data.size());
   }
+  {
+    // Parts 1, 3, 2: joined as found, and reported.
+    std::string posted = Posted("big.bin", data, 3);
+    const size_t two = posted.find("Subject: big.bin (2/3)"),
+                 three = posted.find("Subject: big.bin (3/3)");
+    posted = posted.substr(0, two) + posted.substr(three) + posted.substr(two, three - two);
+    ScratchDir dir;
+    Decoded d = DecodeText(dir, posted);
+    EXPECT_EQ(d.captions, std::vector<std::string>{"Content Error:"});
+    EXPECT_FALSE(d.result.Complete());
+  }
   int part = 0, total = 0;
   EXPECT_TRUE(ParsePartMarker("Subject: big.bin [02/24]", part, total));
   EXPECT_EQ(part * 100 + total, 224);
