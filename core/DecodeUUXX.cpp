@@ -1,6 +1,7 @@
 // Decodes one UU or XX section; the two differ only in the table. Each data
 // line is a count character followed by groups of four characters. The
-// section ends at a blank line, at a line that is exactly "`", "+", "~" or
+// section ends at a blank line (unless the caller finds the next part of a
+// file posted in parts after it), at a line that is exactly "`", "+", "~" or
 // "end" (any case), or at the end of the stream; the ending line is consumed.
 
 #include <algorithm>
@@ -47,8 +48,7 @@ int DecodeUUXX(DecodeContext& dlg, TextStream& in, char* buffer, const DecodeTab
   size_t pending = 0;
 
   dlg.m_bCutShort = true;
-  for (;;) {
-    if (!reader.Next(line, length, endsLine)) break;
+  while (reader.Next(line, length, endsLine)) {
     if (IsTerminator(line, length)) {
       dlg.m_bCutShort = false;
       break;
