@@ -4,6 +4,11 @@
 
 #include <iostream>
 
+#include "cli/ConsoleHabits.h"
+#include "core/FileIdentity.h"
+#include "core/Messages.h"
+#include "core/PathRules.h"
+
 namespace twick::cli {
 
 namespace {
@@ -69,12 +74,18 @@ void ConsoleWindow::EnableDone(bool) { ClearBar(); }
 void ConsoleWindow::EndDialog(int) { ClearBar(); }
 
 void ConsoleWindow::ShowMessage(const std::string& text, const std::string& caption, MessageIcon) {
+  // With --rename a taken name is no trouble: the next question picks a free one.
+  if (rename_ && (text == kDecodeFileExistsText || text == kEncodeFileExistsText)) return;
   ClearBar();
   std::cerr << (caption.empty() ? kAppName : caption) << ' ' << text << '\n' << std::flush;
 }
 
 NameChoice ConsoleWindow::AskOutputName(std::string& path) {
   ClearBar();
+  if (rename_ && PathExists(path)) {
+    path = NumberedFreeName(path);
+    return NameChoice::Ok;
+  }
   if (!ask_) {
     std::cerr << "Save As... " << path << ": not asked (no terminal); skipped\n";
     return NameChoice::Cancel;
@@ -83,7 +94,9 @@ NameChoice ConsoleWindow::AskOutputName(std::string& path) {
             << "\nNew path (Enter keeps it): " << std::flush;
   std::string line;
   if (!ReadAnswer(line)) return NameChoice::Cancel;
+  // A relative answer names a file in the output folder.
   std::string chosen = line.empty() ? path : line;
+  if (!line.empty() && line.front() != kPathSeparator) chosen = DirectoryOf(path) + line;
   for (;;) {
     std::cerr << "[o] OK   [w] OK (overwrite if exists)   [c] Cancel: " << std::flush;
     if (!ReadAnswer(line)) return NameChoice::Cancel;

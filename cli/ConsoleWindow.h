@@ -29,12 +29,15 @@ class ConsoleWindow : public JobWindow {
   void BeginWaitCursor() override {}
   void EndWaitCursor() override {}
   NameChoice AskOutputName(std::string& path) override;
+  /// --rename: a taken output name is answered with a numbered free one.
+  void SetRenameFree(bool rename) { rename_ = rename; }
 
  private:
   void DrawBar();
   void ClearBar();
 
   bool ask_;
+  bool rename_ = false;
   bool barOnTerminal_;
   bool barShown_ = false;
   int low_ = 0;

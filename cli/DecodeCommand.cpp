@@ -1,10 +1,17 @@
 // twick decode: finds and decodes every encoded section of mail or news files.
 
+#include <algorithm>
 #include <iostream>
+#include <memory>
 
 #include "cli/Commands.h"
+#include "cli/ConsoleHabits.h"
 #include "cli/ConsoleWindow.h"
 #include "cli/Options.h"
+#include "core/Alphabets.h"
+#include "core/Messages.h"
+#include "core/OutputFile.h"
+#include "core/PathRules.h"
 #include "jobs/JobSetup.h"
 
 namespace twick::cli {
@@ -13,22 +20,76 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: twick decode [--mode auto1|auto2|off] [--format base64|uu|xx|btoa|binhex]\n"
-    "                    [--output-dir DIR] [--overwrite] [--ask] FILE...\n"
+    "                    [--output-dir DIR] [--overwrite | --rename] [--ask]\n"
+    "                    [--list | --stdout] FILE...\n"
     "\n"
     "Decodes every encoded section (Base64, UU, XX, btoa, BinHex 4.0) of each FILE\n"
     "into its own output file and prints the saved files, one per line.\n"
+    "A FILE of - reads standard input (its outputs go to the current folder).\n"
     "\n"
     "  --mode auto1     the section header decides the format (default)\n"
     "  --mode auto2     the section content decides the format\n"
     "  --mode off       decode with --format; a file without a header is one section\n"
     "  --format F       the format for --mode off (default base64)\n"
-    "  --output-dir DIR where decoded files go (default: beside the source)\n"
+    "  --output-dir DIR where decoded files go (default: beside the source);\n"
+    "                   created when missing\n"
     "  --overwrite      replace existing output files without asking\n"
-    "  --ask            ask for every output name (also reads answers from a pipe)\n"
+    "  --rename         save under a free numbered name (name-1.ext) instead\n"
+    "  --ask            ask for every output name (also reads answers from a pipe;\n"
+    "                   a relative answer is taken in the output folder)\n"
+    "  --list           print the sections found (line, format, complete, name)\n"
+    "                   and write nothing\n"
+    "  --stdout         write the one section of FILE to standard output\n"
     "\n"
     "Without --overwrite an existing file is replaced only when the question is\n"
     "answered on the terminal. Exit status: 0 when every file decoded and no\n"
     "section failed or was skipped, 1 otherwise, 2 for a usage error.\n";
+
+const char* FormatName(int format) {
+  switch (format) {
+    case kFormatBase64: return "base64";
+    case kFormatUU: return "uu";
+    case kFormatXX: return "xx";
+    case kFormatBtoa: return "btoa";
+    case kFormatBinHex: return "binhex";
+    default: return "?";
+  }
+}
+
+/// Takes everything a decoder writes and keeps none of it.
+class DiscardingOpener : public OutputOpener {
+  class Sink : public OutputSink {
+   public:
+    bool Write(const char*, size_t) override { return true; }
+    bool SetLength(uint64_t) override { return true; }
+    bool Close() override { return true; }
+  };
+
+ public:
+  std::unique_ptr<OutputSink> Create(const std::string&, const OutputOptions&) override {
+    return std::make_unique<Sink>();
+  }
+};
+
+/// --list: one line per section, "LINE FORMAT complete|incomplete NAME".
+bool ListSections(ConsoleWindow& window, const Settings& settings, const std::string& source,
+                  const std::string& shownSource) {
+  DiscardingOpener discard;
+  CDecodeJob job(window, discard);
+  SetUpDecodeJob(job, settings, source);
+  job.m_bOverwrite = true;  // nothing is written, so nothing is asked
+  job.m_bUseDefName = true;
+  job.RunDecodeJob();
+  if (!job.m_result.sourceOpened)
+    std::cerr << kFileErrorCaption << ' ' << kUnreadableSourceText << '\n' << shownSource << '\n';
+  for (const auto& section : job.m_sections) {
+    std::cout << shownSource << ':' << LineNumberAt(source, section.dataStart) << ' '
+              << FormatName(section.format) << ' ' << (section.complete ? "complete" : "incomplete")
+              << ' ' << FileNameOf(section.output) << '\n';
+  }
+  std::cout.flush();
+  return job.m_result.sourceOpened && job.m_result.sourceReadToEnd && job.m_result.failed == 0;
+}
 
 }  // namespace
 
@@ -39,19 +100,59 @@ int RunDecodeCommand(const Args& args) {
                     .binhex = true,
                     .outputDir = true,
                     .output = false,
-                    .ask = true};
+                    .ask = true,
+                    .toStdout = true,
+                    .list = true,
+                    .rename = true};
   if (!ParseOptions(args, allowed, "decode", kUsage, opt)) return kExitUsage;
   if (opt.help) return kExitOk;
-  if (!CheckOutputDir(opt)) return kExitFailed;
+  if (opt.list && opt.toStdout) {
+    std::cerr << "twick decode: --list and --stdout do not go together\n\n" << kUsage;
+    return kExitUsage;
+  }
+  if (!opt.list && !opt.toStdout && !CheckOutputDir(opt)) return kExitFailed;
+
+  ScratchFolder scratch;
+  const bool needScratch =
+      opt.toStdout || std::find(opt.files.begin(), opt.files.end(), "-") != opt.files.end();
+  if (needScratch && !scratch.Create()) return kExitFailed;
 
   ConsoleWindow window(CanAsk(opt));
-  const Settings settings = SettingsFromOptions(opt);
+  window.SetRenameFree(opt.rename);
+  Settings settings = SettingsFromOptions(opt);
   bool allDone = true;
   for (const std::string& file : opt.files) {
+    std::string source = AbsolutePath(file);
+    Settings fileSettings = settings;
+    if (file == "-") {
+      source = scratch.Path() + "stdin";
+      if (!SaveStandardInput(source)) {
+        allDone = false;
+        continue;
+      }
+      if (opt.outputDir.empty()) fileSettings.decodeDir = FolderPath(".");
+    }
+    if (opt.list) {
+      if (!ListSections(window, fileSettings, source, file)) allDone = false;
+      continue;
+    }
+    if (opt.toStdout) fileSettings.decodeDir = scratch.Path();
     CDecodeJob job(window);
-    SetUpDecodeJob(job, settings, AbsolutePath(file));
+    SetUpDecodeJob(job, fileSettings, source);
     job.RunDecodeJob();
-    if (!ReportResult(job.m_result, job.m_strSource)) allDone = false;
+    if (opt.toStdout) {
+      if (job.m_result.found != 1 || job.m_result.written.size() != 1) {
+        std::cerr << "twick decode: --stdout needs exactly one section; " << file << " has "
+                  << job.m_result.found << '\n';
+        allDone = false;
+      } else if (!CopyToStandardOutput(job.m_result.written.front())) {
+        allDone = false;
+      } else if (!job.m_result.Complete()) {
+        allDone = false;
+      }
+      continue;
+    }
+    if (!ReportResult(job.m_result, file == "-" ? file : job.m_strSource)) allDone = false;
   }
   return allDone ? kExitOk : kExitFailed;
 }

@@ -1,8 +1,12 @@
 // twick encode: encodes files as Base64 (MIME), UU, XX or btoa.
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <iostream>
 
 #include "cli/Commands.h"
+#include "cli/ConsoleHabits.h"
 #include "cli/ConsoleWindow.h"
 #include "cli/Options.h"
 #include "jobs/JobSetup.h"
@@ -13,16 +17,21 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: twick encode [--format base64|uu|xx|btoa] [--output-dir DIR]\n"
-    "                    [--overwrite] [--ask] FILE...\n"
+    "                    [--overwrite | --rename] [--ask] [--stdout] FILE...\n"
     "\n"
     "Encodes each FILE into a text file beside it (or in --output-dir):\n"
     "FILE.mme (Base64 with a MIME header), .uue (UU), .xxe (XX) or .b2a (btoa);\n"
     "the last extension of FILE is replaced. Prints the written files.\n"
+    "A FILE of - reads standard input (named stdin; output in the current folder).\n"
     "\n"
     "  --format F       base64 (default), uu, xx or btoa\n"
-    "  --output-dir DIR where encoded files go (default: beside the source)\n"
+    "  --output-dir DIR where encoded files go (default: beside the source);\n"
+    "                   created when missing\n"
     "  --overwrite      replace existing output files without asking\n"
-    "  --ask            ask for every output name (also reads answers from a pipe)\n"
+    "  --rename         save under a free numbered name (name-1.ext) instead\n"
+    "  --ask            ask for every output name (also reads answers from a pipe;\n"
+    "                   a relative answer is taken in the output folder)\n"
+    "  --stdout         write the encoded text of the one FILE to standard output\n"
     "\n"
     "Exit status: 0 when every file was encoded, 1 otherwise, 2 for a usage error.\n";
 
@@ -35,19 +44,50 @@ int RunEncodeCommand(const Args& args) {
                     .binhex = false,
                     .outputDir = true,
                     .output = false,
-                    .ask = true};
+                    .ask = true,
+                    .toStdout = true,
+                    .list = false,
+                    .rename = true};
   if (!ParseOptions(args, allowed, "encode", kUsage, opt)) return kExitUsage;
   if (opt.help) return kExitOk;
-  if (!CheckOutputDir(opt)) return kExitFailed;
+  if (!opt.toStdout && !CheckOutputDir(opt)) return kExitFailed;
+
+  ScratchFolder scratch;
+  const bool needScratch =
+      opt.toStdout || std::find(opt.files.begin(), opt.files.end(), "-") != opt.files.end();
+  if (needScratch && !scratch.Create()) return kExitFailed;
 
   ConsoleWindow window(CanAsk(opt));
+  window.SetRenameFree(opt.rename);
   const Settings settings = SettingsFromOptions(opt);
   bool allDone = true;
   for (const std::string& file : opt.files) {
+    std::string source = AbsolutePath(file);
+    Settings fileSettings = settings;
+    if (file == "-") {
+      source = scratch.Path() + "stdin";
+      if (!SaveStandardInput(source)) {
+        allDone = false;
+        continue;
+      }
+      if (opt.outputDir.empty()) fileSettings.encodeDir = FolderPath(".");
+    }
+    if (opt.toStdout) fileSettings.encodeDir = scratch.Path() + "out/";
+    if (opt.toStdout && !IsFolder(fileSettings.encodeDir) &&
+        mkdir(fileSettings.encodeDir.c_str(), 0700) != 0) {
+      allDone = false;
+      continue;
+    }
     CEncodeJob job(window);
-    SetUpEncodeJob(job, settings, AbsolutePath(file));
+    SetUpEncodeJob(job, fileSettings, source);
     job.RunEncodeJob();
-    if (!ReportResult(job.m_result, job.m_strSource)) allDone = false;
+    if (opt.toStdout) {
+      if (job.m_result.written.size() != 1 || !CopyToStandardOutput(job.m_result.written.front()))
+        allDone = false;
+      allDone = allDone && job.m_result.Complete();
+      continue;
+    }
+    if (!ReportResult(job.m_result, file == "-" ? file : job.m_strSource)) allDone = false;
   }
   return allDone ? kExitOk : kExitFailed;
 }

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <iostream>
 
 #include "core/Alphabets.h"
@@ -63,6 +65,12 @@ bool ParseOptions(const Args& args, const OptionSet& allowed, const std::string&
       options.overwrite = true;
     } else if (a == "--ask" && allowed.ask) {
       options.ask = true;
+    } else if (a == "--stdout" && allowed.toStdout) {
+      options.toStdout = true;
+    } else if (a == "--list" && allowed.list) {
+      options.list = true;
+    } else if (a == "--rename" && allowed.rename) {
+      options.rename = true;
     } else {
       return fail("unknown option " + a);
     }
@@ -72,11 +80,17 @@ bool ParseOptions(const Args& args, const OptionSet& allowed, const std::string&
     return true;
   }
   if (options.files.empty()) return fail("no file given");
+  if (options.toStdout && options.files.size() != 1) return fail("--stdout takes one file");
+  if (std::count(options.files.begin(), options.files.end(), "-") > 1)
+    return fail("standard input (-) can be read once");
   return true;
 }
 
 bool CheckOutputDir(const Options& options) {
   if (options.outputDir.empty() || IsFolder(options.outputDir)) return true;
+  std::error_code ec;
+  std::filesystem::create_directories(options.outputDir, ec);
+  if (!ec && IsFolder(options.outputDir)) return true;
   std::cerr << kFileErrorCaption << ' ' << kNoOutputFolderText << '\n' << options.outputDir << '\n';
   return false;
 }

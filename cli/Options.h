@@ -18,6 +18,9 @@ struct Options {
   bool overwrite = false;
   bool ask = false;
   bool help = false;
+  bool toStdout = false;  // --stdout
+  bool list = false;      // --list
+  bool rename = false;    // --rename
   std::vector<std::string> files;
 };
 
@@ -29,6 +32,9 @@ struct OptionSet {
   bool outputDir = false;
   bool output = false;
   bool ask = false;
+  bool toStdout = false;
+  bool list = false;
+  bool rename = false;
 };
 
 /// Parses `args`; on a usage error prints the problem and `usage` to stderr
@@ -36,7 +42,8 @@ struct OptionSet {
 bool ParseOptions(const Args& args, const OptionSet& allowed, const std::string& command,
                   const char* usage, Options& options);
 
-/// The --output-dir folder must exist; prints a "File Error:" line when not.
+/// The --output-dir folder is created when missing; prints a "File Error:"
+/// line when that fails.
 bool CheckOutputDir(const Options& options);
 
 /// True when the output-name question can be answered (a terminal, or --ask).

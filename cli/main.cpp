@@ -16,7 +16,8 @@ constexpr const char* kUsage =
     "  encode   encode files as Base64 (MIME), UU, XX or btoa\n"
     "  convert  rewrite a Unix or Mac text file with CR LF line ends\n"
     "\n"
-    "Run 'twick COMMAND --help' for the options of a command.\n";
+    "Run 'twick COMMAND --help' for the options of a command;\n"
+    "'twick --version' prints the version.\n";
 
 }  // namespace
 
@@ -31,6 +32,10 @@ int main(int argc, char** argv) {
   args.erase(args.begin());
   if (command == "--help" || command == "-h" || command == "help") {
     std::cout << kUsage;
+    return kExitOk;
+  }
+  if (command == "--version" || command == "-V") {
+    std::cout << "twick " << TWICK_VERSION << '\n';
     return kExitOk;
   }
   if (command == "decode") return RunDecodeCommand(args);

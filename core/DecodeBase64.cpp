@@ -1,9 +1,11 @@
 // Decodes one MIME Base64 section. Every character of a data line is looked
 // up in the Base64 table; nothing is validated. The section ends at a blank
-// line, at a line beginning with "--" (a MIME boundary) or at the end of the
-// stream; the ending line is consumed.
+// line, at a line beginning with "--" (a MIME boundary), at a line "===="
+// under a begin-base64 header, or at the end of the stream; the ending line
+// is consumed.
 
 #include <algorithm>
+#include <cstring>
 
 #include "core/DecodeContext.h"
 #include "core/DecoderOutput.h"
@@ -43,6 +45,9 @@ int DecodeBase64(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sect
   while (reader.Next(line, length, endsLine)) {
     if (length == 0) break;                                      // blank line
     if (length >= 2 && line[0] == '-' && line[1] == '-') break;  // boundary
+    // A line of four "=" closes a begin-base64 section.
+    if (dlg.m_bEqualsLineEnds && length == 4 && endsLine && std::memcmp(line, "====", 4) == 0)
+      break;
     while (length % 4 != 0) line[length++] = '=';
 
     DecodeQuads(table, reinterpret_cast<const unsigned char*>(line), length,

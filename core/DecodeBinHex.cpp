@@ -3,6 +3,8 @@
 // and the 0x90 run-length layer. The expanded stream begins with the header;
 // everything after it goes to the output, which is cut to the data fork's
 // length at the end (that drops the check values and the resource fork).
+// The header's and both forks' CRCs are checked; a mismatch is reported and
+// the output kept as decoded.
 
 #include <algorithm>
 #include <array>
@@ -15,6 +17,7 @@
 #include "core/BinHex.h"
 #include "core/DecodeContext.h"
 #include "core/DecoderOutput.h"
+#include "core/Messages.h"
 #include "core/ProgressCounter.h"
 
 namespace twick {
@@ -27,6 +30,59 @@ constexpr size_t kChunkChars = 64;
 constexpr size_t kHeaderFixed = 22;
 constexpr size_t kMaxHeader = 255 + kHeaderFixed;
 constexpr uint64_t kProgressDivisor = 30;
+
+/// CRC-16 with the polynomial 0x1021, starting at 0, most significant bit
+/// first: the check BinHex 4.0 stores after its header and each fork.
+constexpr std::array<uint16_t, 256> BuildCrcTable() {
+  std::array<uint16_t, 256> table{};
+  for (unsigned n = 0; n < 256; ++n) {
+    unsigned crc = n << 8;
+    for (int bit = 0; bit < 8; ++bit) crc = (crc & 0x8000) ? (crc << 1) ^ 0x1021 : crc << 1;
+    table[n] = static_cast<uint16_t>(crc);
+  }
+  return table;
+}
+constexpr std::array<uint16_t, 256> kCrcTable = BuildCrcTable();
+
+inline uint16_t CrcStep(uint16_t crc, unsigned char b) {
+  return static_cast<uint16_t>((crc << 8) ^ kCrcTable[((crc >> 8) ^ b) & 0xFF]);
+}
+
+/// Follows the stream after the header (data fork, its CRC, resource fork,
+/// its CRC) and checks both CRCs.
+class ForkChecker {
+ public:
+  void Start(uint32_t dataLength, uint32_t resourceLength) {
+    dataEnd_ = dataLength;
+    resourceEnd_ = dataEnd_ + 2 + resourceLength;
+  }
+
+  void Take(unsigned char value, size_t copies) {
+    for (; copies > 0; --copies, ++pos_) {
+      if (pos_ < dataEnd_) {
+        dataCrc_ = CrcStep(dataCrc_, value);
+      } else if (pos_ < dataEnd_ + 2) {
+        dataStored_ = static_cast<uint16_t>(dataStored_ << 8 | value);
+      } else if (pos_ < resourceEnd_) {
+        resourceCrc_ = CrcStep(resourceCrc_, value);
+      } else if (pos_ < resourceEnd_ + 2) {
+        resourceStored_ = static_cast<uint16_t>(resourceStored_ << 8 | value);
+      } else {
+        return;  // filling after the last check value
+      }
+    }
+  }
+
+  bool Passed() const {
+    return pos_ >= resourceEnd_ + 2 && dataCrc_ == dataStored_ && resourceCrc_ == resourceStored_;
+  }
+
+ private:
+  uint64_t pos_ = 0;
+  uint64_t dataEnd_ = 0;
+  uint64_t resourceEnd_ = 0;
+  uint16_t dataCrc_ = 0, dataStored_ = 0, resourceCrc_ = 0, resourceStored_ = 0;
+};
 
 /// Takes the expanded bytes: the header first, then everything after it into
 /// the work buffer, which is written out whenever the next copies would not
@@ -46,6 +102,7 @@ class ExpandedSink {
       if (headerSize_ == header_[0] + kHeaderFixed) TakeHeader();
     }
     if (copies == 0) return;
+    forks_.Take(value, copies);
     if (pending_ + copies > capacity_) {
       out_.Write(buffer_, pending_);
       pending_ = 0;
@@ -64,6 +121,8 @@ class ExpandedSink {
   }
 
   bool HeaderDone() const { return headerDone_; }
+  /// The header and both forks arrived whole and match their CRCs.
+  bool ChecksPassed() const { return headerDone_ && headerCrcOk_ && forks_.Passed(); }
   uint32_t DataLength() const { return dataLength_; }
 
  private:
@@ -71,6 +130,13 @@ class ExpandedSink {
     const unsigned char* length = header_.data() + header_[0] + 12;
     dataLength_ = uint32_t{length[0]} << 24 | uint32_t{length[1]} << 16 | uint32_t{length[2]} << 8 |
                   uint32_t{length[3]};
+    const unsigned char* rlength = length + 4;
+    forks_.Start(dataLength_, uint32_t{rlength[0]} << 24 | uint32_t{rlength[1]} << 16 |
+                                  uint32_t{rlength[2]} << 8 | uint32_t{rlength[3]});
+    const size_t checked = header_[0] + kHeaderFixed - 2;
+    uint16_t crc = 0;
+    for (size_t k = 0; k < checked; ++k) crc = CrcStep(crc, header_[k]);
+    headerCrcOk_ = crc == (header_[checked] << 8 | header_[checked + 1]);
     headerDone_ = true;
   }
 
@@ -83,7 +149,9 @@ class ExpandedSink {
   std::array<unsigned char, kMaxHeader> header_{};
   size_t headerSize_ = 0;
   bool headerDone_ = false;
+  bool headerCrcOk_ = false;
   uint32_t dataLength_ = 0;
+  ForkChecker forks_;
 };
 
 /// Turns chunks of characters into bytes and feeds the run-length items to
@@ -107,6 +175,21 @@ class ChunkDecoder {
     }
     held_ = total - ready;
     std::memmove(bytes_.data(), bytes_.data() + ready, held_);
+  }
+
+  /// Feeds the bytes held back at the end of the stream (the last check
+  /// value lies there).
+  void Finish() {
+    if (held_ == 0) return;
+    bytes_.resize(held_ + kRleLookPastEnd);
+    std::fill_n(bytes_.data() + held_, kRleLookPastEnd, 0);
+    size_t pos = 0;
+    while (pos < held_) {
+      RleItem item = ReadRleItem(bytes_.data(), pos);
+      sink_.Put(item.value, item.count == 0 ? 1 : item.count);
+      pos = item.next;
+    }
+    held_ = 0;
   }
 
  private:
@@ -141,12 +224,14 @@ int DecodeBinHex(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sect
   while (in.ReadLine(line)) {
     if (line.empty()) break;  // a blank line ends the section
     if (line.front() == ':') line.remove_prefix(1);
-    if (!line.empty() && line.back() == ':') line.remove_suffix(1);
+    // The closing colon ends the data: the next file may follow at once.
+    const bool closing = !line.empty() && line.back() == ':';
+    if (closing) line.remove_suffix(1);
 
     // A short line takes characters (line ends too) from the lines after it
     // until its length is a multiple of four or it has a full chunk.
     std::string_view chunk = line;
-    if (chunk.size() % 4 != 0 && chunk.size() < kChunkChars) {
+    if (!closing && chunk.size() % 4 != 0 && chunk.size() < kChunkChars) {
       size_t size = chunk.size();
       std::memcpy(borrowed.data(), chunk.data(), size);
       while (size % 4 != 0 && size < kChunkChars) {
@@ -158,12 +243,18 @@ int DecodeBinHex(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sect
     }
     sink.CountChars(chunk.size());
     decoder.Decode(chunk);
+    if (closing) break;
   }
 
-  // Bytes still held back lie in the check values at the end: dropped.
+  decoder.Finish();
   sink.WritePending();
   out.CutTo(sink.HeaderDone() ? sink.DataLength() : 0);
-  return out.EndSection();
+  const int result = out.EndSection();
+  if (result == 1 && !sink.ChecksPassed() && !in.Failed()) {
+    window.ShowMessage(DamagedOutputText(dlg.m_strOutput), kContentErrorCaption, MessageIcon::Stop);
+    dlg.m_bDataLost = true;
+  }
+  return result;
 }
 
 }  // namespace twick

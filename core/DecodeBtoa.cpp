@@ -2,14 +2,19 @@
 // bytes, "z" four zero bytes and "y" four blanks. Groups run across line
 // ends. The section ends at a line beginning with "xbtoa" (any case), whose
 // byte count N cuts the output to its true length, or at the end of the
-// stream. The check values of that line are not verified.
+// stream. The check values E, S and R of that line are computed over the
+// decoded words as the encoder computes them; a mismatch, or a missing or
+// unreadable end line, is reported and the output kept as decoded.
 
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <string_view>
 
 #include "core/DecodeContext.h"
 #include "core/DecoderOutput.h"
+#include "core/EncodeContext.h"
+#include "core/Messages.h"
 #include "core/ProgressCounter.h"
 #include "core/TextDecoderSupport.h"
 
@@ -38,6 +43,47 @@ uint64_t DeclaredLength(const char* line, size_t length) {
     value = value > (kMax - digit) / 10 ? kMax : value * 10 + digit;
   }
   return value;
+}
+
+/// The hexadecimal number after the blank-separated word `key` of the end
+/// line ("E", "S" or "R"); false when there is none.
+bool TrailerCheck(std::string_view line, std::string_view key, uint32_t& value) {
+  size_t at = 0;
+  while ((at = line.find(key, at)) != std::string_view::npos) {
+    const size_t after = at + key.size();
+    if (at > 0 && line[at - 1] == ' ' && after < line.size() && line[after] == ' ') {
+      size_t k = after + 1;
+      uint32_t v = 0;
+      size_t digits = 0;
+      for (; k < line.size(); ++k, ++digits) {
+        const char c = line[k];
+        uint32_t d;
+        if (c >= '0' && c <= '9')
+          d = static_cast<uint32_t>(c - '0');
+        else if (c >= 'a' && c <= 'f')
+          d = static_cast<uint32_t>(c - 'a' + 10);
+        else if (c >= 'A' && c <= 'F')
+          d = static_cast<uint32_t>(c - 'A' + 10);
+        else
+          break;
+        v = v << 4 | d;
+      }
+      if (digits > 0 && digits <= 8) {
+        value = v;
+        return true;
+      }
+      return false;
+    }
+    at = after;
+  }
+  return false;
+}
+
+/// True when the end line's E, S and R match `checks`.
+bool TrailerMatches(std::string_view line, const BtoaChecks& checks) {
+  uint32_t e = 0, sum = 0, r = 0;
+  return TrailerCheck(line, "E", e) && TrailerCheck(line, "S", sum) && TrailerCheck(line, "R", r) &&
+         e == checks.E && sum == checks.S && r == checks.R;
 }
 
 uint32_t GroupValue(const unsigned char* c) {
@@ -69,11 +115,16 @@ int DecodeBtoa(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sectio
   bool endsLine = false;
   size_t pending = 0;
   uint64_t declared = 0;
+  bool trailerSeen = false;
+  bool checksMatch = false;
+  BtoaChecks checks;
   auto* work = reinterpret_cast<unsigned char*>(buffer);
 
   while (reader.Next(carry + carried, length, endsLine)) {
     if (IsTrailer(carry + carried, length)) {
       declared = DeclaredLength(carry + carried, length);
+      trailerSeen = true;
+      checksMatch = TrailerMatches(std::string_view(carry + carried, length), checks);
       break;
     }
     // Variant 5 ends every line with a check character, which is dropped
@@ -98,6 +149,8 @@ int DecodeBtoa(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sectio
         work[pending + 3] = static_cast<unsigned char>(value);
         used = kGroupSize;
       }
+      for (size_t i = 0; i < kBytesPerItem; ++i) UpdateBtoaChecks(checks, work[pending + i]);
+      checks.S += kBytesPerItem;
       pos += used;
       pending += kBytesPerItem;
       progress.Count(used);
@@ -115,7 +168,14 @@ int DecodeBtoa(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sectio
   // A declared length only cuts off the filling of the last group; it never
   // adds bytes that were not decoded.
   if (declared > 0) out.CutTo(declared);
-  return out.EndSection();
+  const int result = out.EndSection();
+  // Variant 5 end lines are not checked; only a missing one is reported.
+  const bool checked = trailerSeen && (checksMatch || lineCheckCharacter);
+  if (result == 1 && !checked && !in.Failed()) {
+    window.ShowMessage(DamagedOutputText(dlg.m_strOutput), kContentErrorCaption, MessageIcon::Stop);
+    dlg.m_bDataLost = true;
+  }
+  return result;
 }
 
 }  // namespace twick

@@ -17,6 +17,14 @@ namespace twick {
 
 struct DecodeContext {
   DecodeContext(JobWindow& window, OutputOpener& opener) : m_window(window), m_opener(opener) {}
+  virtual ~DecodeContext() = default;
+
+  /// Called by the UU/XX decoder when its section stops (at a blank line)
+  /// before its closing line: true when the rest of the file follows as a
+  /// further part (data lines of the same format without a header of their
+  /// own); the stream then stands at that part's first data line. Otherwise
+  /// the stream is left where it was.
+  virtual bool FindContinuation(TextStream& /*in*/) { return false; }
 
   JobWindow& m_window;
   OutputOpener& m_opener;
@@ -37,6 +45,14 @@ struct DecodeContext {
   int m_nBufSize = 0;
   int m_nBtoaVersion = 4;
   std::string m_strOutput;
+  /// Set by a decoder that wrote its output but found data missing or
+  /// damaged (a check value that does not match); it has told the user.
+  bool m_bDataLost = false;
+  /// Set by the UU/XX decoder when its section ended without its closing
+  /// line (the caller reports it).
+  bool m_bCutShort = false;
+  /// The section came under a "begin-base64" line and ends at "====".
+  bool m_bEqualsLineEnds = false;
 };
 
 int DecodeBase64(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sectionStart);

@@ -1,6 +1,7 @@
 // Decodes one UU or XX section; the two differ only in the table. Each data
 // line is a count character followed by groups of four characters. The
-// section ends at a blank line, at a line that is exactly "`", "+", "~" or
+// section ends at a blank line (unless the caller finds the next part of a
+// file posted in parts after it), at a line that is exactly "`", "+", "~" or
 // "end" (any case), or at the end of the stream; the ending line is consumed.
 
 #include <algorithm>
@@ -46,8 +47,17 @@ int DecodeUUXX(DecodeContext& dlg, TextStream& in, char* buffer, const DecodeTab
   bool endsLine = false;
   size_t pending = 0;
 
+  dlg.m_bCutShort = true;
   while (reader.Next(line, length, endsLine)) {
-    if (length == 0 || IsTerminator(line, length)) break;
+    if (IsTerminator(line, length)) {
+      dlg.m_bCutShort = false;
+      break;
+    }
+    if (length == 0) {
+      // A file posted in parts goes on after the gap between two parts.
+      if (dlg.FindContinuation(in)) continue;
+      break;
+    }
     // "~" reads as 0: it stands in for trailing blanks a mailer removed.
     while ((length - 1) % 4 != 0) line[length++] = '~';
 

@@ -36,6 +36,19 @@ inline std::string OutputFailedText(const std::string& path, const char* aborted
   return "Error creating/writing to output file:\n" + path + "\n" + aborted;
 }
 
+/// The check values of a decoded file (BinHex CRCs, the btoa end line) do
+/// not match its bytes, or are missing; the file is kept as decoded.
+inline std::string DamagedOutputText(const std::string& path) {
+  return "The decoded data does not match its check values:\n" + path +
+         "\nThe file was saved, but it is damaged or incomplete.";
+}
+/// A section ended before its closing line, or parts of a split file are
+/// missing; the file is kept as decoded.
+inline std::string IncompleteOutputText(const std::string& path, const std::string& detail) {
+  return "The encoded data ends before the file is complete:\n" + path + "\n" + detail +
+         "\nThe file was saved, but it is incomplete.";
+}
+
 // Memory.
 inline constexpr const char* kNoDecodeMemoryText =
     "Cannot allocate enough memory for decoding!\n"

@@ -4,6 +4,7 @@
 
 #include "core/Messages.h"
 #include "core/PathRules.h"
+#include "jobs/CrLineReader.h"
 
 namespace twick {
 
@@ -42,17 +43,32 @@ bool CDecodeJob::SettleOutputName() {
   return !skip;
 }
 
+void CDecodeJob::PrepareSection() {
+  m_bDataLost = false;
+  m_bCutShort = false;
+  m_partsSeen.assign(1, 1);
+  m_nPartTotal = 0;
+}
+
 void CDecodeJob::DecodeSections(TextStream& in, char* buffer) {
   uint64_t sectionStart = 0;
   int sectionCount = 0;
   while (FindNextSection(in, sectionStart, sectionCount) == 1) {
     ++m_result.found;
+    const int failedBefore = m_result.failed;
+    m_sections.push_back({m_nCodeFormat, {}, sectionStart, false});
     if (!SettleOutputName()) {
       m_strOutput.clear();
       ++m_result.skipped;
-    } else if (CallDecoder(in, buffer, sectionStart) && !in.Failed()) {
+    } else if (PrepareSection(); CallDecoder(in, buffer, sectionStart) && !in.Failed()) {
       sectionStart = in.Tell();
-      ++m_result.done;
+      // A damaged or incomplete output is kept and listed, but the loss is
+      // reported and the section counts as failed.
+      if (ReportLostData()) m_bDataLost = true;
+      if (m_bDataLost)
+        ++m_result.failed;
+      else
+        ++m_result.done;
       if (!m_strOutput.empty()) {
         m_arrOutput.push_back(m_strOutput);
         m_result.written.push_back(m_strOutput);
@@ -60,6 +76,9 @@ void CDecodeJob::DecodeSections(TextStream& in, char* buffer) {
     } else {
       ++m_result.failed;
     }
+    SectionRecord& record = m_sections.back();
+    record.output = m_strOutput;
+    record.complete = !m_strOutput.empty() && m_result.failed == failedBefore;
     // A read error looks like the end of the file to the scanner and the
     // decoders: stop here rather than pass a cut section off as whole.
     if (in.Failed()) break;
@@ -68,6 +87,7 @@ void CDecodeJob::DecodeSections(TextStream& in, char* buffer) {
 
 void CDecodeJob::RunDecodeJob() {
   m_arrOutput.clear();
+  m_sections.clear();
   m_result = JobResult();
   m_window.SetProgressRange(0, kProgressEnd);
   m_window.SetProgressStep(1);
@@ -86,7 +106,8 @@ void CDecodeJob::RunDecodeJob() {
     }
   }
 
-  TextStream in(TextStream::kDefaultBufferSize, *m_pReader);
+  CrLineReader reader(*m_pReader);
+  TextStream in(TextStream::kDefaultBufferSize, reader);
   if (in.Open(m_strSource)) {
     m_result.sourceOpened = true;
     m_sourceIdentity = in.Identity();

@@ -38,6 +38,15 @@ class CDecodeJob : public DecodeContext {
   /// What the last run did.
   JobResult m_result;
 
+  /// One section the last run found, in file order.
+  struct SectionRecord {
+    int format;
+    std::string output;  // empty when the user declined to name it
+    uint64_t dataStart;  // offset of its first data line
+    bool complete;       // written whole, nothing reported missing or damaged
+  };
+  std::vector<SectionRecord> m_sections;
+
   /// Runs the whole job (the window is already shown).
   void RunDecodeJob();
 
@@ -48,6 +57,9 @@ class CDecodeJob : public DecodeContext {
   /// Replaces `text`, the body of a first BinHex data line, by the file name
   /// stored in it (possibly empty).
   void ExtractBinHexName(std::string& text) const;
+
+  /// Finds the next part of a file posted in parts (see DecodeContext).
+  bool FindContinuation(TextStream& in) override;
 
   /// `m_strDecodeDir`, or the source's folder when that is empty.
   std::string OutputFolder() const;
@@ -64,7 +76,23 @@ class CDecodeJob : public DecodeContext {
   /// Finds and decodes every section until the stream ends or fails.
   void DecodeSections(TextStream& in, char* buffer);
 
+  /// After a section: tells the user when it ended before its closing line
+  /// or parts of it are missing; true when it did.
+  bool ReportLostData();
+  /// Clears what the last decoder call reported.
+  void PrepareSection();
+
   BufferAllocator& m_allocator;
+  /// The parts of the section being decoded, in the order met (the first is
+  /// 1), and the number of parts its markers announce (0: none seen).
+  std::vector<int> m_partsSeen;
+  int m_nPartTotal = 0;
+  /// The section came under a "begin" line, so it should close with its
+  /// end line (and may go on in further parts).
+  bool m_bBeginHeader = false;
+  /// The last header names its format for certain (btoa, begin-base64), so
+  /// the second auto-decoding mode does not judge the content.
+  bool m_bHeaderDecides = false;
 };
 
 }  // namespace twick

@@ -5,7 +5,8 @@
 namespace twick {
 namespace {
 
-constexpr std::string_view kBinHexHeader = "(This file must be converted with BinHex";
+// The standard banner and other tools' variants all begin this way.
+constexpr std::string_view kBinHexHeader = "(This file must be converted";
 
 char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
@@ -55,6 +56,8 @@ size_t FindNoCase(std::string_view text, std::string_view needle) {
 
 bool IsUUXXHeader(std::string_view line) { return StartsWithNoCase(line, "begin "); }
 
+bool IsBase64BeginHeader(std::string_view line) { return StartsWithNoCase(line, "begin-base64 "); }
+
 bool IsBtoaHeader(std::string_view line) {
   if (!StartsWithNoCase(line, "xbtoa")) return false;
   // "xbtoa End ..." and "xbtoa5 End ..." close a section; they open none.
@@ -74,7 +77,16 @@ bool IsBase64EncodingLine(std::string_view line) {
 }
 
 std::string UUXXHeaderName(std::string_view line) {
-  std::string_view rest = line.substr(std::min<size_t>(6, line.size()));
+  const size_t skip = IsBase64BeginHeader(line) ? 13 : 6;
+  std::string_view rest = line.substr(std::min(skip, line.size()));
+  // The name is everything after the mode field, so names with blanks stay whole.
+  std::string_view afterMode = rest;
+  afterMode.remove_prefix(std::min(afterMode.find_first_not_of(' '), afterMode.size()));
+  afterMode.remove_prefix(std::min(afterMode.find(' '), afterMode.size()));
+  afterMode.remove_prefix(std::min(afterMode.find_first_not_of(' '), afterMode.size()));
+  while (!afterMode.empty() && afterMode.back() == ' ') afterMode.remove_suffix(1);
+  if (!afterMode.empty()) return std::string(StripQuotes(afterMode));
+  // A line without a mode field ("begin name") names its last word.
   size_t blank = rest.rfind(' ');
   if (blank != std::string_view::npos) rest.remove_prefix(blank + 1);
   return std::string(StripQuotes(rest));
@@ -120,6 +132,8 @@ std::string_view BinHexNameField(std::string_view line) {
 
 int UUXXFormatOfFirstLine(std::string_view line, const char* uuAlphabet, const char* xxAlphabet) {
   if (line.empty()) return 0;
+  // Some encoders write the zero-length line of an empty file as one blank.
+  if (line == " ") return kFormatUU;
   const size_t length = line.size();
   const char count = line.front();
   // A line of n characters holds (3n - 3) / 4 bytes when its last group is

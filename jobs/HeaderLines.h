@@ -19,6 +19,8 @@ size_t FindNoCase(std::string_view text, std::string_view needle);
 
 /// A "begin " line that may open a UU or XX section.
 bool IsUUXXHeader(std::string_view line);
+/// A "begin-base64 MODE NAME" line that opens a Base64 section ending at "====".
+bool IsBase64BeginHeader(std::string_view line);
 /// An "xbtoa" line that opens a btoa section (its "xbtoa End" trailer never does).
 bool IsBtoaHeader(std::string_view line);
 /// The line that BinHex files carry above their data.
@@ -26,8 +28,9 @@ bool IsBinHexHeader(std::string_view line);
 /// A MIME header line that says the body is Base64 ("...ENCODING: BASE64").
 bool IsBase64EncodingLine(std::string_view line);
 
-/// The name on a "begin" line: its last blank-separated word, enclosing
-/// double quotes removed. Empty when the line ends in a blank.
+/// The name on a "begin" (or "begin-base64") line: all the text after the
+/// mode field, trailing blanks and enclosing double quotes removed; on a line
+/// with a single word after "begin", that word.
 std::string UUXXHeaderName(std::string_view line);
 /// The name on an "xbtoa" header line; `version` becomes 5 for "xbtoa5"
 /// headers, else 4.
@@ -38,6 +41,10 @@ bool FindMimeName(std::string_view line, std::string& name);
 /// The part of a first BinHex data line that holds the name: the leading
 /// colon and everything from the last colon on removed.
 std::string_view BinHexNameField(std::string_view line);
+
+/// A part marker of a file posted in parts: "Part 2 of 24", "section 2 of
+/// 24", "(2/24)" or "[2/24]"; false when the line holds none.
+bool ParsePartMarker(std::string_view line, int& part, int& total);
 
 /// Tells UU from XX by the first data line under a "begin" line: 1 (UU),
 /// 2 (XX), or 0 when the line fits neither alphabet.

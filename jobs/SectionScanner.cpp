@@ -10,6 +10,7 @@
 #include "core/PathRules.h"
 #include "jobs/DecodeJob.h"
 #include "jobs/HeaderLines.h"
+#include "jobs/MimeNames.h"
 
 namespace twick {
 namespace {
@@ -132,29 +133,35 @@ void CDecodeJob::ExtractBinHexName(std::string& text) const {
 
 int CDecodeJob::FindNextSection(TextStream& in, uint64_t& sectionStart, int& sectionCount) {
   ++sectionCount;
-  uint64_t pos = sectionStart;
-  int headerFormat = m_nCodeFormat;
-  if (ParseSectionHeader(in, pos, headerFormat) == 1) {
+  for (;;) {
+    uint64_t pos = sectionStart;
+    int headerFormat = m_nCodeFormat;
+    if (ParseSectionHeader(in, pos, headerFormat) != 1) break;
     PassShortLines(in, pos, 1);  // blank and one-character lines before the data
     if (m_nAutoMode == kAutoDecode1) {
       m_nCodeFormat = headerFormat;
       sectionStart = pos;
       return 1;
     }
-    if (m_nAutoMode == kAutoDecode2) {
-      m_nCodeFormat = headerFormat;
-      int detected = headerFormat;
-      if (DetectContentFormat(in, pos, detected) == 1) {
-        // A btoa header is trusted over the content.
-        if (m_nCodeFormat != kFormatBtoa) m_nCodeFormat = detected;
-        sectionStart = pos;
-        return 1;
-      }
-    } else {
+    if (m_nAutoMode != kAutoDecode2) {
       // Manual decoding (and any unknown mode) keeps the user's format.
       sectionStart = pos;
       return 1;
     }
+    m_nCodeFormat = headerFormat;
+    int detected = headerFormat;
+    if (DetectContentFormat(in, pos, detected) == 1) {
+      // A btoa or begin-base64 header is trusted over the content.
+      if (!m_bHeaderDecides) m_nCodeFormat = detected;
+      sectionStart = pos;
+      return 1;
+    }
+    if (in.Failed()) break;
+    // The section was reported; the search goes on after its header, and
+    // the job counts it as failed.
+    ++m_result.failed;
+    ++sectionCount;
+    sectionStart = pos;
   }
 
   in.Seek(sectionStart);
@@ -173,10 +180,30 @@ int CDecodeJob::FindNextSection(TextStream& in, uint64_t& sectionStart, int& sec
 }
 
 int CDecodeJob::ParseSectionHeader(TextStream& in, uint64_t& dataStart, int& headerFormat) {
-  bool nameSeen = false;
+  m_bEqualsLineEnds = false;
+  m_bBeginHeader = false;
+  // The MIME part whose header block is being read: a blank line ends the
+  // block, a boundary line starts a new part, and a name never carries over
+  // from one block to the next.
+  MimeNameCollector blockName;
+  bool blockBase64 = false;
+  auto takeMimePart = [&](uint64_t bodyStart) {
+    dataStart = bodyStart;
+    SetHeaderOutput(blockName.Name(), true);
+    headerFormat = kFormatBase64;
+    m_bHeaderDecides = false;
+    return 1;
+  };
   std::string_view line;
   while (in.ReadLine(line)) {
-    if (IsUUXXHeader(line)) {
+    if (line.size() <= 1) {
+      if (blockBase64 && blockName.HasName()) return takeMimePart(in.Tell());
+      blockName.Clear();
+      blockBase64 = false;
+      continue;
+    }
+    const char first = static_cast<char>(line.front() | 0x20);
+    if (first == 'b' && IsUUXXHeader(line)) {
       const uint64_t afterHeader = in.Tell();
       std::string name = UUXXHeaderName(line);
       std::string_view firstData;
@@ -186,42 +213,53 @@ int CDecodeJob::ParseSectionHeader(TextStream& in, uint64_t& dataStart, int& hea
         dataStart = afterHeader;
         SetHeaderOutput(name, true);
         headerFormat = format;
+        m_bHeaderDecides = false;
+        m_bBeginHeader = true;
         return 1;
       }
       // Prose that happens to begin with "begin ": search on from the next line.
       in.Seek(afterHeader);
       continue;
     }
-    if (IsBtoaHeader(line)) {
+    if (first == 'b' && IsBase64BeginHeader(line)) {
+      dataStart = in.Tell();
+      SetHeaderOutput(UUXXHeaderName(line), true);
+      headerFormat = kFormatBase64;
+      m_bHeaderDecides = true;
+      m_bEqualsLineEnds = true;
+      return 1;
+    }
+    if (first == 'x' && IsBtoaHeader(line)) {
       dataStart = in.Tell();
       SetHeaderOutput(BtoaHeaderName(line, m_nBtoaVersion), false);
       headerFormat = kFormatBtoa;
+      m_bHeaderDecides = true;
       return 1;
     }
-    if (IsBinHexHeader(line)) {
+    if (line.front() == '(' && IsBinHexHeader(line)) {
       dataStart = in.Tell();
+      // Some encoders put blank lines between the banner and the data.
       std::string_view firstData;
-      if (!in.ReadLine(firstData)) firstData = {};
+      while (in.ReadLine(firstData) && firstData.empty()) {
+      }
       std::string name(BinHexNameField(firstData));
       ExtractBinHexName(name);
       SetHeaderOutput(name, true);
       headerFormat = kFormatBinHex;
+      m_bHeaderDecides = false;
       return 1;
     }
-    std::string name;
-    if (FindMimeName(line, name)) {
-      // A later name line replaces this one.
-      SetHeaderOutput(name, true);
-      headerFormat = kFormatBase64;
-      nameSeen = true;
-    } else if (nameSeen && IsBase64EncodingLine(line)) {
-      // The body starts after the rest of the part's header block.
-      dataStart = in.Tell();
-      while (in.ReadLine(line) && line.size() > 1) dataStart = in.Tell();
-      headerFormat = kFormatBase64;
-      return 1;
+    if (line.front() == '-' && line[1] == '-') {
+      blockName.Clear();
+      blockBase64 = false;
+      continue;
     }
+    // Name lines hold "=", encoding lines ":"; most lines hold neither.
+    if (line.find('=') != std::string_view::npos && blockName.Take(line)) continue;
+    if (line.find(':') != std::string_view::npos && IsBase64EncodingLine(line)) blockBase64 = true;
   }
+  // A header block that runs to the end of the file has an empty body.
+  if (blockBase64 && blockName.HasName()) return takeMimePart(in.Tell());
   return 0;
 }
 

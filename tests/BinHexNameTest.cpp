@@ -65,8 +65,10 @@ TEST(BinHexName, HeaderNamesStayInTheOutputFolder) {
       {header + dataLine("a/b") + "\n", "b", dataLine("a/b"), false},
       {header + dataLine(Bytes("ab\0cd", 5)) + "\n", "ab", dataLine(Bytes("ab\0cd", 5)), false},
       {header + dataLine("..") + "\n", "mail", dataLine(".."), true},
-      // A blank line is taken for the first data line: no name in it.
-      {header + "\n" + dataLine("hello.txt") + "\n", "mail", dataLine("hello.txt"), true},
+      // Blank lines between the banner and the data are passed over.
+      {header + "\n\n" + dataLine("hello.txt") + "\n", "hello.txt", dataLine("hello.txt"), false},
+      {"(This file must be converted; you knew that already.)\n" + dataLine("m.bin") + "\n",
+       "m.bin", dataLine("m.bin"), false},
       {header, "mail", "", true},
   };
   for (const auto& c : cases) {

@@ -1,5 +1,7 @@
 #include "tests/Fixtures.h"
 
+#include "core/EncodeContext.h"
+
 #include <algorithm>
 
 namespace twick::test {
@@ -74,9 +76,20 @@ std::string BtoaLines(std::string_view data, bool checkCharacter) {
   return line.empty() ? out : out + line + lineEnd;
 }
 
+std::string BtoaEndLine(std::string_view data) {
+  BtoaChecks checks;
+  // The checks run over whole words, the zero filling of the last included.
+  for (size_t at = 0; at < data.size(); at += 4) {
+    for (size_t k = 0; k < 4; ++k)
+      UpdateBtoaChecks(checks, at + k < data.size() ? static_cast<uint8_t>(data[at + k]) : 0);
+    checks.S += 4;
+  }
+  std::string line = twick::BtoaEndLine(data.size(), checks);
+  return line.substr(0, line.size() - 2) + "\n";
+}
+
 std::string BtoaSection(const std::string& name, std::string_view data) {
-  return "xbtoa Begin " + name + "\n" + BtoaLines(data) + "xbtoa End N " +
-         std::to_string(data.size()) + " 0 E 0 S 0 R 0\n";
+  return "xbtoa Begin " + name + "\n" + BtoaLines(data) + BtoaEndLine(data);
 }
 
 uint16_t BinHexCrc(std::string_view bytes) {

@@ -24,8 +24,9 @@ std::string Base64Lines(std::string_view data);
 /// btoa body lines of 78 characters with "z" for zero words; with
 /// `checkCharacter` every line carries an extra 'c' as variant 5 lines do.
 std::string BtoaLines(std::string_view data, bool checkCharacter = false);
-/// A btoa section: "xbtoa Begin", the body lines and the end line with the
-/// byte count (check words not computed: zeros).
+/// The "xbtoa End" line (LF) with the byte count and true check words.
+std::string BtoaEndLine(std::string_view data);
+/// A btoa section: "xbtoa Begin", the body lines and the end line.
 std::string BtoaSection(const std::string& name, std::string_view data);
 
 struct BinHexFile {

@@ -23,7 +23,8 @@ inline std::string MissingTools(const std::vector<std::string>& tools) {
   static const Source kSources[] = {
       {"uuencode", "sharutils"}, {"uudecode", "sharutils"}, {"mpack", "mpack"},
       {"munpack", "mpack"},      {"binhex", "macutils"},    {"hexbin", "macutils"},
-      {"base64", "coreutils"},   {"python3", "python3"},
+      {"base64", "coreutils"},   {"python3", "python3"},    {"uuenview", "uudeview"},
+      {"mutt", "mutt"},
   };
   std::string missing;
   for (const std::string& tool : tools) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -119,7 +120,12 @@ TEST_P(DecoderExamples, DecodeAndEndWhereExpected) {
   EXPECT_EQ(run.result, 1);
   EXPECT_EQ(run.output, example.output);
   EXPECT_EQ(run.nextLine, example.nextLine);
-  EXPECT_EQ(run.window.calls.back(), "pos 29");
+  // The bar ends full. (Examples whose btoa end line is missing or carries
+  // no true check values are also reported; that is tested on its own.)
+  auto last = std::find_if(run.window.calls.rbegin(), run.window.calls.rend(),
+                           [](const std::string& call) { return call.starts_with("pos "); });
+  ASSERT_NE(last, run.window.calls.rend());
+  EXPECT_EQ(*last, "pos 29");
 }
 
 INSTANTIATE_TEST_SUITE_P(Decoders, DecoderExamples, ::testing::ValuesIn(Examples()),

@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <tuple>
 
+#include "tests/Fixtures.h"
 #include "tests/ParamNames.h"
 #include "tests/TestDoubles.h"
 #include "tests/TestFiles.h"
@@ -30,7 +32,7 @@ std::string Section(TextCode code, const std::string& data) {
     case TextCode::Base64: return text + "\nafter\n";
     case TextCode::UU:
     case TextCode::XX: return text + "end\nafter\n";
-    default: return text + "xbtoa End N " + std::to_string(data.size()) + " 0 E 0 S 0 R 0\nafter\n";
+    default: return text + test::BtoaEndLine(data) + "after\n";
   }
 }
 
@@ -105,7 +107,9 @@ TEST_P(DecoderFailures, HostileInputIsDecodedWithoutHarm) {
   for (int bufSize : {280, 4480}) {
     auto run = test::RunTextDecoder(GetParam(), text, bufSize);
     EXPECT_EQ(run.result, 1);
-    EXPECT_EQ(run.window.calls.back(), "pos 29");
+    // btoa has no end line here: reported after the full bar.
+    EXPECT_TRUE(std::find(run.window.calls.begin(), run.window.calls.end(), "pos 29") !=
+                run.window.calls.end());
   }
 }
 

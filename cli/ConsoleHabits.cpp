@@ -1,0 +1,103 @@
+#include "cli/ConsoleHabits.h"
+
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <vector>
+
+#include "core/FileIdentity.h"
+#include "core/Messages.h"
+#include "core/PathRules.h"
+
+namespace twick::cli {
+
+ScratchFolder::~ScratchFolder() {
+  if (path_.empty()) return;
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+bool ScratchFolder::Create() {
+  const char* tmp = getenv("TMPDIR");
+  std::string pattern =
+      std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/twick-XXXXXX";
+  std::vector<char> name(pattern.begin(), pattern.end());
+  name.push_back('\0');
+  if (mkdtemp(name.data()) == nullptr) {
+    std::cerr << kFileErrorCaption << " Unable to create a scratch folder in " << pattern << '\n';
+    return false;
+  }
+  path_ = std::string(name.data()) + kPathSeparator;
+  return true;
+}
+
+bool SaveStandardInput(const std::string& path) {
+  std::FILE* out = std::fopen(path.c_str(), "wb");
+  bool ok = out != nullptr;
+  std::vector<char> buffer(1 << 16);
+  while (ok) {
+    const size_t got = std::fread(buffer.data(), 1, buffer.size(), stdin);
+    if (got > 0 && std::fwrite(buffer.data(), 1, got, out) != got) ok = false;
+    if (got < buffer.size()) {
+      ok = ok && !std::ferror(stdin);
+      break;
+    }
+  }
+  if (out != nullptr && std::fclose(out) != 0) ok = false;
+  if (!ok) std::cerr << kFileErrorCaption << ' ' << kUnreadableSourceText << "\n-\n";
+  return ok;
+}
+
+bool CopyToStandardOutput(const std::string& path) {
+  std::FILE* in = std::fopen(path.c_str(), "rb");
+  if (in == nullptr) return false;
+  std::cout.flush();
+  bool ok = true;
+  std::vector<char> buffer(1 << 16);
+  for (;;) {
+    const size_t got = std::fread(buffer.data(), 1, buffer.size(), in);
+    if (got > 0 && std::fwrite(buffer.data(), 1, got, stdout) != got) ok = false;
+    if (got < buffer.size()) {
+      ok = ok && !std::ferror(in);
+      break;
+    }
+  }
+  std::fclose(in);
+  return std::fflush(stdout) == 0 && ok;
+}
+
+std::string NumberedFreeName(const std::string& path) {
+  if (!PathExists(path)) return path;
+  const std::string folder = DirectoryOf(path);
+  const std::string file = path.substr(folder.size());
+  size_t dot = file.rfind('.');
+  if (dot == 0 || dot == std::string::npos) dot = file.size();
+  const std::string stem = file.substr(0, dot), extension = file.substr(dot);
+  for (unsigned long n = 1;; ++n) {
+    std::string candidate = folder + stem + "-" + std::to_string(n) + extension;
+    if (!PathExists(candidate)) return candidate;
+  }
+}
+
+uint64_t LineNumberAt(const std::string& path, uint64_t offset) {
+  std::ifstream in(path, std::ios::binary);
+  std::vector<char> buffer(1 << 16);
+  uint64_t lf = 0, cr = 0, read = 0;
+  while (read < offset && in) {
+    in.read(buffer.data(),
+            static_cast<std::streamsize>(std::min<uint64_t>(buffer.size(), offset - read)));
+    const auto got = static_cast<size_t>(in.gcount());
+    if (got == 0) break;
+    lf += static_cast<uint64_t>(std::count(buffer.data(), buffer.data() + got, '\n'));
+    cr += static_cast<uint64_t>(std::count(buffer.data(), buffer.data() + got, '\r'));
+    read += got;
+  }
+  return 1 + (lf > 0 ? lf : cr);
+}
+
+}  // namespace twick::cli

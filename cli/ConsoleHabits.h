@@ -1,0 +1,42 @@
+#pragma once
+// What the console commands share beyond their options: standard input and
+// output in place of files, a private scratch folder, numbered free names,
+// and line numbers for listing sections.
+
+#include <cstdint>
+#include <string>
+
+namespace twick::cli {
+
+/// A private folder under $TMPDIR (or /tmp), removed with its contents.
+class ScratchFolder {
+ public:
+  ScratchFolder() = default;
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  ~ScratchFolder();
+  /// Creates the folder; false (with a message on stderr) when it cannot.
+  bool Create();
+  /// The folder, ending with the separator.
+  const std::string& Path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+/// Copies all of standard input into the new file `path`; false (with a
+/// message on stderr) on failure.
+bool SaveStandardInput(const std::string& path);
+/// Writes the bytes of `path` to standard output; false on a read or write
+/// failure.
+bool CopyToStandardOutput(const std::string& path);
+
+/// `path` when nothing is there, else the first of name-1.ext, name-2.ext,
+/// ... (the last dot of the file name splits it) that is free.
+std::string NumberedFreeName(const std::string& path);
+
+/// The number (from 1) of the line that holds byte `offset` of the file;
+/// lines end with LF, or with CR in a file that has no LF.
+uint64_t LineNumberAt(const std::string& path, uint64_t offset);
+
+}  // namespace twick::cli

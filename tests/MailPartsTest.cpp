@@ -1,0 +1,335 @@
+// Mail as current programs write it: MIME header blocks in any order,
+// encoded names, other encoders' banners and closing lines, check values,
+// files posted in parts, and sources with CR line ends.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "jobs/DecodeJob.h"
+#include "jobs/HeaderLines.h"
+#include "jobs/MimeNames.h"
+#include "tests/Fixtures.h"
+#include "tests/PeerTools.h"
+#include "tests/ScannerHarness.h"
+#include "tests/TestDoubles.h"
+#include "tests/TestFiles.h"
+
+namespace twick {
+namespace {
+
+using namespace test;
+
+struct Decoded {
+  std::vector<std::string> written;
+  std::vector<std::string> captions;
+  JobResult result;
+  std::string status;
+};
+
+Decoded DecodeText(ScratchDir& dir, const std::string& text, int mode = kAutoDecode1) {
+  WriteFile(dir.file("mail.txt"), text);
+  FakeWindow window;
+  CDecodeJob job(window);
+  job.m_strSource = dir.file("mail.txt");
+  job.m_bPause = false;
+  job.m_bOverwrite = true;
+  job.m_nAutoMode = mode;
+  job.RunDecodeJob();
+  Decoded d{job.m_result.written, {}, job.m_result, window.status};
+  for (const auto& m : window.messages) d.captions.push_back(m.caption);
+  return d;
+}
+
+std::string Part(const std::string& headers, const std::string& data) {
+  return "--b\n" + headers + "\n" + Base64Lines(data) + "\n";
+}
+
+TEST(MimeBlocks, NameAndEncodingInEitherOrderWithinOnePart) {
+  ScratchDir dir;
+  const std::string a = RandomBytes(300, 1), b = RandomBytes(7, 2), text = "plain body\n";
+  const std::string mail =
+      "Content-Type: multipart/mixed; boundary=b\n\n" +
+      Part("Content-Type: text/plain\nContent-Transfer-Encoding: base64\n", text) +
+      Part(
+          "Content-Transfer-Encoding: base64\nContent-Disposition: attachment; "
+          "filename=\"a.bin\"\n",
+          a) +
+      Part(
+          "Content-Type: application/octet-stream; name=\"b.bin\"\n"
+          "Content-Transfer-Encoding: base64\n",
+          b) +
+      // A name with no encoding in its own part does not reach the next part.
+      Part("Content-Disposition: attachment; filename=\"c.txt\"\n", "text, not encoded") +
+      Part("Content-Transfer-Encoding: base64\n", "body without a name") + "--b--\n";
+  Decoded d = DecodeText(dir, mail);
+  EXPECT_EQ(d.written, (std::vector<std::string>{dir.file("a.bin"), dir.file("b.bin")}));
+  EXPECT_EQ(ReadFile(dir.file("a.bin")), a);
+  EXPECT_EQ(ReadFile(dir.file("b.bin")), b);
+  EXPECT_TRUE(d.captions.empty());
+  EXPECT_TRUE(d.result.Complete());
+}
+
+TEST(MimeNames, EncodedParametersAndWordsGiveUtf8) {
+  struct Case {
+    std::vector<std::string> lines;
+    std::string name;
+  } cases[] = {
+      {{"Content-Disposition: attachment; filename*=UTF-8''donn%C3%A9es.bin"},
+       "donn\xC3\xA9"
+       "es.bin"},
+      {{"Content-Type: x;", " name*0*=utf-8''r%C3%A9sum%C3%A9;", " name*1=\" final.pdf\""},
+       "r\xC3\xA9sum\xC3\xA9 final.pdf"},
+      {{"filename*=iso-8859-1'fr'caf%E9.txt"}, "caf\xC3\xA9.txt"},
+      {{"name=\"=?UTF-8?B?w7xiZXIuemlw?=\""},
+       "\xC3\xBC"
+       "ber.zip"},
+      {{"name=\"=?iso-8859-1?Q?na=EFve_file?= =?utf-8?q?.bin?=\""}, "na\xC3\xAFve file.bin"},
+      {{"filename=report.txt;x=y"}, "report.txt;x=y"},          // plain names as they always were
+      {{"name=\"a.bin\"", "filename*=utf-8''b.bin"}, "b.bin"},  // the later one wins
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.lines.front());
+    MimeNameCollector names;
+    for (const auto& line : c.lines) names.Take(line);
+    ASSERT_TRUE(names.HasName());
+    EXPECT_EQ(names.Name(), c.name);
+  }
+  // Encoded names are sanitised like any other header name.
+  ScannerHarness h;
+  ASSERT_TRUE(h.Open("filename*=utf-8''..%2F..%2Fx.bin\nContent-Transfer-Encoding: base64\n\nAA\n",
+                     kAutoDecode1));
+  ASSERT_EQ(h.Next(), 1);
+  EXPECT_EQ(h.job.m_strOutput, h.Out("x.bin"));
+}
+
+TEST(Sections, BeginBase64EndsAtItsClosingLineInEveryMode) {
+  const std::string data = RandomBytes(100, 3);
+  const std::string mail = "begin-base64 644 my data.bin\n" + Base64Lines(data) +
+                           "====\nnot data\n" + UUXXSection("next.bin", "more");
+  for (int mode : {kAutoDecode1, kAutoDecode2}) {
+    ScratchDir dir;
+    Decoded d = DecodeText(dir, mail, mode);
+    EXPECT_EQ(d.written, (std::vector<std::string>{dir.file("my data.bin"), dir.file("next.bin")}));
+    EXPECT_EQ(ReadFile(dir.file("my data.bin")), data);
+  }
+}
+
+TEST(Sections, SecondAutoDecodeReportsAnUnclassifiedSectionAndGoesOn) {
+  ScratchDir dir;
+  const std::string mail = UUXXSection("one.bin", RandomBytes(90, 4)) +
+                           "name=x\nContent-Transfer-Encoding: base64\n\nABC123\n\n" +
+                           UUXXSection("two.bin", RandomBytes(90, 5));
+  Decoded d = DecodeText(dir, mail, kAutoDecode2);
+  EXPECT_EQ(d.written, (std::vector<std::string>{dir.file("one.bin"), dir.file("two.bin")}));
+  EXPECT_EQ(d.captions, std::vector<std::string>{"Content Detection Error:"});
+  EXPECT_EQ(d.result.failed, 1);
+  EXPECT_FALSE(d.result.Complete());
+}
+
+std::string Hqx(const BinHexFile& file, std::string_view lineEnd = "\n") {
+  return "(This file must be converted with BinHex 4.0)" + std::string(lineEnd) +
+         BinHexText(file, lineEnd);
+}
+
+TEST(CheckValues, DamagedBinHexAndBtoaAreWrittenReportedAndFailed) {
+  const std::string data = RandomBytes(500, 6);
+  BinHexFile good("f.bin", data, "rsrc");
+  BinHexFile badHeader = good;
+  badHeader.headerCheck = 0x1234;
+  std::string flipped = Hqx(good);
+  flipped[flipped.size() / 2] = flipped[flipped.size() / 2] == 'A' ? 'B' : 'A';
+  std::string btoaBad = BtoaSection("f.bin", data);
+  btoaBad.replace(btoaBad.find(" E ") + 3, 1, "0");
+  std::string btoaNoEnd = BtoaSection("f.bin", data);
+  btoaNoEnd.erase(btoaNoEnd.find("xbtoa End"));
+  struct Case {
+    const char* what;
+    std::string text;
+    bool damaged;
+  } cases[] = {
+      {"BinHex whole", Hqx(good), false},
+      {"BinHex CR LF", Hqx(good, "\r\n"), false},
+      {"BinHex header check", Hqx(badHeader), true},
+      {"BinHex data", flipped, true},
+      {"BinHex cut", Hqx(good).substr(0, 200) + "\n", true},
+      {"btoa whole", BtoaSection("f.bin", data), false},
+      {"btoa wrong E", btoaBad, true},
+      {"btoa without end line", btoaNoEnd, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchDir dir;
+    Decoded d = DecodeText(dir, c.text);
+    EXPECT_EQ(d.written, std::vector<std::string>{dir.file("f.bin")});
+    EXPECT_EQ(d.result.Complete(), !c.damaged);
+    EXPECT_EQ(d.captions,
+              c.damaged ? std::vector<std::string>{"Content Error:"} : std::vector<std::string>{});
+    if (!c.damaged) {
+      EXPECT_EQ(ReadFile(dir.file("f.bin")), data);
+    }
+  }
+}
+
+// Parts of one file as posting programs write them, saved into one source.
+std::string Posted(const std::string& name, const std::string& data, size_t parts,
+                   size_t skip = 0) {
+  std::string lines = UUXXSection(name, data);
+  std::vector<std::string> rows;
+  for (size_t at = 0, next; at < lines.size(); at = next + 1) {
+    next = lines.find('\n', at);
+    rows.push_back(lines.substr(at, next - at + 1));
+  }
+  const size_t per = (rows.size() + parts - 1) / parts;
+  std::string out;
+  for (size_t p = 0; p < parts; ++p) {
+    if (p + 1 == skip) continue;
+    out += "Subject: " + name + " (" + std::to_string(p + 1) + "/" + std::to_string(parts) +
+           ")\n\n_=_ Part " + std::to_string(p + 1) + " of " + std::to_string(parts) + "\n\n";
+    for (size_t r = p * per; r < std::min(rows.size(), (p + 1) * per); ++r) out += rows[r];
+    out += "\n";
+  }
+  return out;
+}
+
+TEST(SplitPostings, PartsAreJoinedAndGapsReported) {
+  const std::string data = RandomBytes(45 * 40, 7);
+  {
+    ScratchDir dir;
+    Decoded d = DecodeText(dir, Posted("big.bin", data, 4) + UUXXSection("after.bin", "x"));
+    EXPECT_EQ(ReadFile(dir.file("big.bin")), data);
+    EXPECT_EQ(d.written.size(), 2u);
+    EXPECT_TRUE(d.result.Complete());
+  }
+  for (size_t missing : {2u, 4u}) {
+    SCOPED_TRACE(missing);
+    ScratchDir dir;
+    Decoded d = DecodeText(dir, Posted("big.bin", data, 4, missing));
+    EXPECT_EQ(d.captions, std::vector<std::string>{"Content Error:"});
+    EXPECT_EQ(d.result.failed, 1);
+    EXPECT_LT(ReadFile(dir.file("big.bin")).size(), data.size());
+  }
+  {
+    // Parts 1, 3, 2: joined as found, and reported.
+    std::string posted = Posted("big.bin", data, 3);
+    const size_t two = posted.find("Subject: big.bin (2/3)"),
+                 three = posted.find("Subject: big.bin (3/3)");
+    posted = posted.substr(0, two) + posted.substr(three) + posted.substr(two, three - two);
+    ScratchDir dir;
+    Decoded d = DecodeText(dir, posted);
+    EXPECT_EQ(d.captions, std::vector<std::string>{"Content Error:"});
+    EXPECT_FALSE(d.result.Complete());
+  }
+  int part = 0, total = 0;
+  EXPECT_TRUE(ParsePartMarker("Subject: big.bin [02/24]", part, total));
+  EXPECT_EQ(part * 100 + total, 224);
+  EXPECT_TRUE(ParsePartMarker("section 3 of 7 of file x  < uuenview >", part, total));
+  EXPECT_FALSE(ParsePartMarker("Subject: see (1/2 of the budget)", part, total));
+}
+
+TEST(LineEnds, CarriageReturnOnlySourcesDecodeInEveryFormat) {
+  const std::string data = RandomBytes(200, 8);
+  const std::string sections[] = {
+      UUXXSection("a.bin", data), "begin 644 b.bin\n" + UUXXLines(data, XXAlphabet) + "+\nend\n",
+      BtoaSection("c.bin", data), Hqx(BinHexFile("d.bin", data)) + "\n",
+      "name=e.bin\nContent-Transfer-Encoding: base64\n\n" + Base64Lines(data) + "\n"};
+  std::string mail;
+  for (const auto& s : sections) mail += s;
+  for (char& c : mail)
+    if (c == '\n') c = '\r';
+  ScratchDir dir;
+  Decoded d = DecodeText(dir, mail);
+  EXPECT_EQ(d.written.size(), 5u);
+  for (const char* name : {"a.bin", "b.bin", "c.bin", "d.bin", "e.bin"})
+    EXPECT_EQ(ReadFile(dir.file(name)), data) << name;
+  EXPECT_TRUE(d.result.Complete());
+}
+
+// Eleven attachments written by Python's email package, with every line end.
+TEST(Peers, PythonEmailAttachmentsDecodeUnderTheirNames) {
+  SKIP_WITHOUT_TOOLS("python3");
+  ScratchDir dir;
+  const std::string script = dir.file("make.py");
+  WriteFile(script,
+            "import sys\nfrom email.message import EmailMessage\nfrom email import policy\n"
+            "m = EmailMessage(); m['Subject'] = 'x'; m.set_content('hi\\n')\n"
+            "names = ['plain.bin', 'my file.bin', 'donn\\u00e9es.bin', 'r\\u00e9sum\\u00e9 "
+            "final.pdf', 'a.txt', 'empty.dat', '\\u00fcber.zip', 'x y z.tar', "
+            "'\\u65e5\\u672c.bin', 'long ' * 20 + '.doc', 'last.bin']\n"
+            "for i, n in enumerate(names):\n"
+            "  m.add_attachment(bytes((i * 7 + k) % 256 for k in range(i * 911)), "
+            "maintype='application', subtype='octet-stream', filename=n)\n"
+            "sys.stdout.buffer.write(m.as_bytes(policy=policy.SMTP).replace(b'\\r\\n', "
+            "sys.argv[1].encode().decode('unicode_escape').encode()))\n");
+  for (const char* lineEnd : {"\\n", "\\r\\n", "\\r"}) {
+    SCOPED_TRACE(lineEnd);
+    ScratchDir out;
+    ASSERT_EQ(RunShell("python3 '" + script + "' '" + lineEnd + "' > '" + out.file("m.eml") + "'"),
+              0);
+    FakeWindow window;
+    CDecodeJob job(window);
+    job.m_strSource = out.file("m.eml");
+    job.m_bPause = false;
+    job.RunDecodeJob();
+    ASSERT_EQ(job.m_result.written.size(), 11u);
+    EXPECT_TRUE(job.m_result.Complete());
+    EXPECT_EQ(job.m_result.written[2], out.file("donn\xC3\xA9"
+                                                "es.bin"));
+    EXPECT_EQ(job.m_result.written[8], out.file("\xE6\x97\xA5\xE6\x9C\xAC.bin"));
+    std::string expected;
+    for (int k = 0; k < 10 * 911; ++k) expected += static_cast<char>((10 * 7 + k) % 256);
+    EXPECT_EQ(ReadFile(out.file("last.bin")), expected);
+  }
+}
+
+// Other programs' mail, each with names that hold blanks and non-ASCII
+// letters, decoded from one source holding all of it, in each line end.
+TEST(Peers, OtherProducersDecodeUnderTheirNames) {
+  SKIP_WITHOUT_TOOLS("uuenview", "mutt", "binhex", "uuencode");
+  ScratchDir src;
+  const std::vector<std::string> names = {"plain.bin", "my file.bin",
+                                          "donn\xC3\xA9"
+                                          "es.bin",
+                                          "x y.tar"};
+  std::string files;
+  for (size_t k = 0; k < names.size(); ++k) {
+    WriteFile(src.file(names[k]), RandomBytes(k * 1500 + 1, static_cast<unsigned>(k)));
+    files += " '" + names[k] + "'";
+  }
+  const std::string cd = "cd '" + src.dir() + "' && ";
+  // uuenview's MIME mail puts the encoding line before the name; mutt names
+  // non-ASCII files with RFC 2231 parameters; binhex writes one file after
+  // another; uuencode -m writes begin-base64.
+  ASSERT_EQ(
+      RunShell(cd + "printf 'Subject: t\\n\\nhi\\n' | uuenview -a -b" + files + " > mime.eml"), 0);
+  // mutt runs its sendmail without a shell: a script saves the message.
+  WriteFile(src.file("send.sh"), "#!/bin/sh\ncat > '" + src.file("mutt.eml") + "'\n");
+  WriteFile(src.file("muttrc"), "set charset=utf-8\nset send_charset=utf-8\nset sendmail='" +
+                                    src.file("send.sh") + "'\n");
+  ASSERT_EQ(RunShell(cd + "chmod +x send.sh && HOME=. mutt -n -F muttrc -s t -a" + files +
+                     " -- b@example.org < /dev/null > /dev/null 2>&1"),
+            0);
+  ASSERT_EQ(RunShell(cd + "binhex -d" + files + " > all.hqx"), 0);
+  for (const auto& name : names)
+    ASSERT_EQ(RunShell(cd + "uuencode -m '" + name + "' '" + name + "' >> b64.uue"), 0);
+  for (const char* producer : {"mime.eml", "mutt.eml", "all.hqx", "b64.uue"}) {
+    for (const std::string lineEnd : {"\n", "\r\n", "\r"}) {
+      SCOPED_TRACE(std::string(producer) + " " + std::to_string(lineEnd.size()) +
+                   (lineEnd == "\r" ? " CR" : ""));
+      std::string text;
+      for (char c : ReadFile(src.file(producer))) text += c == '\n' ? lineEnd : std::string(1, c);
+      ScratchDir out;
+      Decoded d = DecodeText(out, text);
+      EXPECT_TRUE(d.result.Complete());
+      ASSERT_EQ(d.written.size(), names.size());
+      for (size_t k = 0; k < names.size(); ++k) {
+        EXPECT_EQ(d.written[k], out.file(names[k]));
+        EXPECT_EQ(ReadFile(out.file(names[k])), ReadFile(src.file(names[k]))) << names[k];
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace twick
