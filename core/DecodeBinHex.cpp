@@ -117,6 +117,20 @@ class ChunkDecoder {
   size_t held_ = 0;
 };
 
+/// Whether a borrow must stop before a line that begins with `text`: a
+/// blank line, the "(This file must be converted" banner, or a mail header
+/// ("Name: ..."); none of them can be BinHex data.
+bool EndsBorrowing(std::string_view text) {
+  if (text.front() == '\n') return true;
+  if (text.starts_with("(This file")) return true;
+  size_t i = 0;
+  auto nameChar = [](char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
+  };
+  while (i < text.size() && nameChar(text[i])) ++i;
+  return i > 0 && i + 1 < text.size() && text[i] == ':' && text[i + 1] == ' ';
+}
+
 }  // namespace
 
 int DecodeBinHex(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sectionStart) {
@@ -149,9 +163,16 @@ int DecodeBinHex(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sect
     if (chunk.size() % 4 != 0 && chunk.size() < kChunkChars) {
       size_t size = chunk.size();
       std::memcpy(borrowed.data(), chunk.data(), size);
+      bool atLineStart = true;
       while (size % 4 != 0 && size < kChunkChars) {
+        const uint64_t before = in.Tell();
         size_t got = in.ReadUpTo(borrowed.data() + size, kChunkChars - size);
         if (got == 0) break;
+        if (atLineStart && EndsBorrowing(std::string_view(borrowed.data() + size, got))) {
+          in.Seek(before);  // the next section or mail text stays unread
+          break;
+        }
+        atLineStart = borrowed[size + got - 1] == '\n';
         size += got;
       }
       chunk = std::string_view(borrowed.data(), size);

@@ -37,6 +37,8 @@ struct DecodeContext {
   int m_nBufSize = 0;
   int m_nBtoaVersion = 4;
   std::string m_strOutput;
+  /// Whether a file already at `m_strOutput` may be replaced.
+  bool m_bReplaceOutput = true;
 };
 
 int DecodeBase64(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sectionStart);

@@ -147,7 +147,7 @@ TEST(DecodeBinHex, ItemsCutByLineEnds) {
   }
 }
 
-TEST(DecodeBinHex, ShortLastLineBorrowsAcrossABlankLine) {
+TEST(DecodeBinHex, ShortLastLineNeverBorrowsPastABlankLine) {
   // Grow the data until the last line, less the character the line before
   // borrows and its ":", is 1 or 2 characters past a multiple of four.
   BinHexFile file("f", std::string(60, 'b'));
@@ -157,14 +157,21 @@ TEST(DecodeBinHex, ShortLastLineBorrowsAcrossABlankLine) {
     size_t lineSize = text.size() - text.rfind('\n', text.size() - 2) - 2;
     size_t size = lineSize - 2;  // without that character and ":"
     if (lineSize > 2 && size < 48 && (size % 4 == 1 || size % 4 == 2)) {
-      // The borrow takes the blank line's LF and all of the line after it.
+      // The lines after the blank line must stay for the next search.
       text += "\n" + std::string(4 + (4 - (size + 2) % 4) % 4, 'j') + "\n";
       break;
     }
   }
+  const std::string after = text.substr(text.rfind('\n', text.size() - 2) + 1);
   DecodeOutcome d = Decode(text + "decoded as data.\n\nnext\n");
   EXPECT_EQ(d.output, file.data);
-  EXPECT_EQ(d.rest, "next\n");
+  EXPECT_EQ(d.rest, after + "decoded as data.\n\nnext\n");
+  // Nor past a mail header or the banner of the next section.
+  for (const std::string stop : {"Subject: two\n", "(This file must be converted\n"}) {
+    const std::string body = text.substr(0, text.size() - after.size() - 1);
+    DecodeOutcome h = Decode(body + stop);
+    EXPECT_EQ(h.output, file.data) << stop;
+  }
 }
 
 TEST(DecodeBinHex, DeclaredLengthsOnlyCut) {
