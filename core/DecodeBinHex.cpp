@@ -152,10 +152,24 @@ int DecodeBinHex(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sect
 
   std::array<char, kChunkChars> borrowed;
   std::string_view line;
-  while (in.ReadLine(line)) {
-    if (line.empty()) break;  // a blank line ends the section
-    if (line.front() == ':') line.remove_prefix(1);
-    if (!line.empty() && line.back() == ':') line.remove_suffix(1);
+  // A line longer than the stream's buffer arrives in parts; the characters
+  // of a group cut between two parts wait here for the next part.
+  std::string longLine;
+  bool lineStart = true;
+  bool complete = true;
+  while (in.ReadLinePart(line, complete)) {
+    const bool first = std::exchange(lineStart, complete);
+    if (first && complete && line.empty()) break;  // a blank line ends the section
+    if (first && !line.empty() && line.front() == ':') line.remove_prefix(1);
+    if (complete && !line.empty() && line.back() == ':') line.remove_suffix(1);
+    if (!first || !complete) {
+      longLine.append(line);
+      const size_t whole = complete ? longLine.size() : longLine.size() / 4 * 4;
+      sink.CountChars(whole);
+      decoder.Decode(std::string_view(longLine.data(), whole));
+      longLine.erase(0, whole);
+      continue;
+    }
 
     // A short line takes characters (line ends too) from the lines after it
     // until its length is a multiple of four or it has a full chunk.

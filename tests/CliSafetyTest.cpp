@@ -36,8 +36,8 @@ TEST(CliSafety, DotDotAfterALinkGoesWhereTheFileSystemGoes) {
   fs::create_symlink(dir.file("a/b"), dir.file("sl"));
   WriteFile(dir.file("a/real.uue"), test::UUXXSection("x.bin", "through the link", UUAlphabet));
   WriteFile(dir.file("real.uue"), test::UUXXSection("x.bin", "beside the link", UUAlphabet));
-  CliRun r = Twick(dir, "decode --output-dir sl/../out sl/../real.uue",
-                   "cd '" + dir.file("") + "' && ");
+  CliRun r =
+      Twick(dir, "decode --output-dir sl/../out sl/../real.uue", "cd '" + dir.file("") + "' && ");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(ReadFile(dir.file("a/out/x.bin")), "through the link");
   EXPECT_FALSE(fs::exists(dir.file("out")));
@@ -64,13 +64,15 @@ TEST(CliSafety, ConcurrentRunsNeverMixTheirBytes) {
     const bool overwrite = round % 2 == 1;
     const std::string opt = overwrite ? "--overwrite " : "";
     fs::remove(dir.file("out/x.mme"));
-    const std::string cmd = "(" + run + opt + dir.file("one/x.bin") + " >/dev/null 2>&1; echo $? >" +
-                            dir.file("s1") + ") & (" + run + opt + dir.file("two/x.bin") +
-                            " >/dev/null 2>&1; echo $? >" + dir.file("s2") + ") & wait";
+    const std::string cmd = "(" + run + opt + dir.file("one/x.bin") +
+                            " >/dev/null 2>&1; echo $? >" + dir.file("s1") + ") & (" + run + opt +
+                            dir.file("two/x.bin") + " >/dev/null 2>&1; echo $? >" + dir.file("s2") +
+                            ") & wait";
     ASSERT_EQ(RunScript(dir, cmd), 0);
     const std::string got = ReadFile(dir.file("out/x.mme"));
     if (got != expected[0] && got != expected[1]) ++mixed;
-    const bool saved1 = ReadFile(dir.file("s1")) == "0\n", saved2 = ReadFile(dir.file("s2")) == "0\n";
+    const bool saved1 = ReadFile(dir.file("s1")) == "0\n",
+               saved2 = ReadFile(dir.file("s2")) == "0\n";
     if (!overwrite && saved1 && saved2) ++bothSaved;
   }
   EXPECT_EQ(mixed, 0);
@@ -87,7 +89,8 @@ TEST(CliSafety, ALinkAtTheOutputIsReplacedNeverFollowed) {
   WriteFile(dir.file("notes.txt"), "a\nb\n");
   fs::create_symlink(dir.file("outside.txt"), dir.file("out/a.mme"));
   fs::create_symlink(dir.file("nowhere.txt"), dir.file("out/notes.out"));
-  CliRun r = Twick(dir, "encode --overwrite --output-dir " + dir.file("out") + " " + dir.file("a.bin"));
+  CliRun r =
+      Twick(dir, "encode --overwrite --output-dir " + dir.file("out") + " " + dir.file("a.bin"));
   EXPECT_EQ(r.status, 0) << r.err;
   r = Twick(dir, "convert --overwrite --output " + dir.file("out/notes.out") + " " +
                      dir.file("notes.txt"));
@@ -102,7 +105,8 @@ TEST(CliSafety, ALaterSectionWithTheSameNameGetsANumberedName) {
   ScratchDir dir;
   WriteFile(dir.file("in.txt"), test::UUXXSection("a.bin", "first", UUAlphabet) + "text\n" +
                                     test::UUXXSection("a.bin", "second", UUAlphabet));
-  CliRun r = Twick(dir, "decode --overwrite --output-dir " + dir.file("") + " " + dir.file("in.txt"));
+  CliRun r =
+      Twick(dir, "decode --overwrite --output-dir " + dir.file("") + " " + dir.file("in.txt"));
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, dir.file("a.bin") + "\n" + dir.file("a-1.bin") + "\n");
   EXPECT_EQ(ReadFile(dir.file("a.bin")), "first");
@@ -114,11 +118,11 @@ TEST(CliSafety, AnInterruptedRunLeavesNoFileBehind) {
   fs::create_directories(dir.file("out"));
   WriteFile(dir.file("big.bin"), test::RandomBytes(64 << 20, 3));
   // Stop the run once its temporary file exists.
-  const std::string cmd = "'" TWICK_CLI_PATH "' encode --output-dir " + dir.file("out") + " " +
-                          dir.file("big.bin") + " >/dev/null 2>&1 & pid=$!; " +
-                          "for i in $(seq 2000); do ls -A " + dir.file("out") +
-                          " | grep -q part && break; sleep 0.005; done; kill -TERM $pid; wait $pid; " +
-                          "echo $? >" + dir.file("status");
+  const std::string cmd =
+      "'" TWICK_CLI_PATH "' encode --output-dir " + dir.file("out") + " " + dir.file("big.bin") +
+      " >/dev/null 2>&1 & pid=$!; " + "for i in $(seq 2000); do ls -A " + dir.file("out") +
+      " | grep -q part && break; sleep 0.005; done; kill -TERM $pid; wait $pid; " + "echo $? >" +
+      dir.file("status");
   RunScript(dir, cmd);
   EXPECT_EQ(ReadFile(dir.file("status")), "143\n");
   EXPECT_TRUE(fs::is_empty(dir.file("out")));
