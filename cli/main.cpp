@@ -3,9 +3,11 @@
 
 #include <cstdio>
 #include <iostream>
+#include <new>
 #include <string>
 
 #include "cli/Commands.h"
+#include "core/Messages.h"
 #include "core/OutputFile.h"
 
 namespace {
@@ -32,9 +34,18 @@ int Run(twick::cli::Args args) {
     std::cout << kUsage;
     return kExitOk;
   }
-  if (command == "decode") return RunDecodeCommand(args);
-  if (command == "encode") return RunEncodeCommand(args);
-  if (command == "convert") return RunConvertCommand(args);
+  // Memory that runs out anywhere is a failed run with the program's own
+  // message, never an abort.
+  try {
+    if (command == "decode") return RunDecodeCommand(args);
+    if (command == "encode") return RunEncodeCommand(args);
+    if (command == "convert") return RunConvertCommand(args);
+  } catch (const std::bad_alloc&) {
+    std::cerr << twick::kMemoryErrorCaption << ' '
+              << (command == "encode" ? twick::kNoEncodeMemoryText : twick::kNoDecodeMemoryText)
+              << std::endl;
+    return kExitFailed;
+  }
   std::cerr << "twick: unknown command '" << command << "'\n\n" << kUsage;
   return kExitUsage;
 }

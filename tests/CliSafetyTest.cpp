@@ -128,6 +128,21 @@ TEST(CliSafety, AnInterruptedRunLeavesNoFileBehind) {
   EXPECT_TRUE(fs::is_empty(dir.file("out")));
 }
 
+TEST(CliSafety, BtoaDataThatIsOneShortcutComesBack) {
+  ScratchDir dir;
+  fs::create_directories(dir.file("back"));
+  WriteFile(dir.file("zero.bin"), std::string(4, '\0'));  // encoded as the line "z"
+  WriteFile(dir.file("blank.bin"), "    ");               // and "y"
+  ASSERT_EQ(Twick(dir, "encode --format btoa " + dir.file("zero.bin") + " " + dir.file("blank.bin"))
+                .status,
+            0);
+  CliRun r = Twick(dir, "decode --output-dir " + dir.file("back") + " " + dir.file("zero.b2a") +
+                            " " + dir.file("blank.b2a"));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadFile(dir.file("back/zero.bin")), std::string(4, '\0'));
+  EXPECT_EQ(ReadFile(dir.file("back/blank.bin")), "    ");
+}
+
 TEST(CliSafety, ConsoleOutputAndAnswers) {
   ScratchDir dir;
   WriteFile(dir.file("in.txt"), test::UUXXSection("a.bin", "data", UUAlphabet));
