@@ -21,7 +21,7 @@ for fuzzer in DecodeJobFuzzer BinHexNameFuzzer SettingsFuzzer ConverterFuzzer Ro
   log="$build/$fuzzer.log"
   if (cd "$build" && "./$fuzzer" -max_total_time="$seconds" -max_len=65536 -timeout=10 \
         -rss_limit_mb=2048 -print_final_stats=1 "$corpus" >"$log" 2>&1); then
-    grep -E '^#[0-9]+ +DONE' "$log" | tail -1 || tail -1 "$log"
+    grep -E '^#[0-9]+[[:space:]]+DONE' "$log" | tail -1 || tail -1 "$log"
   else
     echo "$fuzzer found a fault:"
     grep -E 'ERROR|SUMMARY|Test unit written' "$log" || tail -20 "$log"
