@@ -15,6 +15,10 @@ jobs=$(nproc)
 echo "== release build"
 "$root/scripts/build.sh" "$root/build" -DTWICK_WERROR=ON
 (cd "$root/build" && ctest --output-on-failure --no-tests=error -j "$jobs")
+if command -v valgrind >/dev/null; then
+  echo "== the same tests under valgrind"
+  "$root/scripts/valgrind.sh" "$root/build"
+fi
 
 echo "== sanitizer build (ASan + UBSan)"
 "$root/scripts/build.sh" "$root/build-asan" -DTWICK_WERROR=ON -DTWICK_SANITIZE=ON \

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Runs the engine and console tests under valgrind's memcheck; any error or
 # leak fails: scripts/valgrind.sh [BUILD_DIR] [GTEST_FILTER] (default: the
-# release build, every test). Takes several minutes, so it is not part of
-# scripts/test.sh.
+# release build, every test). About half a minute; scripts/test.sh runs it
+# where valgrind is installed.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
