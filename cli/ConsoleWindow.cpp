@@ -90,10 +90,15 @@ NameChoice ConsoleWindow::AskOutputName(std::string& path) {
     std::cerr << "Save As... " << path << ": not asked (no terminal); skipped\n";
     return NameChoice::Cancel;
   }
-  std::cerr << "Save As...\nOutput file will be saved as...\n  " << path
-            << "\nNew path (Enter keeps it): " << std::flush;
   std::string line;
-  if (!ReadAnswer(line)) return NameChoice::Cancel;
+  for (;;) {
+    std::cerr << "Save As...\nOutput file will be saved as...\n  " << path
+              << "\nNew path (Enter keeps it): " << std::flush;
+    if (!ReadAnswer(line)) return NameChoice::Cancel;
+    // A file name ends at a NUL: such an answer would name another file.
+    if (line.find('\0') == std::string::npos) break;
+    std::cerr << "A file name cannot contain a NUL byte.\n";
+  }
   // A relative answer names a file in the output folder.
   std::string chosen = line.empty() ? path : line;
   if (!line.empty() && line.front() != kPathSeparator) chosen = DirectoryOf(path) + line;

@@ -1,6 +1,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <string_view>
 
 #include "cli/Commands.h"
 #include "core/PathRules.h"
@@ -9,10 +10,18 @@ namespace twick::cli {
 
 std::string AbsolutePath(const std::string& path) {
   if (path.empty() || path.front() == kPathSeparator) return path;
+  // Only the current folder is put in front: ".." after a symbolic link must
+  // lead where the file system takes it, so no part is collapsed as text.
   std::error_code ec;
-  std::filesystem::path cwd = std::filesystem::current_path(ec);
-  if (ec) return path;
-  return (cwd / path).lexically_normal().string();
+  std::string cwd = std::filesystem::current_path(ec).string();
+  if (ec || cwd.empty()) return path;
+  std::string_view rest(path);
+  while (rest.starts_with("./")) {
+    rest.remove_prefix(2);
+    while (rest.starts_with("/")) rest.remove_prefix(1);
+  }
+  if (rest == ".") rest = {};
+  return WithTrailingSeparator(cwd) + std::string(rest);
 }
 
 std::string FolderPath(const std::string& path) {

@@ -49,6 +49,7 @@ std::string ProposeConvertOutput(const std::string& from) {
 bool CConvertJob::SettleOutputName() {
   // Asks the file system, so that an existing file that cannot be read is
   // never replaced without the question.
+  m_bReplaceOutput = m_bOverwrite;
   if (m_bOverwrite) return true;
   while (PathExists(m_strTo)) {
     m_window.ShowMessage(kConvertFileExistsText, kConverterCaption, MessageIcon::None);
@@ -56,7 +57,10 @@ bool CConvertJob::SettleOutputName() {
     NameChoice choice = m_window.AskOutputName(path);
     if (choice == NameChoice::Cancel) return false;
     m_strTo = path;
-    if (choice == NameChoice::OkOverwrite) break;
+    if (choice == NameChoice::OkOverwrite) {
+      m_bReplaceOutput = true;
+      break;
+    }
   }
   return true;
 }
@@ -101,6 +105,7 @@ bool CConvertJob::Convert() {
   // a link to it) is refused rather than truncating the file being read.
   OutputOptions options;
   options.source = source.Identity();
+  options.replace = m_bReplaceOutput;
   std::unique_ptr<OutputSink> output = m_opener.Create(m_strTo, options);
   if (!output) {
     ReportWriteFailure();

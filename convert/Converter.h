@@ -40,6 +40,8 @@ class CConvertJob {
   std::string m_strTo;    // the output; may change when the user renames it
   /// Replace an existing output without asking.
   bool m_bOverwrite = false;
+  /// Whether the output may replace a file at its path (settled by the job).
+  bool m_bReplaceOutput = false;
   /// Reads the source; tests put a failing reader here.
   FileReader* m_pReader = &DiskFileReader();
 

@@ -200,6 +200,20 @@ class ChunkDecoder {
   size_t held_ = 0;
 };
 
+/// Whether a borrow must stop before a line that begins with `text`: a
+/// blank line, the "(This file must be converted" banner, or a mail header
+/// ("Name: ..."); none of them can be BinHex data.
+bool EndsBorrowing(std::string_view text) {
+  if (text.front() == '\n') return true;
+  if (text.starts_with("(This file")) return true;
+  size_t i = 0;
+  auto nameChar = [](char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
+  };
+  while (i < text.size() && nameChar(text[i])) ++i;
+  return i > 0 && i + 1 < text.size() && text[i] == ':' && text[i + 1] == ' ';
+}
+
 }  // namespace
 
 int DecodeBinHex(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sectionStart) {
@@ -221,12 +235,27 @@ int DecodeBinHex(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sect
 
   std::array<char, kChunkChars> borrowed;
   std::string_view line;
-  while (in.ReadLine(line)) {
-    if (line.empty()) break;  // a blank line ends the section
-    if (line.front() == ':') line.remove_prefix(1);
+  // A line longer than the stream's buffer arrives in parts; the characters
+  // of a group cut between two parts wait here for the next part.
+  std::string longLine;
+  bool lineStart = true;
+  bool complete = true;
+  while (in.ReadLinePart(line, complete)) {
+    const bool first = std::exchange(lineStart, complete);
+    if (first && complete && line.empty()) break;  // a blank line ends the section
+    if (first && !line.empty() && line.front() == ':') line.remove_prefix(1);
     // The closing colon ends the data: the next file may follow at once.
-    const bool closing = !line.empty() && line.back() == ':';
+    const bool closing = complete && !line.empty() && line.back() == ':';
     if (closing) line.remove_suffix(1);
+    if (!first || !complete) {
+      longLine.append(line);
+      const size_t whole = complete ? longLine.size() : longLine.size() / 4 * 4;
+      sink.CountChars(whole);
+      decoder.Decode(std::string_view(longLine.data(), whole));
+      longLine.erase(0, whole);
+      if (closing) break;
+      continue;
+    }
 
     // A short line takes characters (line ends too) from the lines after it
     // until its length is a multiple of four or it has a full chunk.
@@ -234,9 +263,16 @@ int DecodeBinHex(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sect
     if (!closing && chunk.size() % 4 != 0 && chunk.size() < kChunkChars) {
       size_t size = chunk.size();
       std::memcpy(borrowed.data(), chunk.data(), size);
+      bool atLineStart = true;
       while (size % 4 != 0 && size < kChunkChars) {
+        const uint64_t before = in.Tell();
         size_t got = in.ReadUpTo(borrowed.data() + size, kChunkChars - size);
         if (got == 0) break;
+        if (atLineStart && EndsBorrowing(std::string_view(borrowed.data() + size, got))) {
+          in.Seek(before);  // the next section or mail text stays unread
+          break;
+        }
+        atLineStart = borrowed[size + got - 1] == '\n';
         size += got;
       }
       chunk = std::string_view(borrowed.data(), size);

@@ -31,10 +31,19 @@ bool IsTrailer(const char* line, size_t length) {
          (line[2] | 0x20) == 't' && (line[3] | 0x20) == 'o' && (line[4] | 0x20) == 'a';
 }
 
-/// The first decimal number in the line; 0 when there is no digit. Numbers
-/// too large for 64 bits stay at the largest value.
+/// The byte count of a trailer line: the number after the "N" field
+/// ("xbtoa5 End N 5120 ..."), or the first decimal number in the line when
+/// it has no such field; 0 when there is no digit. Numbers too large for 64
+/// bits stay at the largest value.
 uint64_t DeclaredLength(const char* line, size_t length) {
   size_t i = 0;
+  for (size_t n = 1; n + 1 < length; ++n) {
+    if (line[n] == 'N' && line[n - 1] == ' ' && line[n + 1] == ' ') {
+      i = n + 1;
+      while (i < length && line[i] == ' ') ++i;
+      break;
+    }
+  }
   while (i < length && (line[i] < '0' || line[i] > '9')) ++i;
   constexpr uint64_t kMax = std::numeric_limits<uint64_t>::max();
   uint64_t value = 0;

@@ -53,6 +53,8 @@ struct DecodeContext {
   bool m_bCutShort = false;
   /// The section came under a "begin-base64" line and ends at "====".
   bool m_bEqualsLineEnds = false;
+  /// Whether a file already at `m_strOutput` may be replaced.
+  bool m_bReplaceOutput = true;
 };
 
 int DecodeBase64(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sectionStart);

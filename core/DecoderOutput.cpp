@@ -19,6 +19,7 @@ bool DecoderOutput::Create() {
   OutputOptions options;
   options.source = dlg_.m_sourceIdentity;
   options.followLinks = false;
+  options.replace = dlg_.m_bReplaceOutput;
   sink_ = dlg_.m_opener.Create(dlg_.m_strOutput, options);
   if (!sink_) {
     ReportFailure();

@@ -1,6 +1,9 @@
 #pragma once
 // Output files. Every write, flush, set-length and close is checked, and an
-// output is never created over the file the job is reading.
+// output is never created over the file the job is reading. Each output is
+// written to a new temporary file in its folder and renamed to its name when
+// closed, so that no other writer's bytes mix with it and a link at the name
+// is replaced rather than followed.
 
 #include <cstddef>
 #include <cstdint>
@@ -30,6 +33,9 @@ struct OutputOptions {
   /// When false, a symbolic link at the path is refused instead of followed
   /// (names taken from headers must not write outside the output folder).
   bool followLinks = true;
+  /// When false, an existing file at the path is never replaced: the output
+  /// then fails, even when the file appeared after the name was chosen.
+  bool replace = true;
 };
 
 /// Creates output files. Abstract so that tests can inject failing writers.
@@ -45,12 +51,19 @@ class OutputOpener {
 /// The real file system.
 OutputOpener& DiskOutputOpener();
 
-/// A buffered writer on a file descriptor.
+/// Removes the temporary files of unfinished outputs when the program is
+/// interrupted (SIGINT, SIGTERM, SIGHUP), then ends it by the same signal.
+void InstallInterruptCleanup();
+
+/// A buffered writer on a file descriptor. Given a temporary path, Close
+/// renames that file to `finalPath` (replacing a file there only when
+/// `replace` is true) and removes it when that fails.
 class OutputFile : public OutputSink {
  public:
   static constexpr size_t kBufferSize = 1 << 18;
 
   explicit OutputFile(int fd);
+  OutputFile(int fd, std::string temporaryPath, std::string finalPath, bool replace);
   ~OutputFile() override;
   bool Write(const char* data, size_t size) override;
   bool SetLength(uint64_t length) override;
@@ -59,8 +72,14 @@ class OutputFile : public OutputSink {
  private:
   bool Flush();
 
+  bool Publish();
+
   int fd_;
   bool failed_ = false;
+  std::string temporaryPath_;
+  std::string finalPath_;
+  bool replace_ = true;
+  int slot_ = -1;
   std::vector<char> buffer_;
 };
 

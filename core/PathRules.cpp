@@ -57,4 +57,18 @@ std::string SanitizeHeaderName(const std::string& name) {
   return safe;
 }
 
+std::string FreeNumberedName(const std::string& path,
+                             const std::function<bool(const std::string&)>& taken) {
+  const std::string folder = DirectoryOf(path);
+  const std::string name = FileNameOf(path);
+  size_t dot = name.rfind('.');
+  if (dot == std::string::npos || dot == 0) dot = name.size();
+  const std::string stem = folder + name.substr(0, dot);
+  const std::string extension = name.substr(dot);
+  for (unsigned long long n = 1;; ++n) {
+    std::string candidate = stem + "-" + std::to_string(n) + extension;
+    if (!taken(candidate)) return candidate;
+  }
+}
+
 }  // namespace twick

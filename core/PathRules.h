@@ -3,6 +3,7 @@
 // strings; a folder string is empty or ends with the separator, and an output
 // path is a folder and a name joined as they stand.
 
+#include <functional>
 #include <string>
 
 namespace twick {
@@ -35,5 +36,11 @@ std::string MaskControlCharacters(std::string text);
 /// drive prefix), control characters become '_'; ".", ".." and an empty
 /// result give an empty name.
 std::string SanitizeHeaderName(const std::string& name);
+
+/// The first of "name-1.ext", "name-2.ext", ... (same folder; the number goes
+/// before the last extension of the name, or at its end without one) for
+/// which `taken` says no. A leading dot of the name is not an extension.
+std::string FreeNumberedName(const std::string& path,
+                             const std::function<bool(const std::string&)>& taken);
 
 }  // namespace twick

@@ -79,8 +79,10 @@ bool TextStream::ReadLine(std::string_view& line) {
         line = std::string_view(start, len);
         return true;
       }
-      spill_.append(start, len);
-      if (!spill_.empty() && spill_.back() == '\r') spill_.pop_back();
+      const bool whole = spill_.size() + len <= kLongestLineKept;
+      spill_.append(start,
+                    std::min(len, kLongestLineKept - std::min(spill_.size(), kLongestLineKept)));
+      if (whole && !spill_.empty() && spill_.back() == '\r') spill_.pop_back();
       line = spill_;
       return true;
     }
@@ -88,10 +90,41 @@ bool TextStream::ReadLine(std::string_view& line) {
       Ensure(avail + 1);  // move the partial line to the front, read more
       continue;
     }
-    // The line is longer than the buffer (or the file ends): keep what we have.
-    spill_.append(start, avail);
+    // The line is longer than the buffer (or the file ends): keep what we
+    // have, up to the longest line kept.
+    if (spill_.size() < kLongestLineKept)
+      spill_.append(start, std::min(avail, kLongestLineKept - spill_.size()));
     spilled = true;
     pos_ += avail;
+  }
+}
+
+bool TextStream::ReadLinePart(std::string_view& part, bool& complete) {
+  for (;;) {
+    size_t avail = Ensure(1);
+    if (avail == 0) return false;
+    const char* start = buffer_.data() + pos_;
+    const char* lf = static_cast<const char*>(std::memchr(start, '\n', avail));
+    if (lf != nullptr) {
+      size_t len = static_cast<size_t>(lf - start);
+      pos_ += len + 1;
+      if (len > 0 && start[len - 1] == '\r') --len;
+      part = std::string_view(start, len);
+      complete = true;
+      return true;
+    }
+    if (avail < buffer_.size() && !eof_) {
+      Ensure(buffer_.size());  // move the partial line to the front, read more
+      continue;
+    }
+    // The file ends the line, or the buffer is full of one line. A CR at the
+    // end waits for the next part, where it may turn out to precede the LF.
+    complete = eof_;
+    size_t len = avail;
+    if (!complete && start[len - 1] == '\r') --len;
+    part = std::string_view(start, len);
+    pos_ += len;
+    return true;
   }
 }
 

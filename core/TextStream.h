@@ -19,6 +19,9 @@ namespace twick {
 class TextStream {
  public:
   static constexpr size_t kDefaultBufferSize = 1 << 18;
+  /// ReadLine keeps at most this many characters of a line; the rest of a
+  /// longer line is read past, so memory never grows with the input.
+  static constexpr size_t kLongestLineKept = 1 << 20;
 
   explicit TextStream(size_t bufferSize = kDefaultBufferSize,
                       FileReader& reader = DiskFileReader());
@@ -36,9 +39,15 @@ class TextStream {
   FileIdentity Identity() const { return identity_; }
 
   /// Reads the next line without its line end into `line`, which stays valid
-  /// until the next read or seek. False at the end of the stream.
+  /// until the next read or seek. False at the end of the stream. A line
+  /// longer than kLongestLineKept is cut to that length.
   bool ReadLine(std::string_view& line);
   bool ReadLine(std::string& line);
+
+  /// Reads the next part of a line, at most what the buffer holds, into
+  /// `part` (valid until the next read or seek). `complete` tells whether the
+  /// line ends with it (its line end removed). False at the end of the stream.
+  bool ReadLinePart(std::string_view& part, bool& complete);
 
   /// Reads the next characters up to and including the next LF, but at most
   /// `k` characters, counted after CR LF has become LF. Returns the number of

@@ -1,5 +1,6 @@
 // Whole decode jobs on arbitrary input: the scanner in every mode and every
-// decoder. The first byte picks the mode and the manual format.
+// decoder. The first byte picks the mode, the manual format and the btoa
+// variant.
 
 #include "fuzz/FuzzSupport.h"
 #include "jobs/DecodeJob.h"
@@ -14,6 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   job.m_strSource = input.path();
   job.m_nAutoMode = data[0] % 3;
   job.m_nCodeFormat = (data[0] / 3) % 5;
+  job.m_nBtoaVersion = (data[0] / 15) % 2 == 0 ? 4 : 5;
   job.m_bPause = false;
   job.RunDecodeJob();
   return 0;

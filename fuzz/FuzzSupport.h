@@ -51,6 +51,31 @@ class DiscardingOpener : public OutputOpener {
   };
 };
 
+/// Outputs kept in memory: the bytes of the last one created.
+class CapturingOpener : public OutputOpener {
+ public:
+  std::unique_ptr<OutputSink> Create(const std::string&, const OutputOptions&) override {
+    bytes.clear();
+    return std::make_unique<Sink>(bytes);
+  }
+  std::string bytes;
+
+ private:
+  struct Sink : OutputSink {
+    explicit Sink(std::string& to) : out(to) {}
+    bool Write(const char* data, size_t size) override {
+      out.append(data, size);
+      return true;
+    }
+    bool SetLength(uint64_t length) override {
+      if (length < out.size()) out.resize(static_cast<size_t>(length));
+      return true;
+    }
+    bool Close() override { return true; }
+    std::string& out;
+  };
+};
+
 /// Writes the fuzzer's input to a private scratch file and removes it after.
 class ScratchInput {
  public:

@@ -1,5 +1,6 @@
 #include "jobs/DecodeJob.h"
 
+#include <algorithm>
 #include <memory>
 
 #include "core/Messages.h"
@@ -39,6 +40,18 @@ bool CDecodeJob::SettleOutputName() {
     if (choice == NameChoice::Cancel) skip = true;
     overwrite = choice == NameChoice::OkOverwrite;
   }
+  // A name this job has already written is never replaced, whatever the
+  // overwrite setting: the section goes to the first free numbered name.
+  auto writtenByThisJob = [this](const std::string& path) {
+    return std::find(m_result.written.begin(), m_result.written.end(), path) !=
+           m_result.written.end();
+  };
+  if (!skip && writtenByThisJob(m_strOutput)) {
+    m_strOutput = FreeNumberedName(m_strOutput, [&](const std::string& path) {
+      return writtenByThisJob(path) || PathExists(path);
+    });
+  }
+  m_bReplaceOutput = overwrite;
   m_window.BeginWaitCursor();
   return !skip;
 }

@@ -22,8 +22,10 @@ void CEncodeJob::MakeOutputName() {
   if (m_strTitle.empty()) return;
   std::string name = m_strTitle;
   std::string extension = EncodedExtension(m_nCodeFormat);
+  // The dot that starts a hidden file's name is not an extension: ".a"
+  // becomes ".a.mme", so two such files never share an output name.
   size_t dot = name.rfind('.');
-  if (dot != std::string::npos) {
+  if (dot != std::string::npos && dot > 0) {
     name.resize(dot + 1);
   } else if (!extension.empty()) {
     name += '.';
@@ -47,7 +49,8 @@ bool CEncodeJob::SettleOutputName() {
       replaceChosen = choice == NameChoice::OkOverwrite;
     }
     // Anything already at the path counts, even a file we could not read.
-    if (m_bOverwrite || replaceChosen || !PathExists(m_strOutput)) return true;
+    m_bReplaceOutput = m_bOverwrite || replaceChosen;
+    if (m_bReplaceOutput || !PathExists(m_strOutput)) return true;
     m_window.ShowMessage(kEncodeFileExistsText, "", MessageIcon::None);
     ask = true;
   }
@@ -56,7 +59,7 @@ bool CEncodeJob::SettleOutputName() {
 bool CEncodeJob::EncodeInto(InputFile& in) {
   OutputOptions options;
   options.source = in.Identity();
-  options.followLinks = true;
+  options.replace = m_bReplaceOutput;
   std::unique_ptr<OutputSink> out = m_opener.Create(m_strOutput, options);
   if (!out) {
     ReportOutputFailure(*this);

@@ -22,6 +22,8 @@ class CEncodeJob : public EncodeContext {
   // Set by the creator before the run.
   bool m_bUseDefName = true;
   bool m_bOverwrite = false;
+  /// Whether the output may replace a file at its path (settled by the job).
+  bool m_bReplaceOutput = false;
   bool m_bPause = true;
   std::string m_strSource;
   std::string m_strEncodeDir;  // empty, or a folder ending with the separator

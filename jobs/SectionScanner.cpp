@@ -102,11 +102,13 @@ bool EndsContent(std::string_view line) {
 }
 
 /// Moves `offset` past the lines that are at most `longest` characters long
-/// and leaves the stream there.
-void PassShortLines(TextStream& in, uint64_t& offset, size_t longest) {
+/// and leaves the stream there. With `btoa`, a line that is only "z" or "y"
+/// is data (four bytes) and stops the pass.
+void PassShortLines(TextStream& in, uint64_t& offset, size_t longest, bool btoa = false) {
   in.Seek(offset);
   std::string_view line;
-  while (in.ReadLine(line) && line.size() <= longest) offset = in.Tell();
+  while (in.ReadLine(line) && line.size() <= longest && !(btoa && (line == "z" || line == "y")))
+    offset = in.Tell();
   in.Seek(offset);
 }
 
@@ -137,7 +139,8 @@ int CDecodeJob::FindNextSection(TextStream& in, uint64_t& sectionStart, int& sec
     uint64_t pos = sectionStart;
     int headerFormat = m_nCodeFormat;
     if (ParseSectionHeader(in, pos, headerFormat) != 1) break;
-    PassShortLines(in, pos, 1);  // blank and one-character lines before the data
+    // Blank and one-character lines before the data are passed over.
+    PassShortLines(in, pos, 1, headerFormat == kFormatBtoa);
     if (m_nAutoMode == kAutoDecode1) {
       m_nCodeFormat = headerFormat;
       sectionStart = pos;

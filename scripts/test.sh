@@ -2,7 +2,8 @@
 # Sets up the machine, checks the source layout, builds with warnings as
 # errors, and runs every test three times: in a normal gcc build, under
 # AddressSanitizer + UBSan, and in a clang build (clang warns about things
-# gcc lets pass, and optimises differently).
+# gcc lets pass, and optimises differently), then runs each fuzz target
+# briefly where clang is present.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
@@ -14,6 +15,10 @@ jobs=$(nproc)
 echo "== release build"
 "$root/scripts/build.sh" "$root/build" -DTWICK_WERROR=ON
 (cd "$root/build" && ctest --output-on-failure --no-tests=error -j "$jobs")
+if command -v valgrind >/dev/null; then
+  echo "== the same tests under valgrind"
+  "$root/scripts/valgrind.sh" "$root/build"
+fi
 
 echo "== sanitizer build (ASan + UBSan)"
 "$root/scripts/build.sh" "$root/build-asan" -DTWICK_WERROR=ON -DTWICK_SANITIZE=ON \
@@ -24,4 +29,9 @@ echo "== sanitizer build (ASan + UBSan)"
 echo "== clang build"
 "$root/scripts/build.sh" "$root/build-clang" -DTWICK_WERROR=ON -DCMAKE_CXX_COMPILER=clang++
 (cd "$root/build-clang" && ctest --output-on-failure --no-tests=error -j "$jobs")
+
+if command -v clang++ >/dev/null; then
+  echo "== fuzz smoke run (30 s each target)"
+  "$root/scripts/fuzz.sh" 30
+fi
 echo "== all tests passed"

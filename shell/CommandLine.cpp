@@ -17,7 +17,9 @@ std::optional<std::string> CommandLineFile(const std::vector<std::string>& args,
   }
   // A name that was only a pair of quotes stays empty: no file is opened.
   if (name.empty() || name.front() == '/') return name;
-  return (std::filesystem::path(currentDir) / name).lexically_normal().string();
+  // The current folder is put in front and nothing is collapsed: ".." after
+  // a symbolic link leads where the file system takes it.
+  return (std::filesystem::path(currentDir) / name).string();
 }
 
 }  // namespace twick

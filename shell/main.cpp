@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/JobWindow.h"
+#include "core/OutputFile.h"
 #include "dialogs/MessageBoxes.h"
 #include "dialogs/Pictures.h"
 #include "settings/Settings.h"
@@ -18,6 +19,7 @@ int main(int argc, char** argv) {
   // Taken before Qt removes its own options: the whole command line is one
   // file name, whatever it holds.
   const std::vector<std::string> args(argv + 1, argv + argc);
+  twick::InstallInterruptCleanup();
   QApplication app(argc, argv);
   QApplication::setApplicationName(twick::kAppName);
   QApplication::setWindowIcon(twick::ProgramIcon());

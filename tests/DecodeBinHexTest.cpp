@@ -171,6 +171,13 @@ TEST(DecodeBinHex, ClosingLineEndsTheSectionWithoutBorrowing) {
   EXPECT_EQ(d.output, file.data);
   EXPECT_EQ(d.rest, after);
   EXPECT_TRUE(d.window.messages.empty());
+  // Without its closing colon the short last line borrows, but never past a
+  // blank line, a mail header or the banner of the next section.
+  const std::string open = text.substr(0, text.rfind(":\n")) + "\n";
+  for (const std::string stop : {"\njjjj\n", "Subject: two\n", "(This file must be converted\n"}) {
+    DecodeOutcome h = Decode(open + stop);
+    EXPECT_EQ(h.output, file.data) << stop;
+  }
 }
 
 TEST(DecodeBinHex, DeclaredLengthsOnlyCut) {

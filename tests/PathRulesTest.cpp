@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 
 #include "core/PathRules.h"
@@ -30,6 +31,15 @@ TEST(PathRules, FoldersEndWithTheSeparatorUnlessEmpty) {
   EXPECT_EQ(WithTrailingSeparator(""), "");
   EXPECT_EQ(WithTrailingSeparator("/tmp"), "/tmp/");
   EXPECT_EQ(WithTrailingSeparator("/tmp/"), "/tmp/");
+}
+
+TEST(PathRules, NumberedNamesGoBeforeTheLastExtension) {
+  std::set<std::string> taken = {"/o/a-1.txt"};
+  auto isTaken = [&](const std::string& p) { return taken.count(p) != 0; };
+  EXPECT_EQ(FreeNumberedName("/o/a.txt", isTaken), "/o/a-2.txt");
+  EXPECT_EQ(FreeNumberedName("/o/README", isTaken), "/o/README-1");
+  EXPECT_EQ(FreeNumberedName("/o/.profile", isTaken), "/o/.profile-1");
+  EXPECT_EQ(FreeNumberedName("/o.d/x", isTaken), "/o.d/x-1");
 }
 
 }  // namespace

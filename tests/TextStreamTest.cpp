@@ -50,6 +50,30 @@ TEST_P(TextStreamBuffers, LongLinesArriveWhole) {
   EXPECT_EQ(lines[2], "b");
 }
 
+TEST_P(TextStreamBuffers, LinePartsJoinToTheLineAndLongLinesAreCut) {
+  ScratchDir dir;
+  std::string big(TextStream::kLongestLineKept + 700, 'x');
+  big[GetParam() - 1] = '\r';  // a CR at the end of a buffer that is not before the LF
+  const std::string text = "a\r\n" + big + "\r\n\nlast\r";
+  WriteFile(dir.file("t"), text);
+  TextStream in(GetParam());
+  ASSERT_TRUE(in.Open(dir.file("t")));
+  std::vector<std::string> lines(1);
+  std::string_view part;
+  bool complete = false;
+  while (in.ReadLinePart(part, complete)) {
+    ASSERT_LE(part.size(), GetParam());
+    lines.back() += part;
+    if (complete) lines.emplace_back();
+  }
+  EXPECT_EQ(lines, (std::vector<std::string>{"a", big, "", "last\r", ""}));
+  ASSERT_TRUE(in.Seek(0));
+  std::vector<std::string> cut = AllLines(in);
+  ASSERT_EQ(cut.size(), 4u);
+  EXPECT_EQ(cut[1], big.substr(0, TextStream::kLongestLineKept));
+  EXPECT_EQ(cut[2], "");
+}
+
 TEST_P(TextStreamBuffers, BoundedReadsFoldCrLfAndStopAtLf) {
   ScratchDir dir;
   // 80-character reads: "12345" + CR LF folds to 6 characters; a CR LF that

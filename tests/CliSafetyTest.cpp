@@ -1,0 +1,169 @@
+// The console program never loses or misplaces a file: paths as the file
+// system resolves them, outputs that appear whole or not at all, links at an
+// output name replaced rather than followed, interrupted runs, and output
+// that cannot be written.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "core/Alphabets.h"
+#include "tests/CliRunner.h"
+#include "tests/Fixtures.h"
+#include "tests/TestFiles.h"
+
+namespace twick {
+namespace {
+
+namespace fs = std::filesystem;
+using test::CliRun;
+using test::ReadFile;
+using test::ScratchDir;
+using test::Twick;
+using test::WriteFile;
+
+// Runs a bash script and returns its exit status.
+int RunScript(const ScratchDir& dir, const std::string& script) {
+  WriteFile(dir.file("script.sh"), script);
+  return test::RunShell("bash " + dir.file("script.sh"));
+}
+
+TEST(CliSafety, DotDotAfterALinkGoesWhereTheFileSystemGoes) {
+  ScratchDir dir;
+  fs::create_directories(dir.file("a/b"));
+  fs::create_directories(dir.file("a/out"));
+  fs::create_symlink(dir.file("a/b"), dir.file("sl"));
+  WriteFile(dir.file("a/real.uue"), test::UUXXSection("x.bin", "through the link", UUAlphabet));
+  WriteFile(dir.file("real.uue"), test::UUXXSection("x.bin", "beside the link", UUAlphabet));
+  CliRun r =
+      Twick(dir, "decode --output-dir sl/../out sl/../real.uue", "cd '" + dir.file("") + "' && ");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadFile(dir.file("a/out/x.bin")), "through the link");
+  EXPECT_FALSE(fs::exists(dir.file("out")));
+}
+
+TEST(CliSafety, ConcurrentRunsNeverMixTheirBytes) {
+  ScratchDir dir;
+  fs::create_directories(dir.file("one"));
+  fs::create_directories(dir.file("two"));
+  fs::create_directories(dir.file("out"));
+  WriteFile(dir.file("one/x.bin"), test::RandomBytes(400000, 1));
+  WriteFile(dir.file("two/x.bin"), test::RandomBytes(400000, 2));
+  std::string expected[2];
+  for (int i = 0; i < 2; ++i) {
+    const std::string from = dir.file(i == 0 ? "one/x.bin" : "two/x.bin");
+    ASSERT_EQ(Twick(dir, "encode --output-dir " + dir.file("") + " " + from).status, 0);
+    expected[i] = ReadFile(dir.file("x.mme"));
+    fs::remove(dir.file("x.mme"));
+  }
+  const std::string run = "'" TWICK_CLI_PATH "' encode --output-dir " + dir.file("out") + " ";
+  int mixed = 0, bothSaved = 0;
+  for (int round = 0; round < 50; ++round) {
+    // Without --overwrite exactly one run saves; with it, either may win.
+    const bool overwrite = round % 2 == 1;
+    const std::string opt = overwrite ? "--overwrite " : "";
+    fs::remove(dir.file("out/x.mme"));
+    const std::string cmd = "(" + run + opt + dir.file("one/x.bin") +
+                            " >/dev/null 2>&1; echo $? >" + dir.file("s1") + ") & (" + run + opt +
+                            dir.file("two/x.bin") + " >/dev/null 2>&1; echo $? >" + dir.file("s2") +
+                            ") & wait";
+    ASSERT_EQ(RunScript(dir, cmd), 0);
+    const std::string got = ReadFile(dir.file("out/x.mme"));
+    if (got != expected[0] && got != expected[1]) ++mixed;
+    const bool saved1 = ReadFile(dir.file("s1")) == "0\n",
+               saved2 = ReadFile(dir.file("s2")) == "0\n";
+    if (!overwrite && saved1 && saved2) ++bothSaved;
+  }
+  EXPECT_EQ(mixed, 0);
+  EXPECT_EQ(bothSaved, 0);
+  for (const auto& entry : fs::directory_iterator(dir.file("out")))
+    EXPECT_EQ(entry.path().filename(), "x.mme");  // no temporary file left
+}
+
+TEST(CliSafety, ALinkAtTheOutputIsReplacedNeverFollowed) {
+  ScratchDir dir;
+  fs::create_directories(dir.file("out"));
+  WriteFile(dir.file("outside.txt"), "keep me");
+  WriteFile(dir.file("a.bin"), "data");
+  WriteFile(dir.file("notes.txt"), "a\nb\n");
+  fs::create_symlink(dir.file("outside.txt"), dir.file("out/a.mme"));
+  fs::create_symlink(dir.file("nowhere.txt"), dir.file("out/notes.out"));
+  CliRun r =
+      Twick(dir, "encode --overwrite --output-dir " + dir.file("out") + " " + dir.file("a.bin"));
+  EXPECT_EQ(r.status, 0) << r.err;
+  r = Twick(dir, "convert --overwrite --output " + dir.file("out/notes.out") + " " +
+                     dir.file("notes.txt"));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadFile(dir.file("outside.txt")), "keep me");
+  EXPECT_FALSE(fs::exists(dir.file("nowhere.txt")));
+  EXPECT_FALSE(fs::is_symlink(dir.file("out/a.mme")));
+  EXPECT_EQ(ReadFile(dir.file("out/notes.out")), "a\r\nb\r\n");
+}
+
+TEST(CliSafety, ALaterSectionWithTheSameNameGetsANumberedName) {
+  ScratchDir dir;
+  WriteFile(dir.file("in.txt"), test::UUXXSection("a.bin", "first", UUAlphabet) + "text\n" +
+                                    test::UUXXSection("a.bin", "second", UUAlphabet));
+  CliRun r =
+      Twick(dir, "decode --overwrite --output-dir " + dir.file("") + " " + dir.file("in.txt"));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, dir.file("a.bin") + "\n" + dir.file("a-1.bin") + "\n");
+  EXPECT_EQ(ReadFile(dir.file("a.bin")), "first");
+  EXPECT_EQ(ReadFile(dir.file("a-1.bin")), "second");
+}
+
+TEST(CliSafety, AnInterruptedRunLeavesNoFileBehind) {
+  ScratchDir dir;
+  fs::create_directories(dir.file("out"));
+  WriteFile(dir.file("big.bin"), test::RandomBytes(64 << 20, 3));
+  // Stop the run once its temporary file exists.
+  const std::string cmd =
+      "'" TWICK_CLI_PATH "' encode --output-dir " + dir.file("out") + " " + dir.file("big.bin") +
+      " >/dev/null 2>&1 & pid=$!; " + "for i in $(seq 2000); do ls -A " + dir.file("out") +
+      " | grep -q part && break; sleep 0.005; done; kill -TERM $pid; wait $pid; " + "echo $? >" +
+      dir.file("status");
+  RunScript(dir, cmd);
+  EXPECT_EQ(ReadFile(dir.file("status")), "143\n");
+  EXPECT_TRUE(fs::is_empty(dir.file("out")));
+}
+
+TEST(CliSafety, BtoaDataThatIsOneShortcutComesBack) {
+  ScratchDir dir;
+  fs::create_directories(dir.file("back"));
+  WriteFile(dir.file("zero.bin"), std::string(4, '\0'));  // encoded as the line "z"
+  WriteFile(dir.file("blank.bin"), "    ");               // and "y"
+  ASSERT_EQ(Twick(dir, "encode --format btoa " + dir.file("zero.bin") + " " + dir.file("blank.bin"))
+                .status,
+            0);
+  CliRun r = Twick(dir, "decode --output-dir " + dir.file("back") + " " + dir.file("zero.b2a") +
+                            " " + dir.file("blank.b2a"));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(ReadFile(dir.file("back/zero.bin")), std::string(4, '\0'));
+  EXPECT_EQ(ReadFile(dir.file("back/blank.bin")), "    ");
+}
+
+TEST(CliSafety, ConsoleOutputAndAnswers) {
+  ScratchDir dir;
+  WriteFile(dir.file("in.txt"), test::UUXXSection("a.bin", "data", UUAlphabet));
+  // The list of saved files cannot be written: a failure.
+  EXPECT_EQ(test::RunShell("'" TWICK_CLI_PATH "' decode --output-dir " + dir.file("") + " " +
+                           dir.file("in.txt") + " >/dev/full 2>/dev/null"),
+            1);
+  // An answer with a NUL is refused and asked again.
+  std::string cmd = "printf '" + dir.file("x") + "\\000y\\n" + dir.file("good.bin") +
+                    "\\no\\n' | '" TWICK_CLI_PATH "' decode --ask " + dir.file("in.txt") + " > " +
+                    dir.file("stdout") + " 2>/dev/null";
+  EXPECT_EQ(RunScript(dir, cmd), 0);
+  EXPECT_EQ(ReadFile(dir.file("stdout")), dir.file("good.bin") + "\n");
+  EXPECT_FALSE(fs::exists(dir.file("x")));
+  // Hidden files keep their whole name.
+  WriteFile(dir.file(".a"), "one");
+  WriteFile(dir.file(".b"), "two");
+  CliRun r = Twick(dir, "encode " + dir.file(".a") + " " + dir.file(".b"));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, dir.file(".a.mme") + "\n" + dir.file(".b.mme") + "\n");
+}
+
+}  // namespace
+}  // namespace twick
