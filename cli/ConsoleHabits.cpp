@@ -73,15 +73,7 @@ bool CopyToStandardOutput(const std::string& path) {
 
 std::string NumberedFreeName(const std::string& path) {
   if (!PathExists(path)) return path;
-  const std::string folder = DirectoryOf(path);
-  const std::string file = path.substr(folder.size());
-  size_t dot = file.rfind('.');
-  if (dot == 0 || dot == std::string::npos) dot = file.size();
-  const std::string stem = file.substr(0, dot), extension = file.substr(dot);
-  for (unsigned long n = 1;; ++n) {
-    std::string candidate = folder + stem + "-" + std::to_string(n) + extension;
-    if (!PathExists(candidate)) return candidate;
-  }
+  return FreeNumberedName(path, [](const std::string& candidate) { return PathExists(candidate); });
 }
 
 uint64_t LineNumberAt(const std::string& path, uint64_t offset) {
