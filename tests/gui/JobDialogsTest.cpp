@@ -180,7 +180,7 @@ class JobDialogsTest : public QObject {
     settings.decodeDir = ToLocal(root_ + "out/");
     SetUpDecodeJob(dlg.m_job, settings, ToLocal(source));
 
-    auto chooseFolder = [this](QWidget* w) {
+    auto chooseFolder = [](QWidget* w) {
       auto* browser = qobject_cast<CDirTreeDlg*>(w);
       QVERIFY(browser != nullptr);
       auto* tree = browser->findChild<QTreeWidget*>("1015");
