@@ -76,20 +76,24 @@ std::string NumberedFreeName(const std::string& path) {
   return FreeNumberedName(path, [](const std::string& candidate) { return PathExists(candidate); });
 }
 
-uint64_t LineNumberAt(const std::string& path, uint64_t offset) {
-  std::ifstream in(path, std::ios::binary);
-  std::vector<char> buffer(1 << 16);
-  uint64_t lf = 0, cr = 0, read = 0;
-  while (read < offset && in) {
-    in.read(buffer.data(),
-            static_cast<std::streamsize>(std::min<uint64_t>(buffer.size(), offset - read)));
-    const auto got = static_cast<size_t>(in.gcount());
-    if (got == 0) break;
-    lf += static_cast<uint64_t>(std::count(buffer.data(), buffer.data() + got, '\n'));
-    cr += static_cast<uint64_t>(std::count(buffer.data(), buffer.data() + got, '\r'));
-    read += got;
+uint64_t LineCounter::LineAt(uint64_t offset) {
+  if (!in_.is_open() || offset < read_) {
+    in_.close();
+    in_.clear();
+    in_.open(path_, std::ios::binary);
+    read_ = lf_ = cr_ = 0;
   }
-  return 1 + (lf > 0 ? lf : cr);
+  std::vector<char> buffer(1 << 16);
+  while (read_ < offset && in_) {
+    in_.read(buffer.data(),
+             static_cast<std::streamsize>(std::min<uint64_t>(buffer.size(), offset - read_)));
+    const auto got = static_cast<size_t>(in_.gcount());
+    if (got == 0) break;
+    lf_ += static_cast<uint64_t>(std::count(buffer.data(), buffer.data() + got, '\n'));
+    cr_ += static_cast<uint64_t>(std::count(buffer.data(), buffer.data() + got, '\r'));
+    read_ += got;
+  }
+  return 1 + (lf_ > 0 ? lf_ : cr_);
 }
 
 }  // namespace twick::cli

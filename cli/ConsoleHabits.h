@@ -4,6 +4,7 @@
 // and line numbers for listing sections.
 
 #include <cstdint>
+#include <fstream>
 #include <string>
 
 namespace twick::cli {
@@ -35,8 +36,19 @@ bool CopyToStandardOutput(const std::string& path);
 /// ... (the last dot of the file name splits it) that is free.
 std::string NumberedFreeName(const std::string& path);
 
-/// The number (from 1) of the line that holds byte `offset` of the file;
-/// lines end with LF, or with CR in a file that has no LF.
-uint64_t LineNumberAt(const std::string& path, uint64_t offset);
+/// Line numbers of byte offsets in one file, counted in a single pass when
+/// the offsets come in ascending order (a later, smaller offset starts over).
+class LineCounter {
+ public:
+  explicit LineCounter(const std::string& path) : path_(path) {}
+  /// The number (from 1) of the line that holds byte `offset`; lines end
+  /// with LF, or with CR where no LF came before the offset.
+  uint64_t LineAt(uint64_t offset);
+
+ private:
+  std::string path_;
+  std::ifstream in_;
+  uint64_t read_ = 0, lf_ = 0, cr_ = 0;
+};
 
 }  // namespace twick::cli

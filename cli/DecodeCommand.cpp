@@ -82,8 +82,9 @@ bool ListSections(ConsoleWindow& window, const Settings& settings, const std::st
   job.RunDecodeJob();
   if (!job.m_result.sourceOpened)
     std::cerr << kFileErrorCaption << ' ' << kUnreadableSourceText << '\n' << shownSource << '\n';
+  LineCounter lines(source);
   for (const auto& section : job.m_sections) {
-    std::cout << shownSource << ':' << LineNumberAt(source, section.dataStart) << ' '
+    std::cout << shownSource << ':' << lines.LineAt(section.dataStart) << ' '
               << FormatName(section.format) << ' ' << (section.complete ? "complete" : "incomplete")
               << ' ' << FileNameOf(section.output) << '\n';
   }

@@ -8,6 +8,10 @@ static void InitTwick32Resources() { Q_INIT_RESOURCE(twick32); }
 
 namespace twick {
 
-void InitResources() { InitTwick32Resources(); }
+void InitResources() {
+  // Pictures ask for it each time they are drawn; register once.
+  static const bool registered = (InitTwick32Resources(), true);
+  (void)registered;
+}
 
 }  // namespace twick

@@ -9,7 +9,7 @@
 namespace twick {
 
 /// Registers the pictures; a static library's resources are not registered
-/// by themselves. Call once before the first window is built.
+/// by themselves. Any number of calls register them once.
 void InitResources();
 
 }  // namespace twick
