@@ -20,6 +20,16 @@ void BuildDecodeTables(DecodeTables& tables) {
   tables.XXTable['~'] = 0;
 }
 
+SpreadTable::SpreadTable(const DecodeTable& table) : place{} {
+  for (size_t c = 0; c < 256; ++c) {
+    const auto value = static_cast<uint32_t>(table[c]) & 63;
+    place[0][c] = value << 18;
+    place[1][c] = value << 12;
+    place[2][c] = value << 6;
+    place[3][c] = value;
+  }
+}
+
 const DecodeTables& SharedDecodeTables() {
   static const DecodeTables tables = [] {
     DecodeTables t;

@@ -6,7 +6,7 @@
 
 namespace twick {
 
-size_t DecodeBinHexChars(const DecodeTable& table, std::string_view chars, unsigned char* dst) {
+size_t DecodeBinHexChars(const SpreadTable& table, std::string_view chars, unsigned char* dst) {
   const auto* src = reinterpret_cast<const unsigned char*>(chars.data());
   const size_t whole = chars.size() / 4 * 4;
   unsigned char* end = DecodeQuads(table, src, whole, dst);
@@ -47,7 +47,7 @@ std::string DecodeBinHexName(std::string_view text, const DecodeTable& table) {
   constexpr size_t kMostBytesRead = 3 * 256 + 3;
   const size_t chars = std::min(text.size(), (kMostBytesRead + 2) / 3 * 4);
   std::vector<unsigned char> bytes((chars + 3) / 4 * 3 + kRleLookPastEnd, 0);
-  const size_t size = DecodeBinHexChars(table, text.substr(0, chars), bytes.data());
+  const size_t size = DecodeBinHexChars(SpreadTable(table), text.substr(0, chars), bytes.data());
 
   // The length byte, then the name.
   std::string expanded;

@@ -19,7 +19,7 @@ inline constexpr unsigned char kBinHexRunMarker = 0x90;
 /// Decodes `chars` in groups of four into three bytes each; a short last
 /// group is completed with "!", the character for 0. Returns the number of
 /// bytes written, three for every group begun.
-size_t DecodeBinHexChars(const DecodeTable& table, std::string_view chars, unsigned char* dst);
+size_t DecodeBinHexChars(const SpreadTable& table, std::string_view chars, unsigned char* dst);
 
 struct RleItem {
   unsigned char value;

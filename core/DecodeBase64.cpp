@@ -31,7 +31,7 @@ int DecodeBase64(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sect
   if (!out.Create()) return 0;
   window.BeginWaitCursor();
 
-  const DecodeTable& table = *dlg.m_pB64Table;
+  const SpreadTable table(*dlg.m_pB64Table);
   // The job's work buffer holds at least 280 bytes; writing it out whenever
   // fewer than 60 bytes would stay free keeps every piece inside it.
   const size_t capacity = static_cast<size_t>(std::max(dlg.m_nBufSize, 0));

@@ -33,19 +33,38 @@ constexpr uint64_t kProgressDivisor = 30;
 
 /// CRC-16 with the polynomial 0x1021, starting at 0, most significant bit
 /// first: the check BinHex 4.0 stores after its header and each fork.
-constexpr std::array<uint16_t, 256> BuildCrcTable() {
-  std::array<uint16_t, 256> table{};
+/// Table k gives the CRC of a byte followed by k zero bytes, so that eight
+/// bytes take eight independent lookups ("slicing by eight").
+using CrcTables = std::array<std::array<uint16_t, 256>, 8>;
+constexpr CrcTables BuildCrcTables() {
+  CrcTables tables{};
   for (unsigned n = 0; n < 256; ++n) {
     unsigned crc = n << 8;
     for (int bit = 0; bit < 8; ++bit) crc = (crc & 0x8000) ? (crc << 1) ^ 0x1021 : crc << 1;
-    table[n] = static_cast<uint16_t>(crc);
+    tables[0][n] = static_cast<uint16_t>(crc);
   }
-  return table;
+  for (size_t k = 1; k < 8; ++k) {
+    for (unsigned n = 0; n < 256; ++n) {
+      const uint16_t before = tables[k - 1][n];
+      tables[k][n] = static_cast<uint16_t>((before << 8) ^ tables[0][before >> 8]);
+    }
+  }
+  return tables;
 }
-constexpr std::array<uint16_t, 256> kCrcTable = BuildCrcTable();
+constexpr CrcTables kCrcTables = BuildCrcTables();
 
 inline uint16_t CrcStep(uint16_t crc, unsigned char b) {
-  return static_cast<uint16_t>((crc << 8) ^ kCrcTable[((crc >> 8) ^ b) & 0xFF]);
+  return static_cast<uint16_t>((crc << 8) ^ kCrcTables[0][((crc >> 8) ^ b) & 0xFF]);
+}
+
+uint16_t CrcSpan(uint16_t crc, const unsigned char* p, size_t n) {
+  const auto& t = kCrcTables;
+  for (; n >= 8; n -= 8, p += 8) {
+    crc = static_cast<uint16_t>(t[7][(crc >> 8) ^ p[0]] ^ t[6][(crc & 0xFF) ^ p[1]] ^ t[5][p[2]] ^
+                                t[4][p[3]] ^ t[3][p[4]] ^ t[2][p[5]] ^ t[1][p[6]] ^ t[0][p[7]]);
+  }
+  for (; n > 0; --n) crc = CrcStep(crc, *p++);
+  return crc;
 }
 
 /// Follows the stream after the header (data fork, its CRC, resource fork,
@@ -57,19 +76,26 @@ class ForkChecker {
     resourceEnd_ = dataEnd_ + 2 + resourceLength;
   }
 
-  void Take(unsigned char value, size_t copies) {
-    for (; copies > 0; --copies, ++pos_) {
+  /// Takes `n` bytes of the stream.
+  void Take(const unsigned char* p, size_t n) {
+    while (n > 0) {
+      size_t k = 1;
       if (pos_ < dataEnd_) {
-        dataCrc_ = CrcStep(dataCrc_, value);
+        k = static_cast<size_t>(std::min<uint64_t>(n, dataEnd_ - pos_));
+        dataCrc_ = CrcSpan(dataCrc_, p, k);
       } else if (pos_ < dataEnd_ + 2) {
-        dataStored_ = static_cast<uint16_t>(dataStored_ << 8 | value);
+        dataStored_ = static_cast<uint16_t>(dataStored_ << 8 | *p);
       } else if (pos_ < resourceEnd_) {
-        resourceCrc_ = CrcStep(resourceCrc_, value);
+        k = static_cast<size_t>(std::min<uint64_t>(n, resourceEnd_ - pos_));
+        resourceCrc_ = CrcSpan(resourceCrc_, p, k);
       } else if (pos_ < resourceEnd_ + 2) {
-        resourceStored_ = static_cast<uint16_t>(resourceStored_ << 8 | value);
+        resourceStored_ = static_cast<uint16_t>(resourceStored_ << 8 | *p);
       } else {
         return;  // filling after the last check value
       }
+      pos_ += k;
+      p += k;
+      n -= k;
     }
   }
 
@@ -95,6 +121,8 @@ class ExpandedSink {
 
   void CountChars(size_t n) { uncounted_ += n; }
 
+  /// Takes `copies` (at most 255) copies of `value`. A run is never split
+  /// between two writes of the buffer.
   void Put(unsigned char value, size_t copies) {
     while (!headerDone_ && copies > 0) {
       header_[headerSize_++] = value;
@@ -102,17 +130,32 @@ class ExpandedSink {
       if (headerSize_ == header_[0] + kHeaderFixed) TakeHeader();
     }
     if (copies == 0) return;
-    forks_.Take(value, copies);
-    if (pending_ + copies > capacity_) {
-      out_.Write(buffer_, pending_);
-      pending_ = 0;
-      progress_.Count(std::exchange(uncounted_, 0));
-    }
-    if (copies == 1)
-      buffer_[pending_] = static_cast<char>(value);
-    else
-      std::memset(buffer_ + pending_, value, copies);
+    unsigned char run[255];
+    std::memset(run, value, copies);
+    forks_.Take(run, copies);
+    if (pending_ + copies > capacity_) Flush();
+    std::memcpy(buffer_ + pending_, run, copies);
     pending_ += copies;
+  }
+
+  /// Takes the bytes `p[0..n)`, each one copy (the same as n single runs).
+  void Put(const unsigned char* p, size_t n) {
+    while (!headerDone_ && n > 0) {
+      header_[headerSize_++] = *p++;
+      --n;
+      if (headerSize_ == header_[0] + kHeaderFixed) TakeHeader();
+    }
+    if (n == 0) return;
+    forks_.Take(p, n);
+    // The buffer is written out when the next byte would not fit.
+    while (n > 0) {
+      if (pending_ == capacity_) Flush();
+      const size_t k = std::min(n, capacity_ - pending_);
+      std::memcpy(buffer_ + pending_, p, k);
+      pending_ += k;
+      p += k;
+      n -= k;
+    }
   }
 
   void WritePending() {
@@ -126,6 +169,12 @@ class ExpandedSink {
   uint32_t DataLength() const { return dataLength_; }
 
  private:
+  void Flush() {
+    out_.Write(buffer_, pending_);
+    pending_ = 0;
+    progress_.Count(std::exchange(uncounted_, 0));
+  }
+
   void TakeHeader() {
     const unsigned char* length = header_.data() + header_[0] + 12;
     dataLength_ = uint32_t{length[0]} << 24 | uint32_t{length[1]} << 16 | uint32_t{length[2]} << 8 |
@@ -162,14 +211,28 @@ class ChunkDecoder {
 
   void Decode(std::string_view chars) {
     const size_t groups = (chars.size() + 3) / 4;
-    bytes_.resize(held_ + 3 * groups + kRleLookPastEnd);
+    // Grown only, never shrunk: most chunks are alike in size.
+    if (bytes_.size() < held_ + 3 * groups + kRleLookPastEnd)
+      bytes_.resize(held_ + 3 * groups + kRleLookPastEnd);
     const size_t total = held_ + DecodeBinHexChars(table_, chars, bytes_.data() + held_);
     std::fill_n(bytes_.data() + total, kRleLookPastEnd, 0);
 
     const size_t ready = total - BinHexHeldBack(bytes_.data(), total);
+    const unsigned char* bytes = bytes_.data();
     size_t pos = 0;
     while (pos < ready) {
-      RleItem item = ReadRleItem(bytes_.data(), pos);
+      // A byte is a single copy of itself unless it or the byte after it is
+      // the marker: everything up to the byte before the next marker goes
+      // to the sink in one piece.
+      const void* hit = std::memchr(bytes + pos, kBinHexRunMarker, ready + 1 - pos);
+      const size_t marker =
+          hit ? static_cast<size_t>(static_cast<const unsigned char*>(hit) - bytes) : ready + 1;
+      if (marker > pos + 1) {
+        sink_.Put(bytes + pos, marker - 1 - pos);
+        pos = marker - 1;
+      }
+      if (pos >= ready) break;
+      RleItem item = ReadRleItem(bytes, pos);
       sink_.Put(item.value, item.count == 0 ? 1 : item.count);
       pos = item.next;
     }
@@ -193,7 +256,7 @@ class ChunkDecoder {
   }
 
  private:
-  const DecodeTable& table_;
+  const SpreadTable table_;
   ExpandedSink& sink_;
   /// Held-back bytes at the front, then the chunk's bytes, then zeros.
   std::vector<unsigned char> bytes_;

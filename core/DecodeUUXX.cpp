@@ -40,6 +40,7 @@ int DecodeUUXX(DecodeContext& dlg, TextStream& in, char* buffer, const DecodeTab
   // The job's work buffer holds at least 280 bytes; writing it out whenever
   // fewer than 60 bytes would stay free keeps every piece inside it.
   const size_t capacity = static_cast<size_t>(std::max(dlg.m_nBufSize, 0));
+  const SpreadTable spread(table);
   decoding::PieceReader reader(in);
   // A piece, up to three "~" of padding, and slack.
   char line[decoding::PieceReader::kPieceSize + 8];
@@ -63,7 +64,7 @@ int DecodeUUXX(DecodeContext& dlg, TextStream& in, char* buffer, const DecodeTab
 
     const auto* src = reinterpret_cast<const unsigned char*>(line);
     // The groups follow the count character.
-    DecodeQuads(table, src + 1, length - 1, reinterpret_cast<unsigned char*>(buffer + pending));
+    DecodeQuads(spread, src + 1, length - 1, reinterpret_cast<unsigned char*>(buffer + pending));
     // The count character cuts the line's bytes to the announced number; a
     // count larger than the data adds nothing.
     const size_t produced = (length - 1) / 4 * 3;

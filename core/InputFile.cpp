@@ -3,7 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 namespace twick {
 
@@ -17,6 +19,8 @@ bool InputFile::Open(const std::string& path) {
   path_ = path;
   identity_ = IdentityOfDescriptor(fd);
   offset_ = 0;
+  aheadPos_ = aheadEnd_ = 0;
+  aheadAtEnd_ = direct_ = false;
   return true;
 }
 
@@ -31,11 +35,49 @@ uint64_t InputFile::Length() const {
   return static_cast<uint64_t>(st.st_size);
 }
 
-long long InputFile::Read(char* buffer, size_t size) {
-  if (fd_ < 0) return -1;
+long long InputFile::ReadDirect(char* buffer, size_t size) {
   long long got = reader_.ReadAt(fd_, buffer, size, offset_);
   if (got > 0) offset_ += static_cast<uint64_t>(got);
   return got;
+}
+
+long long InputFile::Read(char* buffer, size_t size) {
+  if (fd_ < 0) return -1;
+  if (direct_ || size >= kReadAheadSize) {
+    if (aheadPos_ == aheadEnd_) return ReadDirect(buffer, size);
+    // Hand out what was read ahead first; the rest comes directly.
+    direct_ = true;
+  }
+  // Once the end was reached, an empty buffer still asks the file again, as
+  // an unbuffered read would, in case it has grown.
+  const bool empty = aheadPos_ == aheadEnd_;
+  if (!direct_ && aheadEnd_ - aheadPos_ < size && (!aheadAtEnd_ || empty)) {
+    if (!ahead_) ahead_ = std::make_unique<char[]>(kReadAheadSize);
+    const size_t kept = aheadEnd_ - aheadPos_;
+    std::memmove(ahead_.get(), ahead_.get() + aheadPos_, kept);
+    aheadPos_ = 0;
+    aheadEnd_ = kept;
+    long long got = reader_.ReadAt(fd_, ahead_.get() + kept, kReadAheadSize - kept, offset_ + kept);
+    if (got < 0) {
+      // Read exactly as asked from here on, so the failure (or success) is
+      // that of this very block.
+      aheadPos_ = aheadEnd_ = 0;
+      direct_ = true;
+      return ReadDirect(buffer, size);
+    }
+    aheadEnd_ += static_cast<size_t>(got);
+    aheadAtEnd_ = static_cast<size_t>(got) < kReadAheadSize - kept;
+  }
+  const size_t n = std::min(size, aheadEnd_ - aheadPos_);
+  if (n > 0) std::memcpy(buffer, ahead_.get() + aheadPos_, n);
+  aheadPos_ += n;
+  offset_ += n;
+  if (n < size && direct_ && n > 0) {
+    long long more = ReadDirect(buffer + n, size - n);
+    if (more < 0) return -1;
+    return static_cast<long long>(n) + more;
+  }
+  return static_cast<long long>(n);
 }
 
 }  // namespace twick

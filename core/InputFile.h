@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "core/FileIdentity.h"
@@ -29,12 +30,26 @@ class InputFile {
 
   /// Reads up to `size` bytes, retrying short reads until the file ends.
   /// Returns the bytes read: 0 at the end; -1 on a read error.
+  ///
+  /// Small reads are served from one large read ahead, so that the encoders'
+  /// blocks of a few hundred bytes do not each cost a system call. When a
+  /// read ahead fails, the file is read exactly as asked from then on, so an
+  /// error is reported at the same block as without reading ahead.
   long long Read(char* buffer, size_t size);
 
+  static constexpr size_t kReadAheadSize = 1 << 18;
+
  private:
+  long long ReadDirect(char* buffer, size_t size);
+
   FileReader& reader_;
   int fd_ = -1;
-  uint64_t offset_ = 0;
+  uint64_t offset_ = 0;  // file offset of the next byte handed out
+  std::unique_ptr<char[]> ahead_;
+  size_t aheadPos_ = 0;
+  size_t aheadEnd_ = 0;
+  bool aheadAtEnd_ = false;  // the read ahead reached the end of the file
+  bool direct_ = false;      // a read ahead failed: no more reading ahead
   std::string path_;
   FileIdentity identity_;
 };

@@ -54,6 +54,16 @@ class TextStream {
   /// characters stored in `dst` (no terminator); 0 at the end of the stream.
   size_t ReadUpTo(char* dst, size_t k);
 
+  /// The raw bytes from the read position to the end of what the buffer
+  /// holds, reading more first when fewer than `want` are there (never more
+  /// than the buffer's size). Valid until the next read, advance or seek.
+  std::string_view Buffered(size_t want) {
+    const size_t available = Ensure(want);
+    return std::string_view(buffer_.data() + pos_, available);
+  }
+  /// Moves the read position `n` bytes on, within what Buffered() returned.
+  void Advance(size_t n) { pos_ += n; }
+
   /// Raw byte offset of the next character to be read.
   uint64_t Tell() const { return bufferOffset_ + pos_; }
   bool Seek(uint64_t offset);

@@ -72,8 +72,16 @@ bool IsBtoaHeader(std::string_view line) {
 bool IsBinHexHeader(std::string_view line) { return StartsWithNoCase(line, kBinHexHeader); }
 
 bool IsBase64EncodingLine(std::string_view line) {
-  size_t at = FindNoCase(line, "ENCODING: BASE64");
-  return at != std::string_view::npos && at > 0;
+  // The text is looked for around each colon, which most lines lack; the
+  // first place it occurs decides, as a search from the start would.
+  constexpr std::string_view kText = "ENCODING: BASE64";
+  constexpr size_t kColon = 8;  // the colon's place in kText
+  for (size_t colon = line.find(':', kColon); colon != std::string_view::npos;
+       colon = line.find(':', colon + 1)) {
+    const size_t at = colon - kColon;
+    if (StartsWithNoCase(line.substr(at), kText)) return at > 0;
+  }
+  return false;
 }
 
 std::string UUXXHeaderName(std::string_view line) {

@@ -11,6 +11,7 @@
 #include "jobs/DecodeJob.h"
 #include "jobs/HeaderLines.h"
 #include "jobs/MimeNames.h"
+#include "jobs/PlainLines.h"
 
 namespace twick {
 namespace {
@@ -198,7 +199,12 @@ int CDecodeJob::ParseSectionHeader(TextStream& in, uint64_t& dataStart, int& hea
     return 1;
   };
   std::string_view line;
-  while (in.ReadLine(line)) {
+  // Plain text lines are passed over in bulk; the rest are read one by one.
+  auto nextLine = [&] {
+    SkipPlainLines(in);
+    return in.ReadLine(line);
+  };
+  while (nextLine()) {
     if (line.size() <= 1) {
       if (blockBase64 && blockName.HasName()) return takeMimePart(in.Tell());
       blockName.Clear();

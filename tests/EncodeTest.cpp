@@ -113,6 +113,20 @@ TEST(BtoaEndLine, PrintsCountsPastTwoToThe31Whole) {
             "xbtoa End N 5000000000 12a05f200 E ffffffff S 10 R 0\r\n");
 }
 
+TEST(BtoaChecks, AWordCountsAsItsFourBytes) {
+  BtoaChecks bytewise{1, 2, 0x80000001u};
+  BtoaChecks wordwise = bytewise;
+  uint32_t word = 0x9e3779b9u;
+  for (int k = 0; k < 1000; ++k, word = word * 2654435761u + 1) {
+    for (int shift = 24; shift >= 0; shift -= 8) UpdateBtoaChecks(bytewise, (word >> shift) & 0xFF);
+    bytewise.S += 4;
+    UpdateBtoaChecksWord(wordwise, word);
+    ASSERT_EQ(wordwise.E, bytewise.E);
+    ASSERT_EQ(wordwise.S, bytewise.S);
+    ASSERT_EQ(wordwise.R, bytewise.R);
+  }
+}
+
 TEST_F(Encoder, TitleControlCharactersBecomeUnderscores) {
   title = "a\nb\x7f\x01\"c d;\xE9.bin";
   for (int format : {kFormatBase64, kFormatUU, kFormatBtoa}) {

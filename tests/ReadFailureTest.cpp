@@ -8,6 +8,7 @@
 
 #include "convert/Converter.h"
 #include "core/FileReader.h"
+#include "core/InputFile.h"
 #include "jobs/DecodeJob.h"
 #include "jobs/EncodeJob.h"
 #include "tests/FakeWindow.h"
@@ -115,6 +116,39 @@ TEST(ReadFailure, ConverterFails) {
   EXPECT_EQ(job.m_result.failed, 1);
   EXPECT_TRUE(job.m_result.written.empty());
   EXPECT_TRUE(Shown(w, kUnreadable));
+}
+
+// Small reads are served from a large read ahead; the bytes and the block at
+// which a failure shows are those of reading each block directly.
+TEST(ReadAhead, GivesTheFileAndFailsAtTheSameBlock) {
+  ScratchDir dir;
+  const std::string bytes = RandomBytes(600000, 5);
+  WriteFile(dir.file("data.bin"), bytes);
+
+  InputFile whole;
+  ASSERT_TRUE(whole.Open(dir.file("data.bin")));
+  std::string got;
+  const size_t sizes[] = {1, 624, 2025, InputFile::kReadAheadSize + 3, 7};
+  std::vector<char> block(InputFile::kReadAheadSize + 3);
+  for (size_t k = 0;; ++k) {
+    long long n = whole.Read(block.data(), sizes[k % 5]);
+    ASSERT_GE(n, 0);
+    if (n == 0) break;
+    got.append(block.data(), static_cast<size_t>(n));
+  }
+  EXPECT_TRUE(got == bytes);
+
+  FailingReader reader(400000);
+  InputFile failing(reader);
+  ASSERT_TRUE(failing.Open(dir.file("data.bin")));
+  size_t read = 0;
+  long long n;
+  while ((n = failing.Read(block.data(), 624)) > 0) {
+    ASSERT_EQ(std::string(block.data(), 624), bytes.substr(read, 624));
+    read += 624;
+  }
+  EXPECT_EQ(n, -1);
+  EXPECT_EQ(read, 400000 / 624 * 624);  // every block that ends before the bad byte
 }
 
 TEST(JobQuestions, AreAskedWithoutTheWaitCursor) {

@@ -1,0 +1,150 @@
+#include "jobs/PlainLines.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace twick {
+namespace {
+
+// A line shorter than this (line end not counted) may be a blank line or a
+// one-character line, which the scanner looks at; with CR LF that is three.
+constexpr size_t kShortestPlain = 3;
+
+constexpr std::string_view kEncodingText = "encoding: base64";
+constexpr size_t kEncodingColon = 8;  // the colon's place in kEncodingText
+
+constexpr std::array<bool, 256> BuildTable(std::string_view chars) {
+  std::array<bool, 256> table{};
+  for (char c : chars) table[static_cast<unsigned char>(c)] = true;
+  return table;
+}
+
+/// First characters of the lines that may open a section or a MIME part.
+constexpr std::array<bool, 256> kNotPlainFirst = BuildTable("bBxX(-");
+/// Characters that end the search in a line: its end, and the characters of
+/// name and encoding lines.
+constexpr std::array<bool, 256> kStop = BuildTable("\n=:");
+
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool EqualsLower(std::string_view text, size_t at, std::string_view lower) {
+  if (at + lower.size() > text.size()) return false;
+  for (size_t k = 0; k < lower.size(); ++k) {
+    if (Lower(text[at + k]) != lower[k]) return false;
+  }
+  return true;
+}
+
+/// "name" followed by "=" or "*" (a MIME name parameter, plain or extended)
+/// begins somewhere in text[from, to).
+bool HasNameParameter(std::string_view text, size_t from, size_t to) {
+  for (size_t k = from; k + 4 < to; ++k) {
+    if (Lower(text[k]) == 'n' && EqualsLower(text, k, "name") &&
+        (text[k + 4] == '=' || text[k + 4] == '*')) {
+      return true;
+    }
+  }
+  return false;
+}
+
+/// Bit k tells whether text[base + k] is "\n", "=" or ":", for the (up to)
+/// 16 bytes from `base`.
+unsigned StopMaskPortable(std::string_view text, size_t base) {
+  const size_t n = std::min<size_t>(16, text.size() - base);
+  unsigned mask = 0;
+  for (size_t k = 0; k < n; ++k) {
+    if (kStop[static_cast<unsigned char>(text[base + k])]) mask |= 1u << k;
+  }
+  return mask;
+}
+
+unsigned StopMaskVector(std::string_view text, size_t base) {
+#if defined(__SSE2__)
+  if (text.size() - base >= 16) {
+    const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + base));
+    const __m128i hits = _mm_or_si128(
+        _mm_or_si128(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('\n')),
+                     _mm_cmpeq_epi8(chunk, _mm_set1_epi8('='))),
+        _mm_cmpeq_epi8(chunk, _mm_set1_epi8(':')));
+    return static_cast<unsigned>(_mm_movemask_epi8(hits));
+  }
+#endif
+  return StopMaskPortable(text, base);
+}
+
+/// The work of PlainLinesPrefix, with the stop characters found by
+/// `stopMask` sixteen bytes at a time.
+template <unsigned (*stopMask)(std::string_view, size_t)>
+size_t PlainPrefix(std::string_view text, bool& stopped) {
+  stopped = false;
+  if (text.empty()) return 0;
+  size_t start = 0;          // the line being looked at
+  size_t namesChecked = 0;   // where the search for a name parameter goes on
+  if (kNotPlainFirst[static_cast<unsigned char>(text[0])]) {
+    stopped = true;
+    return 0;
+  }
+  for (size_t base = 0; base < text.size(); base += 16) {
+    for (unsigned mask = stopMask(text, base); mask != 0; mask &= mask - 1) {
+      const size_t stop = base + static_cast<size_t>(__builtin_ctz(mask));
+      const char c = text[stop];
+      bool plain = true;
+      if (c == '\n') {
+        plain = stop - start >= kShortestPlain;
+        if (plain) {
+          start = namesChecked = stop + 1;
+          plain = start == text.size() || !kNotPlainFirst[static_cast<unsigned char>(text[start])];
+        }
+      } else if (c == ':') {
+        // Too near the end of the text to tell, unless the line ends first.
+        if (stop + kEncodingText.size() - kEncodingColon > text.size() &&
+            text.find('\n', stop) == std::string_view::npos) {
+          return start;
+        }
+        plain = stop < start + kEncodingColon ||
+                !EqualsLower(text, stop - kEncodingColon, kEncodingText);
+      } else {
+        // Each "=" is judged with the text before it since the last one.
+        plain = !HasNameParameter(text, namesChecked, stop + 1);
+        namesChecked = stop >= start + 4 ? stop - 4 : start;
+      }
+      if (!plain) {
+        stopped = true;
+        return start;
+      }
+    }
+  }
+  return start;
+}
+
+}  // namespace
+
+size_t PlainLinesPrefix(std::string_view text, bool& stopped) {
+  return PlainPrefix<StopMaskVector>(text, stopped);
+}
+
+size_t PlainLinesPrefixPortable(std::string_view text, bool& stopped) {
+  return PlainPrefix<StopMaskPortable>(text, stopped);
+}
+
+void SkipPlainLines(TextStream& in) {
+  size_t want = 1;
+  for (;;) {
+    const std::string_view text = in.Buffered(want);
+    bool stopped = false;
+    const size_t plain = PlainLinesPrefix(text, stopped);
+    in.Advance(plain);
+    // Fewer bytes than asked for: the file ends, or a line fills the whole
+    // buffer. The reader takes it from here.
+    if (stopped || text.size() < want) return;
+    // Ask for the rest of the line the buffer holds only in part, and more.
+    want = text.size() - plain + 1;
+  }
+}
+
+}  // namespace twick

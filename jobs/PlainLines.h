@@ -1,0 +1,26 @@
+#pragma once
+// Most lines of a mail or news spool are plain text that can neither open a
+// section nor name one. The scanner passes over them in bulk: a line is plain
+// when it is at least three bytes long, does not begin with "b", "B", "x",
+// "X", "(" or "-", and holds no "=" and no ":". Every line that may matter to
+// the scanner is left for it to read.
+
+#include <cstddef>
+#include <string_view>
+
+#include "core/TextStream.h"
+
+namespace twick {
+
+/// The length of the run of whole plain lines (each with its LF) at the start
+/// of `text`. `stopped` tells whether the run ends at a line that is not
+/// plain (rather than at a line that `text` holds only in part).
+size_t PlainLinesPrefix(std::string_view text, bool& stopped);
+/// The same without vector instructions: what PlainLinesPrefix does where
+/// none are known, kept callable so that tests cover it everywhere.
+size_t PlainLinesPrefixPortable(std::string_view text, bool& stopped);
+
+/// Moves the stream past the plain lines at its read position.
+void SkipPlainLines(TextStream& in);
+
+}  // namespace twick
