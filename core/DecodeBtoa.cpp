@@ -7,6 +7,7 @@
 // unreadable end line, is reported and the output kept as decoded.
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <limits>
 #include <string_view>
@@ -17,6 +18,7 @@
 #include "core/Messages.h"
 #include "core/ProgressCounter.h"
 #include "core/TextDecoderSupport.h"
+#include "core/TextStream.h"
 
 namespace twick {
 
@@ -89,10 +91,16 @@ bool TrailerCheck(std::string_view line, std::string_view key, uint32_t& value) 
 }
 
 /// True when the end line's E, S and R match `checks`.
-bool TrailerMatches(std::string_view line, const BtoaChecks& checks) {
+bool TrailerMatches(std::string_view line, BtoaChecks checks) {
   uint32_t e = 0, sum = 0, r = 0;
   return TrailerCheck(line, "E", e) && TrailerCheck(line, "S", sum) && TrailerCheck(line, "R", r) &&
          e == checks.E && sum == checks.S && r == checks.R;
+}
+
+/// Stores the four bytes of `value`, most significant first.
+inline void StoreBigEndian(uint32_t value, unsigned char* dst) {
+  if constexpr (std::endian::native == std::endian::little) value = __builtin_bswap32(value);
+  std::memcpy(dst, &value, sizeof value);
 }
 
 /// The value of five digits, wrapping at 32 bits. The products are
@@ -101,6 +109,94 @@ uint32_t GroupValue(const unsigned char* c) {
   return (c[0] - 33u) * 52200625u + (c[1] - 33u) * 614125u + (c[2] - 33u) * 7225u +
          (c[3] - 33u) * 85u + (c[4] - 33u);
 }
+
+/// Turns characters into words and the words into the work buffer, which is
+/// written out whenever fewer than four bytes would stay free. The
+/// characters of a group cut by the end of a piece wait for the next piece.
+class GroupDecoder {
+ public:
+  GroupDecoder(DecoderOutput& out, ProgressCounter& progress, char* buffer, size_t capacity)
+      : out_(out), progress_(progress), buffer_(buffer), capacity_(capacity) {}
+
+  void Feed(const char* chars, size_t n) {
+    // The running state is copied to locals: stores into the work buffer
+    // could otherwise change members as far as the compiler knows, and every
+    // word would reload them.
+    size_t pending = pending_;
+    BtoaChecks checks = checks_;
+    uint32_t wordXor = wordXor_;
+    auto* work = reinterpret_cast<unsigned char*>(buffer_);
+    auto emit = [&](uint32_t value, size_t used) {
+      StoreBigEndian(value, work + pending);
+      UpdateBtoaSumAndRotation(checks, value);
+      wordXor ^= value;
+      pending += kBytesPerItem;
+      progress_.Count(used);
+      if (pending + kBytesPerItem > capacity_) {
+        out_.Write(buffer_, pending);
+        pending = 0;
+      }
+    };
+
+    const auto* src = reinterpret_cast<const unsigned char*>(chars);
+    size_t pos = 0;
+    if (carried_ > 0) {
+      // The carried characters begin a group; "z" and "y" within it are digits.
+      const size_t take = std::min(n, kGroupSize - carried_);
+      std::memcpy(carry_ + carried_, src, take);
+      carried_ += take;
+      pos = take;
+      if (carried_ == kGroupSize) {
+        emit(GroupValue(carry_), kGroupSize);
+        carried_ = 0;
+      } else {
+        pos = n;
+      }
+    }
+    while (pos < n) {
+      if (src[pos] == 'z') {
+        emit(0, 1);
+        ++pos;
+      } else if (src[pos] == 'y') {
+        emit(0x20202020, 1);  // four blanks
+        ++pos;
+      } else if (n - pos >= kGroupSize) {
+        emit(GroupValue(src + pos), kGroupSize);
+        pos += kGroupSize;
+      } else {
+        carried_ = n - pos;
+        std::memcpy(carry_, src + pos, carried_);
+        break;
+      }
+    }
+    pending_ = pending;
+    checks_ = checks;
+    wordXor_ = wordXor;
+  }
+
+  /// The checks of every word so far.
+  BtoaChecks Checks() const {
+    BtoaChecks checks = checks_;
+    checks.E ^= FoldWordXor(wordXor_);
+    return checks;
+  }
+
+  void WritePending() {
+    if (pending_ > 0) out_.Write(buffer_, pending_);
+    pending_ = 0;
+  }
+
+ private:
+  DecoderOutput& out_;
+  ProgressCounter& progress_;
+  char* buffer_;
+  size_t capacity_;
+  size_t pending_ = 0;
+  unsigned char carry_[kGroupSize] = {};
+  size_t carried_ = 0;
+  BtoaChecks checks_;
+  uint32_t wordXor_ = 0;  // the XOR of all words, folded into E by Checks()
+};
 
 }  // namespace
 
@@ -113,68 +209,59 @@ int DecodeBtoa(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sectio
   if (!out.Create()) return 0;
   window.BeginWaitCursor();
 
-  // Writing the work buffer out whenever fewer than four bytes would stay
-  // free keeps every item inside it.
-  const size_t capacity = static_cast<size_t>(std::max(dlg.m_nBufSize, 0));
   const bool lineCheckCharacter = dlg.m_nBtoaVersion == 5;
-  decoding::PieceReader reader(in);
-  // Up to four characters carried from the line before, then the new piece.
-  char carry[kGroupSize - 1 + decoding::PieceReader::kPieceSize + 4];
-  size_t carried = 0;
-  size_t length = 0;
-  bool endsLine = false;
-  size_t pending = 0;
+  GroupDecoder decoder(out, progress, buffer, static_cast<size_t>(std::max(dlg.m_nBufSize, 0)));
   uint64_t declared = 0;
   bool trailerSeen = false;
   bool checksMatch = false;
-  BtoaChecks checks;
-  auto* work = reinterpret_cast<unsigned char*>(buffer);
-
-  while (reader.Next(carry + carried, length, endsLine)) {
-    if (IsTrailer(carry + carried, length)) {
-      declared = DeclaredLength(carry + carried, length);
-      trailerSeen = true;
-      checksMatch = TrailerMatches(std::string_view(carry + carried, length), checks);
-      break;
-    }
-    // Variant 5 ends every line with a check character, which is dropped
-    // unverified; an empty line has none to drop.
-    if (endsLine && lineCheckCharacter && length > 0) --length;
-
-    const size_t total = carried + length;
-    const auto* src = reinterpret_cast<const unsigned char*>(carry);
-    size_t pos = 0;
-    while (pos < total) {
-      size_t used = 1;
-      uint32_t value;
-      if (src[pos] == 'z') {
-        value = 0;
-      } else if (src[pos] == 'y') {
-        value = 0x20202020;  // four blanks
-      } else {
-        if (total - pos < kGroupSize) break;
-        value = GroupValue(src + pos);
-        used = kGroupSize;
+  // Lines are taken in pieces of at most 80 characters. Each piece may be
+  // the end line; in variant 5 the last character of a line is a check
+  // character, dropped unverified, unless the line's length is a multiple
+  // of 80 (its last piece then does not end the line).
+  constexpr size_t kPiece = decoding::PieceReader::kPieceSize;
+  auto endLine = [&](const char* piece, size_t length) {
+    declared = DeclaredLength(piece, length);
+    trailerSeen = true;
+    checksMatch = TrailerMatches(std::string_view(piece, length), decoder.Checks());
+  };
+  decoding::PieceReader reader(in);
+  char piece[kPiece];
+  while (!trailerSeen) {
+    // Most lines lie whole in the stream's buffer and are decoded there.
+    const std::string_view view = in.Buffered(4096);
+    if (view.empty()) break;
+    const auto* lf = static_cast<const char*>(std::memchr(view.data(), '\n', view.size()));
+    if (lf != nullptr) {
+      size_t n = static_cast<size_t>(lf - view.data());
+      in.Advance(n + 1);
+      if (n > 0 && view[n - 1] == '\r') --n;
+      size_t at = 0;
+      while (at < n && !IsTrailer(view.data() + at, std::min(kPiece, n - at))) at += kPiece;
+      if (at < n) {
+        decoder.Feed(view.data(), at);
+        endLine(view.data() + at, std::min(kPiece, n - at));
+        break;
       }
-      work[pending] = static_cast<unsigned char>(value >> 24);
-      work[pending + 1] = static_cast<unsigned char>(value >> 16);
-      work[pending + 2] = static_cast<unsigned char>(value >> 8);
-      work[pending + 3] = static_cast<unsigned char>(value);
-      UpdateBtoaChecksWord(checks, value);
-      pos += used;
-      pending += kBytesPerItem;
-      progress.Count(used);
-      if (pending + kBytesPerItem > capacity) {
-        out.Write(buffer, pending);
-        pending = 0;
-      }
+      decoder.Feed(view.data(), lineCheckCharacter && n % kPiece != 0 ? n - 1 : n);
+      continue;
     }
-    // At most four characters of a group split across lines remain.
-    carried = total - pos;
-    std::memmove(carry, carry + pos, carried);
+    // A line longer than the buffer, or a last line without its line end:
+    // piece by piece, up to the end of a line.
+    size_t length = 0;
+    bool endsLine = false;
+    while (reader.Next(piece, length, endsLine)) {
+      if (IsTrailer(piece, length)) {
+        endLine(piece, length);
+        break;
+      }
+      if (endsLine && lineCheckCharacter && length > 0) --length;
+      decoder.Feed(piece, length);
+      if (endsLine) break;
+    }
+    if (!endsLine) break;
   }
 
-  if (pending > 0) out.Write(buffer, pending);
+  decoder.WritePending();
   // A declared length only cuts off the filling of the last group; it never
   // adds bytes that were not decoded.
   if (declared > 0) out.CutTo(declared);

@@ -49,7 +49,7 @@ inline void PutDigits(uint32_t value, char* dst) {
 
 }  // namespace
 
-std::string BtoaEndLine(uint64_t byteCount, const BtoaChecks& checks) {
+std::string BtoaEndLine(uint64_t byteCount, BtoaChecks checks) {
   char line[128];
   int length = std::snprintf(line, sizeof line,
                              "xbtoa End N %" PRIu64 " %" PRIx64 " E %" PRIx32 " S %" PRIx32
@@ -68,6 +68,7 @@ bool EncodeBtoa(EncodeContext& dlg, InputFile& in, OutputSink& out) {
 
   uint64_t byteCount = 0;
   BtoaChecks checks;
+  uint32_t wordXor = 0;  // folded into E at the end
   int column = 0;
   char* const output = buffers.Output();
   char* dst = output;
@@ -93,7 +94,8 @@ bool EncodeBtoa(EncodeContext& dlg, InputFile& in, OutputSink& out) {
       const unsigned char* w = block + at;
       const uint32_t value =
           (uint32_t{w[0]} << 24) | (uint32_t{w[1]} << 16) | (uint32_t{w[2]} << 8) | w[3];
-      UpdateBtoaChecksWord(checks, value);
+      UpdateBtoaSumAndRotation(checks, value);
+      wordXor ^= value;
       if (value == 0) {
         put('z');
       } else if (column + 5 < kLineLength) {
@@ -120,6 +122,7 @@ bool EncodeBtoa(EncodeContext& dlg, InputFile& in, OutputSink& out) {
   }
   if (!WriteEncoded(dlg, out, output, static_cast<size_t>(dst - output))) return false;
 
+  checks.E ^= FoldWordXor(wordXor);
   if (!WriteEncoded(dlg, out, BtoaEndLine(byteCount, checks))) return false;
   progress.Finish();
   return true;

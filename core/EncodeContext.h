@@ -61,14 +61,13 @@ inline void UpdateBtoaChecks(BtoaChecks& checks, uint8_t b) {
   checks.R = ((checks.R << 1) | (checks.R >> 31)) + b;
 }
 
-/// Folds the four bytes of `word` (most significant first) into the checks,
-/// the one per byte of S included: the same as four UpdateBtoaChecks calls
-/// and S += 4.
-inline void UpdateBtoaChecksWord(BtoaChecks& checks, uint32_t word) {
+/// Folds the four bytes of `word` (most significant first) into S, the one
+/// per byte included, and into R. E, the XOR of all bytes, is the XOR of the
+/// words' bytes in any order: callers XOR whole words and fold them into E
+/// once, with FoldWordXor.
+inline void UpdateBtoaSumAndRotation(BtoaChecks& checks, uint32_t word) {
   const uint32_t b0 = word >> 24, b1 = (word >> 16) & 0xFF, b2 = (word >> 8) & 0xFF,
                  b3 = word & 0xFF;
-  uint32_t folded = word ^ (word >> 16);
-  checks.E ^= (folded ^ (folded >> 8)) & 0xFF;
   checks.S += b0 + b1 + b2 + b3 + 4;
   uint32_t r = checks.R;
   r = ((r << 1) | (r >> 31)) + b0;
@@ -77,8 +76,15 @@ inline void UpdateBtoaChecksWord(BtoaChecks& checks, uint32_t word) {
   checks.R = ((r << 1) | (r >> 31)) + b3;
 }
 
+/// The XOR of the four bytes of `wordXor` (itself the XOR of whole words):
+/// what those words add to E.
+inline uint32_t FoldWordXor(uint32_t wordXor) {
+  const uint32_t half = wordXor ^ (wordXor >> 16);
+  return (half ^ (half >> 8)) & 0xFF;
+}
+
 /// The closing "xbtoa End" line, CR LF included; the count is printed whole
 /// at any size.
-std::string BtoaEndLine(uint64_t byteCount, const BtoaChecks& checks);
+std::string BtoaEndLine(uint64_t byteCount, BtoaChecks checks);
 
 }  // namespace twick

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -51,12 +52,8 @@ class AlphabetPairs {
 
   /// Writes the four characters of the 24-bit value `v`.
   void Put4(uint32_t v, char* dst) const {
-    const char* hi = pairs_[v >> 12];
-    const char* lo = pairs_[v & 0xFFF];
-    dst[0] = hi[0];
-    dst[1] = hi[1];
-    dst[2] = lo[0];
-    dst[3] = lo[1];
+    std::memcpy(dst, pairs_[v >> 12], 2);
+    std::memcpy(dst + 2, pairs_[v & 0xFFF], 2);
   }
 
  private:

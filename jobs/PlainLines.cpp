@@ -67,10 +67,9 @@ unsigned StopMaskVector(std::string_view text, size_t base) {
 #if defined(__SSE2__)
   if (text.size() - base >= 16) {
     const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + base));
-    const __m128i hits = _mm_or_si128(
-        _mm_or_si128(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('\n')),
-                     _mm_cmpeq_epi8(chunk, _mm_set1_epi8('='))),
-        _mm_cmpeq_epi8(chunk, _mm_set1_epi8(':')));
+    const __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('\n')),
+                                                   _mm_cmpeq_epi8(chunk, _mm_set1_epi8('='))),
+                                      _mm_cmpeq_epi8(chunk, _mm_set1_epi8(':')));
     return static_cast<unsigned>(_mm_movemask_epi8(hits));
   }
 #endif
@@ -83,8 +82,8 @@ template <unsigned (*stopMask)(std::string_view, size_t)>
 size_t PlainPrefix(std::string_view text, bool& stopped) {
   stopped = false;
   if (text.empty()) return 0;
-  size_t start = 0;          // the line being looked at
-  size_t namesChecked = 0;   // where the search for a name parameter goes on
+  size_t start = 0;         // the line being looked at
+  size_t namesChecked = 0;  // where the search for a name parameter goes on
   if (kNotPlainFirst[static_cast<unsigned char>(text[0])]) {
     stopped = true;
     return 0;

@@ -116,14 +116,16 @@ TEST(BtoaEndLine, PrintsCountsPastTwoToThe31Whole) {
 TEST(BtoaChecks, AWordCountsAsItsFourBytes) {
   BtoaChecks bytewise{1, 2, 0x80000001u};
   BtoaChecks wordwise = bytewise;
+  uint32_t wordXor = 0;
   uint32_t word = 0x9e3779b9u;
   for (int k = 0; k < 1000; ++k, word = word * 2654435761u + 1) {
     for (int shift = 24; shift >= 0; shift -= 8) UpdateBtoaChecks(bytewise, (word >> shift) & 0xFF);
     bytewise.S += 4;
-    UpdateBtoaChecksWord(wordwise, word);
-    ASSERT_EQ(wordwise.E, bytewise.E);
+    UpdateBtoaSumAndRotation(wordwise, word);
+    wordXor ^= word;
     ASSERT_EQ(wordwise.S, bytewise.S);
     ASSERT_EQ(wordwise.R, bytewise.R);
+    ASSERT_EQ(wordwise.E ^ FoldWordXor(wordXor), bytewise.E);
   }
 }
 

@@ -52,10 +52,30 @@ size_t ReferencePrefix(std::string_view text) {
 
 /// Text made of pieces that sit near every rule's edge.
 std::string TrickyText(unsigned seed, size_t pieces) {
-  static const std::vector<std::string> kPieces = {
-      "plain words ", "\n", "\r\n", "ab", "=", ":", "name", "NaMe", "file", "*", "0",
-      "Content-Transfer-Encoding: base64", "encoding: BASE64", "ENCODING:", " base6",
-      "begin ", "x", "(", "-", "b", "B", "\r", "0123456789abcdef", "\t"};
+  static const std::vector<std::string> kPieces = {"plain words ",
+                                                   "\n",
+                                                   "\r\n",
+                                                   "ab",
+                                                   "=",
+                                                   ":",
+                                                   "name",
+                                                   "NaMe",
+                                                   "file",
+                                                   "*",
+                                                   "0",
+                                                   "Content-Transfer-Encoding: base64",
+                                                   "encoding: BASE64",
+                                                   "ENCODING:",
+                                                   " base6",
+                                                   "begin ",
+                                                   "x",
+                                                   "(",
+                                                   "-",
+                                                   "b",
+                                                   "B",
+                                                   "\r",
+                                                   "0123456789abcdef",
+                                                   "\t"};
   std::mt19937 random(seed);
   std::string text;
   for (size_t k = 0; k < pieces; ++k) text += kPieces[random() % kPieces.size()];
@@ -75,7 +95,8 @@ TEST(PlainLines, PassOnlyLinesTheScannerIgnores) {
 TEST(PlainLines, StreamStopsAtTheFirstLineThatMayMatter) {
   const std::string plain = "An ordinary line of prose, nothing in it.\r\n";
   const std::string longLine = std::string(700, 'y') + "\n";  // longer than the buffer
-  const std::string text = plain + plain + longLine + plain + "Content-Type: x; name=\"a\"\n" + plain;
+  const std::string text =
+      plain + plain + longLine + plain + "Content-Type: x; name=\"a\"\n" + plain;
   test::ScratchDir dir;
   test::WriteFile(dir.file("t"), text);
   for (size_t buffer : {256u, 300u, 1u << 18}) {
