@@ -144,6 +144,11 @@ TEST(CheckValues, DamagedBinHexAndBtoaAreWrittenReportedAndFailed) {
   btoaBad.replace(btoaBad.find(" E ") + 3, 1, "0");
   std::string btoaNoEnd = BtoaSection("f.bin", data);
   btoaNoEnd.erase(btoaNoEnd.find("xbtoa End"));
+  // Variant 5: a check character ends every line, "xbtoa5" starts both ends.
+  const std::string v5 = "xbtoa5 78 f.bin Begin\n" + BtoaLines(data, true);
+  const std::string v5End = "xbtoa5" + BtoaEndLine(data).substr(5);
+  std::string v5BadR = v5End;
+  v5BadR.replace(v5BadR.find(" R ") + 3, 1, v5BadR[v5BadR.find(" R ") + 3] == '1' ? "2" : "1");
   struct Case {
     const char* what;
     std::string text;
@@ -157,6 +162,10 @@ TEST(CheckValues, DamagedBinHexAndBtoaAreWrittenReportedAndFailed) {
       {"btoa whole", BtoaSection("f.bin", data), false},
       {"btoa wrong E", btoaBad, true},
       {"btoa without end line", btoaNoEnd, true},
+      {"btoa5 whole", v5 + v5End, false},
+      {"btoa5 wrong R", v5 + v5BadR, true},
+      {"btoa5 end line without checks", v5 + v5End.substr(0, v5End.find(" E ")) + "\n", true},
+      {"btoa5 without end line", v5, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
