@@ -106,16 +106,19 @@ bool ParsePartMarker(std::string_view line, int& part, int& total) {
     if (at != std::string_view::npos && KOfN(line, at + word.size(), part, total)) break;
   }
   if (total == 0) {
-    // "(2/24)" or "[2/24]", as posting programs put in the Subject line.
+    // "(2/24)" or "[2/24]", as posting programs put in the Subject line. The
+    // last one counts: "[1/3] - pics.zip (2/24)" is file 1 of 3, part 2.
     for (size_t open = line.find_first_of("(["); open != std::string_view::npos;
          open = line.find_first_of("([", open + 1)) {
       size_t at = open + 1;
-      part = NumberAt(line, at);
-      if (part == 0 || at >= line.size() || line[at] != '/') continue;
+      const int k = NumberAt(line, at);
+      if (k == 0 || at >= line.size() || line[at] != '/') continue;
       ++at;
-      total = NumberAt(line, at);
-      if (total > 0 && at < line.size() && (line[at] == ')' || line[at] == ']')) break;
-      total = 0;
+      const int n = NumberAt(line, at);
+      if (n > 0 && at < line.size() && (line[at] == ')' || line[at] == ']')) {
+        part = k;
+        total = n;
+      }
     }
   }
   return part >= 1 && total >= part && total > 1;
@@ -131,6 +134,13 @@ void PartLocator::TakeMarker(std::string_view line, PartMarker& marker) {
   const bool folded = line.front() == ' ' || line.front() == '\t';
   if (folded && inPartialField_) {
     ReadPartialParameters(line, marker);
+    return;
+  }
+  // The attachments of a multipart message are whole files of their own,
+  // whatever the message's Subject line says.
+  if (format_ == kFormatBase64 && line.starts_with("--")) {
+    marker = PartMarker();
+    inPartialField_ = false;
     return;
   }
   inPartialField_ = FindNoCase(line, "message/partial") != std::string_view::npos;
@@ -169,7 +179,9 @@ bool PartLocator::NextRun(TextStream& in, uint64_t to, bool following, Run& run)
       run.range = {0, lineStart, end};
       return true;
     }
-    if (following && OpensOtherSection(line)) return false;
+    // Part 1 posted again opens no other section: it is a part seen twice.
+    if (following && OpensOtherSection(line) && !(pending_.part == 1 && file_.SameFile(pending_)))
+      return false;
     TakeMarker(line, pending_);
   }
 }

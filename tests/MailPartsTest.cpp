@@ -225,7 +225,8 @@ TEST(SplitPostings, PartsAreJoinedInPartOrderAndGapsReported) {
   const std::string posted = Posted("big.bin", data, 4);
   // In order, shuffled with part 1 inside, a part twice: each part is read
   // once, and the search goes on after the last one.
-  for (const auto& order : {std::vector<int>{1, 2, 3, 4}, {1, 3, 2, 4}, {3, 1, 4, 2, 3}}) {
+  for (const auto& order :
+       {std::vector<int>{1, 2, 3, 4}, {1, 3, 2, 4}, {3, 1, 4, 2, 3}, {1, 2, 1, 3, 4}}) {
     SCOPED_TRACE(order.size() * 10 + static_cast<size_t>(order[1]));
     ScratchDir dir;
     Decoded d = DecodeText(dir, Reordered(posted, order) + UUXXSection("after.bin", "x"));
@@ -246,6 +247,8 @@ TEST(SplitPostings, PartsAreJoinedInPartOrderAndGapsReported) {
   EXPECT_TRUE(ParsePartMarker("Subject: big.bin [02/24]", part, total));
   EXPECT_EQ(part * 100 + total, 224);
   EXPECT_TRUE(ParsePartMarker("section 3 of 7 of file x  < uuenview >", part, total));
+  EXPECT_TRUE(ParsePartMarker("Subject: [1/3] - \"pics.zip\" (02/24)", part, total));
+  EXPECT_EQ(part * 100 + total, 224);
   EXPECT_FALSE(ParsePartMarker("Subject: see (1/2 of the budget)", part, total));
 }
 
@@ -289,6 +292,10 @@ TEST(SplitPostings, Base64PartsAreJoinedOnlyWhenMarked) {
        data.size() / 3, false},
       {"unnumbered attachment stays whole",
        "name=b64.bin\nContent-Transfer-Encoding: base64\n\n" + Base64Lines(data) + bare,
+       data.size(), true},
+      {"attachment under a numbered Subject",
+       "Subject: b64.bin (1/2)\n\n--b\nname=b64.bin\nContent-Transfer-Encoding: base64\n\n" +
+           Base64Lines(data) + "\n--b--\n",
        data.size(), true},
   };
   for (const auto& c : cases) {
