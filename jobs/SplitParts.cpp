@@ -73,7 +73,10 @@ void CDecodeJob::LocateParts(TextStream& in) {
 
 bool CDecodeJob::FindContinuation(TextStream& in) {
   const bool uuxx = m_nCodeFormat == kFormatUU || m_nCodeFormat == kFormatXX;
-  if (uuxx ? !m_bBeginHeader : m_nCodeFormat != kFormatBase64 || m_bEqualsLineEnds) return false;
+  // UU and XX under a begin line; Base64 except a begin-base64 section.
+  const bool mayGoOn =
+      uuxx ? m_bBeginHeader : (m_nCodeFormat == kFormatBase64 && !m_bEqualsLineEnds);
+  if (!mayGoOn) return false;
   if (!m_bPartsLocated) {
     // Blank lines before the end line: a whole file, not one in parts.
     if (uuxx && ClosingLineFollows(in)) return true;
