@@ -154,6 +154,11 @@ void PartLocator::TakeMarker(std::string_view line, PartMarker& marker) {
   if (ParsePartMarker(line, part, total)) {
     marker.part = part;
     marker.total = total;
+    if (const size_t at = FindNoCase(line, " of file "); at != std::string_view::npos) {
+      std::string_view name = line.substr(at + 9);
+      while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+      marker.name = std::string(name);
+    }
   }
 }
 
@@ -179,9 +184,11 @@ bool PartLocator::NextRun(TextStream& in, uint64_t to, bool following, Run& run)
       run.range = {0, lineStart, end};
       return true;
     }
-    // Part 1 posted again opens no other section: it is a part seen twice.
-    if (following && OpensOtherSection(line) && !(pending_.part == 1 && file_.SameFile(pending_)))
-      return false;
+    // Part 1 of the same file posted again opens no other section: it is a
+    // part seen twice. Only an id or a name tells it from the next file.
+    const bool firstAgain = pending_.part == 1 && file_.SameFile(pending_) && file_.Identified() &&
+                            pending_.Identified();
+    if (following && OpensOtherSection(line) && !firstAgain) return false;
     TakeMarker(line, pending_);
   }
 }
@@ -221,7 +228,10 @@ uint64_t PartLocator::CollectFollowing(TextStream& in, uint64_t from) {
     int number = last + 1;
     if (run.marker.Marked()) {
       // Without a marker on part 1, the first marked part tells the total.
-      if (!file_.Marked()) file_ = {1, run.marker.total, run.marker.id};
+      if (!file_.Marked()) {
+        file_ = run.marker;
+        file_.part = 1;
+      }
       if (!file_.SameFile(run.marker)) break;
       number = run.marker.part;
     } else if (format_ == kFormatBase64) {

@@ -16,17 +16,23 @@
 namespace twick {
 
 /// What numbers a part: "Part 2 of 24" and the like, or a message/partial
-/// header with its number, total and id.
+/// header with its number, total and id. A posting program's part line may
+/// also name the file ("Part 2 of 24 of file x.bin").
 struct PartMarker {
   int part = 0;
   int total = 0;
   std::string id;
+  std::string name;
 
   bool Marked() const { return part >= 1 && total > 1 && part <= total; }
-  /// Both number parts of one file: same total, and same id where both have one.
+  /// Says which file it belongs to, beyond the total.
+  bool Identified() const { return !id.empty() || !name.empty(); }
+  /// Both number parts of one file: same total, and same id and name where
+  /// both have one.
   bool SameFile(const PartMarker& other) const {
     return Marked() && other.Marked() && total == other.total &&
-           (id.empty() || other.id.empty() || id == other.id);
+           (id.empty() || other.id.empty() || id == other.id) &&
+           (name.empty() || other.name.empty() || name == other.name);
   }
 };
 

@@ -55,7 +55,8 @@ std::string Posted(const std::string& name, const std::string& data, size_t part
   for (size_t p = 0; p < parts; ++p) {
     if (p + 1 == skip) continue;
     out += "Subject: " + name + " (" + std::to_string(p + 1) + "/" + std::to_string(parts) +
-           ")\n\n_=_ Part " + std::to_string(p + 1) + " of " + std::to_string(parts) + "\n\n";
+           ")\n\n_=_ Part " + std::to_string(p + 1) + " of " + std::to_string(parts) + " of file " +
+           name + "\n\n";
     for (size_t r = p * per; r < std::min(rows.size(), (p + 1) * per); ++r) out += rows[r];
     out += "\n";
   }
@@ -90,6 +91,16 @@ TEST(SplitPostings, PartsAreJoinedInPartOrderAndGapsReported) {
     EXPECT_EQ(ReadFile(dir.file("big.bin")), data);
     EXPECT_EQ(d.written, (std::vector<std::string>{dir.file("big.bin"), dir.file("after.bin")}));
     EXPECT_TRUE(d.captions.empty());
+    EXPECT_TRUE(d.result.Complete());
+  }
+  {
+    // Two files in as many parts, one after the other: neither takes the
+    // other's parts for its own.
+    const std::string second = RandomBytes(45 * 40, 8);
+    ScratchDir dir;
+    Decoded d = DecodeText(dir, posted + Posted("two.bin", second, 4));
+    EXPECT_EQ(ReadFile(dir.file("big.bin")), data);
+    EXPECT_EQ(ReadFile(dir.file("two.bin")), second);
     EXPECT_TRUE(d.result.Complete());
   }
   for (const auto& order : {std::vector<int>{1, 3, 4}, {1, 2, 3}, {2, 4, 1}}) {
