@@ -1,8 +1,9 @@
 // Decodes one MIME Base64 section. Every character of a data line is looked
 // up in the Base64 table; nothing is validated. Groups of four run across
-// line ends. The section ends at a blank line, at a line beginning with "--"
-// (a MIME boundary), at a line "====" under a begin-base64 header, or at the
-// end of the stream; the ending line is consumed.
+// line ends. The section ends at a blank line (unless the caller finds the
+// next part of a file posted in parts), at a line beginning with "--" (a
+// MIME boundary), at a line "====" under a begin-base64 header, or at the end
+// of the stream; the ending line is consumed.
 
 #include <algorithm>
 #include <cstring>
@@ -61,9 +62,15 @@ int DecodeBase64(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sect
   };
 
   // Line ends carry no meaning: a group cut by one continues on the next line.
-  while (reader.Next(line + carried, length, endsLine)) {
+  // At a blank line or the end of the stream, a file posted in parts may go
+  // on with its next part.
+  while (reader.Next(line + carried, length, endsLine) ||
+         (dlg.FindContinuation(in) && reader.Next(line + carried, length, endsLine))) {
     const char* piece = line + carried;
-    if (length == 0) break;                                        // blank line
+    if (length == 0) {
+      if (dlg.FindContinuation(in)) continue;
+      break;
+    }
     if (length >= 2 && piece[0] == '-' && piece[1] == '-') break;  // boundary
     // A line of four "=" closes a begin-base64 section.
     if (dlg.m_bEqualsLineEnds && length == 4 && endsLine && std::memcmp(piece, "====", 4) == 0)

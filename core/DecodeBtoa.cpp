@@ -266,9 +266,7 @@ int DecodeBtoa(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sectio
   // adds bytes that were not decoded.
   if (declared > 0) out.CutTo(declared);
   const int result = out.EndSection();
-  // Variant 5 end lines are not checked; only a missing one is reported.
-  const bool checked = trailerSeen && (checksMatch || lineCheckCharacter);
-  if (result == 1 && !checked && !in.Failed()) {
+  if (result == 1 && !(trailerSeen && checksMatch) && !in.Failed()) {
     window.ShowMessage(DamagedOutputText(dlg.m_strOutput), kContentErrorCaption, MessageIcon::Stop);
     dlg.m_bDataLost = true;
   }

@@ -19,11 +19,11 @@ struct DecodeContext {
   DecodeContext(JobWindow& window, OutputOpener& opener) : m_window(window), m_opener(opener) {}
   virtual ~DecodeContext() = default;
 
-  /// Called by the UU/XX decoder when its section stops (at a blank line)
-  /// before its closing line: true when the rest of the file follows as a
-  /// further part (data lines of the same format without a header of their
-  /// own); the stream then stands at that part's first data line. Otherwise
-  /// the stream is left where it was.
+  /// Called by the UU/XX and Base64 decoders when their section stops at a
+  /// blank line or the end of the stream: true when the file goes on in a
+  /// further part (posted in parts, read in part order wherever each part
+  /// lies in the source); the stream then stands at that part's first data
+  /// line. Otherwise the stream is left where it was.
   virtual bool FindContinuation(TextStream& /*in*/) { return false; }
 
   JobWindow& m_window;

@@ -49,7 +49,9 @@ int DecodeUUXX(DecodeContext& dlg, TextStream& in, char* buffer, const DecodeTab
   size_t pending = 0;
 
   dlg.m_bCutShort = true;
-  while (reader.Next(line, length, endsLine)) {
+  // At the end of the stream a file posted in parts may go on elsewhere.
+  while (reader.Next(line, length, endsLine) ||
+         (dlg.FindContinuation(in) && reader.Next(line, length, endsLine))) {
     if (IsTerminator(line, length)) {
       dlg.m_bCutShort = false;
       break;

@@ -56,24 +56,27 @@ bool CDecodeJob::SettleOutputName() {
   return !skip;
 }
 
-void CDecodeJob::PrepareSection() {
-  m_bDataLost = false;
-  m_bCutShort = false;
-  m_partsSeen.assign(1, 1);
-  m_nPartTotal = 0;
-}
-
 void CDecodeJob::DecodeSections(TextStream& in, char* buffer) {
   uint64_t sectionStart = 0;
   int sectionCount = 0;
-  while (FindNextSection(in, sectionStart, sectionCount) == 1) {
+  for (;;) {
+    // Parts of a split file may lie between the last section and this one.
+    const uint64_t searchStart = in.Tell();
+    if (FindNextSection(in, sectionStart, sectionCount) != 1) break;
     ++m_result.found;
     const int failedBefore = m_result.failed;
     m_sections.push_back({m_nCodeFormat, {}, sectionStart, false});
-    if (!SettleOutputName()) {
+    bool decoded = false;
+    const bool named = SettleOutputName();
+    if (!named) {
       m_strOutput.clear();
       ++m_result.skipped;
-    } else if (PrepareSection(); CallDecoder(in, buffer, sectionStart) && !in.Failed()) {
+    } else {
+      PrepareSection(searchStart, sectionStart);
+      decoded = CallDecoder(in, buffer, sectionStart) && !in.Failed();
+      SkipPastParts(in);
+    }
+    if (decoded) {
       sectionStart = in.Tell();
       // A damaged or incomplete output is kept and listed, but the loss is
       // reported and the section counts as failed.
@@ -86,7 +89,7 @@ void CDecodeJob::DecodeSections(TextStream& in, char* buffer) {
         m_arrOutput.push_back(m_strOutput);
         m_result.written.push_back(m_strOutput);
       }
-    } else {
+    } else if (named) {
       ++m_result.failed;
     }
     SectionRecord& record = m_sections.back();

@@ -10,6 +10,7 @@
 #include "core/DecodeContext.h"
 #include "core/JobResult.h"
 #include "core/Memory.h"
+#include "jobs/PartLocator.h"
 
 namespace twick {
 
@@ -79,14 +80,30 @@ class CDecodeJob : public DecodeContext {
   /// After a section: tells the user when it ended before its closing line
   /// or parts of it are missing; true when it did.
   bool ReportLostData();
-  /// Clears what the last decoder call reported.
-  void PrepareSection();
+  /// Clears what the last decoder call reported; the search for the section
+  /// began at `searchStart`, its data at `dataStart`.
+  void PrepareSection(uint64_t searchStart, uint64_t dataStart);
+  /// At a section's first gap: finds the parts of its file and the order to
+  /// read them in.
+  void LocateParts(TextStream& in);
+  /// After a section read in parts out of order: moves the stream past the
+  /// last part in the source, so no part is taken for a section of its own.
+  void SkipPastParts(TextStream& in) const;
 
   BufferAllocator& m_allocator;
   /// The parts of the section being decoded, in the order met (the first is
   /// 1), and the number of parts its markers announce (0: none seen).
   std::vector<int> m_partsSeen;
   int m_nPartTotal = 0;
+  /// Where the search for the section began and where its data begins.
+  uint64_t m_searchStart = 0;
+  uint64_t m_dataStart = 0;
+  /// The further parts, in part order, once located; the next one to read;
+  /// the offset after the last part in the source.
+  bool m_bPartsLocated = false;
+  std::vector<PartRange> m_partPlan;
+  size_t m_nextPart = 0;
+  uint64_t m_resumeAt = 0;
   /// The section came under a "begin" line, so it should close with its
   /// end line (and may go on in further parts).
   bool m_bBeginHeader = false;

@@ -1,6 +1,6 @@
 // Mail as current programs write it: MIME header blocks in any order,
 // encoded names, other encoders' banners and closing lines, check values,
-// files posted in parts, and sources with CR line ends.
+// and sources with CR line ends.
 
 #include <gtest/gtest.h>
 
@@ -144,6 +144,11 @@ TEST(CheckValues, DamagedBinHexAndBtoaAreWrittenReportedAndFailed) {
   btoaBad.replace(btoaBad.find(" E ") + 3, 1, "0");
   std::string btoaNoEnd = BtoaSection("f.bin", data);
   btoaNoEnd.erase(btoaNoEnd.find("xbtoa End"));
+  // Variant 5: a check character ends every line, "xbtoa5" starts both ends.
+  const std::string v5 = "xbtoa5 78 f.bin Begin\n" + BtoaLines(data, true);
+  const std::string v5End = "xbtoa5" + BtoaEndLine(data).substr(5);
+  std::string v5BadR = v5End;
+  v5BadR.replace(v5BadR.find(" R ") + 3, 1, v5BadR[v5BadR.find(" R ") + 3] == '1' ? "2" : "1");
   struct Case {
     const char* what;
     std::string text;
@@ -157,6 +162,10 @@ TEST(CheckValues, DamagedBinHexAndBtoaAreWrittenReportedAndFailed) {
       {"btoa whole", BtoaSection("f.bin", data), false},
       {"btoa wrong E", btoaBad, true},
       {"btoa without end line", btoaNoEnd, true},
+      {"btoa5 whole", v5 + v5End, false},
+      {"btoa5 wrong R", v5 + v5BadR, true},
+      {"btoa5 end line without checks", v5 + v5End.substr(0, v5End.find(" E ")) + "\n", true},
+      {"btoa5 without end line", v5, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -170,62 +179,6 @@ TEST(CheckValues, DamagedBinHexAndBtoaAreWrittenReportedAndFailed) {
       EXPECT_EQ(ReadFile(dir.file("f.bin")), data);
     }
   }
-}
-
-// Parts of one file as posting programs write them, saved into one source.
-std::string Posted(const std::string& name, const std::string& data, size_t parts,
-                   size_t skip = 0) {
-  std::string lines = UUXXSection(name, data);
-  std::vector<std::string> rows;
-  for (size_t at = 0, next; at < lines.size(); at = next + 1) {
-    next = lines.find('\n', at);
-    rows.push_back(lines.substr(at, next - at + 1));
-  }
-  const size_t per = (rows.size() + parts - 1) / parts;
-  std::string out;
-  for (size_t p = 0; p < parts; ++p) {
-    if (p + 1 == skip) continue;
-    out += "Subject: " + name + " (" + std::to_string(p + 1) + "/" + std::to_string(parts) +
-           ")\n\n_=_ Part " + std::to_string(p + 1) + " of " + std::to_string(parts) + "\n\n";
-    for (size_t r = p * per; r < std::min(rows.size(), (p + 1) * per); ++r) out += rows[r];
-    out += "\n";
-  }
-  return out;
-}
-
-TEST(SplitPostings, PartsAreJoinedAndGapsReported) {
-  const std::string data = RandomBytes(45 * 40, 7);
-  {
-    ScratchDir dir;
-    Decoded d = DecodeText(dir, Posted("big.bin", data, 4) + UUXXSection("after.bin", "x"));
-    EXPECT_EQ(ReadFile(dir.file("big.bin")), data);
-    EXPECT_EQ(d.written.size(), 2u);
-    EXPECT_TRUE(d.result.Complete());
-  }
-  for (size_t missing : {2u, 4u}) {
-    SCOPED_TRACE(missing);
-    ScratchDir dir;
-    Decoded d = DecodeText(dir, Posted("big.bin", data, 4, missing));
-    EXPECT_EQ(d.captions, std::vector<std::string>{"Content Error:"});
-    EXPECT_EQ(d.result.failed, 1);
-    EXPECT_LT(ReadFile(dir.file("big.bin")).size(), data.size());
-  }
-  {
-    // Parts 1, 3, 2: joined as found, and reported.
-    std::string posted = Posted("big.bin", data, 3);
-    const size_t two = posted.find("Subject: big.bin (2/3)"),
-                 three = posted.find("Subject: big.bin (3/3)");
-    posted = posted.substr(0, two) + posted.substr(three) + posted.substr(two, three - two);
-    ScratchDir dir;
-    Decoded d = DecodeText(dir, posted);
-    EXPECT_EQ(d.captions, std::vector<std::string>{"Content Error:"});
-    EXPECT_FALSE(d.result.Complete());
-  }
-  int part = 0, total = 0;
-  EXPECT_TRUE(ParsePartMarker("Subject: big.bin [02/24]", part, total));
-  EXPECT_EQ(part * 100 + total, 224);
-  EXPECT_TRUE(ParsePartMarker("section 3 of 7 of file x  < uuenview >", part, total));
-  EXPECT_FALSE(ParsePartMarker("Subject: see (1/2 of the budget)", part, total));
 }
 
 TEST(LineEnds, CarriageReturnOnlySourcesDecodeInEveryFormat) {

@@ -1,0 +1,259 @@
+#include "jobs/PartLocator.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "core/Alphabets.h"
+#include "jobs/HeaderLines.h"
+
+namespace twick {
+namespace {
+
+/// Lines between two parts looked at before giving up.
+constexpr int kMaxGapLines = 2000;
+/// Parts kept at most; a source with more ends the search there.
+constexpr size_t kMaxParts = 50000;
+
+/// Reads a decimal number of at most six digits at `at`; 0 when none.
+int NumberAt(std::string_view text, size_t& at) {
+  int value = 0;
+  size_t digits = 0;
+  while (at < text.size() && text[at] >= '0' && text[at] <= '9' && digits < 6) {
+    value = value * 10 + (text[at] - '0');
+    ++at;
+    ++digits;
+  }
+  return digits == 0 ? 0 : value;
+}
+
+/// "K of N" at `at` (after "part " or "section ").
+bool KOfN(std::string_view text, size_t at, int& part, int& total) {
+  part = NumberAt(text, at);
+  if (part == 0 || !StartsWithNoCase(text.substr(at), " of ")) return false;
+  at += 4;
+  total = NumberAt(text, at);
+  return total > 0;
+}
+
+/// Where the value of the header parameter `key` ("number=") begins, past an
+/// opening quote; npos when the line has no such parameter.
+size_t ParameterValue(std::string_view line, std::string_view key) {
+  for (size_t at = FindNoCase(line, key); at != std::string_view::npos;) {
+    const char before = at == 0 ? ' ' : line[at - 1];
+    if (before == ' ' || before == '\t' || before == ';') {
+      at += key.size();
+      return at < line.size() && line[at] == '"' ? at + 1 : at;
+    }
+    const size_t next = FindNoCase(line.substr(at + 1), key);
+    at = next == std::string_view::npos ? next : at + 1 + next;
+  }
+  return std::string_view::npos;
+}
+
+/// Takes number=, total= and id= of a message/partial header line.
+void ReadPartialParameters(std::string_view line, PartMarker& marker) {
+  if (size_t at = ParameterValue(line, "number="); at != std::string_view::npos)
+    marker.part = NumberAt(line, at);
+  if (size_t at = ParameterValue(line, "total="); at != std::string_view::npos)
+    marker.total = NumberAt(line, at);
+  if (size_t at = ParameterValue(line, "id="); at != std::string_view::npos) {
+    const size_t end = line.find_first_of("\"; \t", at);
+    marker.id = std::string(line.substr(at, end == std::string_view::npos ? end : end - at));
+  }
+}
+
+/// The lines that open another section end the search for further parts.
+bool OpensOtherSection(std::string_view line) {
+  return IsUUXXHeader(line) || IsBase64BeginHeader(line) || IsBtoaHeader(line) ||
+         IsBinHexHeader(line) || IsBase64EncodingLine(line);
+}
+
+bool FitsBase64(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' ||
+         c == '/';
+}
+
+/// A line of Base64 groups, padding only at its end. Encoders write 60 to
+/// 76 characters; short lines are more likely words than data.
+bool IsBase64DataLine(std::string_view line) {
+  if (line.size() < 16 || line.size() % 4 != 0) return false;
+  size_t body = line.size();
+  while (body > line.size() - 2 && line[body - 1] == '=') --body;
+  return std::all_of(line.begin(), line.begin() + static_cast<std::ptrdiff_t>(body), FitsBase64);
+}
+
+/// A UU or XX data line of at least one byte, its length the one its count
+/// character announces (the last group filled).
+bool IsUUXXDataLine(std::string_view line, int format) {
+  const char* alphabet = format == kFormatUU ? UUAlphabet : XXAlphabet;
+  auto index = [alphabet](char c) {
+    for (int k = 0; k < 64; ++k)
+      if (alphabet[k] == c || (k == 0 && c == ' ' && alphabet == UUAlphabet)) return k;
+    return -1;
+  };
+  if (line.size() < 5 || line.size() > 61) return false;
+  const int bytes = index(line.front());
+  if (bytes < 1 || line.size() != 1 + 4 * static_cast<size_t>((bytes + 2) / 3)) return false;
+  return std::all_of(line.begin(), line.end(), [&](char c) { return index(c) >= 0; });
+}
+
+}  // namespace
+
+bool ParsePartMarker(std::string_view line, int& part, int& total) {
+  part = total = 0;
+  for (std::string_view word : {std::string_view("part "), std::string_view("section ")}) {
+    size_t at = FindNoCase(line, word);
+    if (at != std::string_view::npos && KOfN(line, at + word.size(), part, total)) break;
+  }
+  if (total == 0) {
+    // "(2/24)" or "[2/24]", as posting programs put in the Subject line. The
+    // last one counts: "[1/3] - pics.zip (2/24)" is file 1 of 3, part 2.
+    for (size_t open = line.find_first_of("(["); open != std::string_view::npos;
+         open = line.find_first_of("([", open + 1)) {
+      size_t at = open + 1;
+      const int k = NumberAt(line, at);
+      if (k == 0 || at >= line.size() || line[at] != '/') continue;
+      ++at;
+      const int n = NumberAt(line, at);
+      if (n > 0 && at < line.size() && (line[at] == ')' || line[at] == ']')) {
+        part = k;
+        total = n;
+      }
+    }
+  }
+  return part >= 1 && total >= part && total > 1;
+}
+
+bool IsClosingLine(std::string_view line) {
+  return line == "`" || line == "+" || line == "~" ||
+         (line.size() == 3 && StartsWithNoCase(line, "end"));
+}
+
+void PartLocator::TakeMarker(std::string_view line, PartMarker& marker) {
+  // A message/partial header may be folded over several lines.
+  const bool folded = line.front() == ' ' || line.front() == '\t';
+  if (folded && inPartialField_) {
+    ReadPartialParameters(line, marker);
+    return;
+  }
+  // The attachments of a multipart message are whole files of their own,
+  // whatever the message's Subject line says.
+  if (format_ == kFormatBase64 && line.starts_with("--")) {
+    marker = PartMarker();
+    inPartialField_ = false;
+    return;
+  }
+  inPartialField_ = FindNoCase(line, "message/partial") != std::string_view::npos;
+  if (inPartialField_) {
+    ReadPartialParameters(line, marker);
+    return;
+  }
+  // Base64 bodies are common in mail: only a Subject line numbers them.
+  if (format_ == kFormatBase64 && !StartsWithNoCase(line, "Subject:")) return;
+  int part = 0, total = 0;
+  if (ParsePartMarker(line, part, total)) {
+    marker.part = part;
+    marker.total = total;
+    if (const size_t at = FindNoCase(line, " of file "); at != std::string_view::npos) {
+      std::string_view name = line.substr(at + 9);
+      while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+      marker.name = std::string(name);
+    }
+  }
+}
+
+bool PartLocator::StartsRun(std::string_view line) const {
+  return format_ == kFormatBase64 ? IsBase64DataLine(line) : IsUUXXDataLine(line, format_);
+}
+
+bool PartLocator::NextRun(TextStream& in, uint64_t to, bool following, Run& run) {
+  pending_ = PartMarker();
+  inPartialField_ = false;
+  std::string_view line;
+  for (int gapLines = 0;; ++gapLines) {
+    const uint64_t lineStart = in.Tell();
+    if (lineStart >= to || !in.ReadLine(line)) return false;
+    if (following && gapLines >= kMaxGapLines) return false;
+    if (line.empty()) continue;
+    if (StartsRun(line)) {
+      // The run goes on to the next blank line, as the decoders read it.
+      uint64_t end = in.Tell();
+      while (end < to && in.ReadLine(line) && !line.empty()) end = in.Tell();
+      in.Seek(end);
+      run.marker = pending_;
+      run.range = {0, lineStart, end};
+      return true;
+    }
+    // Part 1 of the same file posted again opens no other section: it is a
+    // part seen twice. Only an id or a name tells it from the next file.
+    const bool firstAgain = pending_.part == 1 && file_.SameFile(pending_) && file_.Identified() &&
+                            pending_.Identified();
+    if (following && OpensOtherSection(line) && !firstAgain) return false;
+    TakeMarker(line, pending_);
+  }
+}
+
+bool PartLocator::Add(int number, const PartRange& range) {
+  if (parts_.size() >= kMaxParts) return false;
+  parts_.push_back({number, range.start, range.end});
+  return true;
+}
+
+PartMarker PartLocator::MarkerBefore(TextStream& in, uint64_t from, uint64_t to) {
+  // Start at the first line that begins at `from` or later.
+  std::string_view line;
+  in.Seek(from > 0 ? from - 1 : 0);
+  if (from > 0) in.ReadLine(line);
+  Run run;
+  while (NextRun(in, to, false, run)) {
+  }
+  return pending_;
+}
+
+void PartLocator::CollectBetween(TextStream& in, uint64_t from, uint64_t to) {
+  in.Seek(from);
+  Run run;
+  while (NextRun(in, to, false, run)) {
+    if (file_.SameFile(run.marker) && run.marker.part >= 2 && !Add(run.marker.part, run.range))
+      break;
+  }
+}
+
+uint64_t PartLocator::CollectFollowing(TextStream& in, uint64_t from) {
+  in.Seek(from);
+  uint64_t after = from;
+  int last = 1;
+  Run run;
+  while (NextRun(in, std::numeric_limits<uint64_t>::max(), true, run)) {
+    int number = last + 1;
+    if (run.marker.Marked()) {
+      // Without a marker on part 1, the first marked part tells the total.
+      if (!file_.Marked()) {
+        file_ = run.marker;
+        file_.part = 1;
+      }
+      if (!file_.SameFile(run.marker)) break;
+      number = run.marker.part;
+    } else if (format_ == kFormatBase64) {
+      break;  // an unmarked Base64 body is never taken for a part
+    }
+    if (!Add(number, run.range)) break;
+    last = number;
+    after = run.range.end;
+  }
+  return after;
+}
+
+std::vector<PartRange> PartLocator::InPartOrder() const {
+  std::vector<PartRange> order = parts_;
+  std::stable_sort(order.begin(), order.end(),
+                   [](const PartRange& a, const PartRange& b) { return a.number < b.number; });
+  std::vector<PartRange> once;
+  for (const PartRange& part : order) {
+    if (part.number >= 2 && (once.empty() || once.back().number != part.number))
+      once.push_back(part);
+  }
+  return once;
+}
+
+}  // namespace twick
