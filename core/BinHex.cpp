@@ -22,9 +22,13 @@ size_t BinHexHeldBack(const unsigned char* bytes, size_t size) {
   // b[0..3] are the last four bytes; a position before the start counts as
   // a byte other than the marker (and its value is never compared with 0).
   int b[4];
-  for (size_t i = 0; i < 4; ++i) {
-    size_t back = 4 - i;
-    b[i] = size >= back ? bytes[size - back] : -1;
+  if (size >= 4) {
+    for (size_t i = 0; i < 4; ++i) b[i] = bytes[size - 4 + i];
+  } else {
+    for (size_t i = 0; i < 4; ++i) {
+      size_t back = 4 - i;
+      b[i] = size >= back ? bytes[size - back] : -1;
+    }
   }
   size_t held;
   if (b[0] == kBinHexRunMarker)

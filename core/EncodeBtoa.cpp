@@ -4,6 +4,7 @@
 // word is completed with zero bytes and written whole; the count says how
 // many of its bytes are real.
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
@@ -90,8 +91,7 @@ bool EncodeBtoa(EncodeContext& dlg, InputFile& in, OutputSink& out) {
     byteCount += size;
     if (size < kBlockSize) std::memset(block + size, 0, kBlockSize - size);
 
-    for (size_t at = 0; at < size; at += 4) {
-      const unsigned char* w = block + at;
+    auto encodeWord = [&](const unsigned char* w) {
       const uint32_t value =
           (uint32_t{w[0]} << 24) | (uint32_t{w[1]} << 16) | (uint32_t{w[2]} << 8) | w[3];
       UpdateBtoaSumAndRotation(checks, value);
@@ -107,6 +107,19 @@ bool EncodeBtoa(EncodeContext& dlg, InputFile& in, OutputSink& out) {
         PutDigits(value, digits);
         for (char c : digits) put(c);
       }
+    };
+    for (size_t at = 0; at < size;) {
+      // The output is written out after the word that takes it past the
+      // mark. No word adds more than seven bytes, so the words that cannot
+      // reach it go without looking.
+      const size_t safeWords = (kFlushMark - static_cast<size_t>(dst - output)) / 7;
+      const size_t end = std::min(size, at + 4 * std::max<size_t>(safeWords, 1));
+      for (; at + 4 < end; at += 4) {
+        encodeWord(block + at);
+        progress.Count(4);
+      }
+      encodeWord(block + at);
+      at += 4;
       if (static_cast<size_t>(dst - output) > kFlushMark) {
         if (!WriteEncoded(dlg, out, output, static_cast<size_t>(dst - output))) return false;
         dst = output;

@@ -35,7 +35,7 @@ void TextStream::Close() {
   eof_ = true;
 }
 
-size_t TextStream::Ensure(size_t want) {
+size_t TextStream::Refill(size_t want) {
   want = std::min(want, buffer_.size());
   if (Available() >= want || eof_ || fd_ < 0) return Available();
   if (pos_ > 0) {

@@ -78,7 +78,8 @@ class TextStream {
  private:
   /// Makes at least `want` bytes available from pos_ unless the file ends
   /// first. Returns the number of bytes available.
-  size_t Ensure(size_t want);
+  size_t Ensure(size_t want) { return Available() >= want ? Available() : Refill(want); }
+  size_t Refill(size_t want);
   size_t Available() const { return end_ - pos_; }
 
   FileReader& reader_;

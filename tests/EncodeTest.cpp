@@ -208,6 +208,45 @@ TEST_F(Encoder, BtoaBreaksLinesAtExactly78Characters) {
   EXPECT_EQ(lines[2].size(), 2u);
 }
 
+// The btoa text goes out after the word that takes the buffer past 1573
+// bytes, whatever the encoder does to write fewer pieces.
+TEST_F(Encoder, BtoaWritesAfterTheWordThatPassesTheMark) {
+  std::string input = RandomBytes(30000, 4);
+  for (size_t at = 0; at < input.size(); at += 997) input.replace(at, 8, std::string(8, '\0'));
+  WriteFile(dir.file("src"), input);
+  InputFile in;
+  ASSERT_TRUE(in.Open(dir.file("src")));
+  EncodeContext ctx(window, HeapAllocator());
+  ctx.m_strTitle = title;
+  MemoryOpener opener;
+  ASSERT_TRUE(EncodeBtoa(ctx, in, *opener.Create("out.txt", {})));
+
+  // Replays the rule over the body: a word is "z" or five digits, with the
+  // line end that its last character completes.
+  const std::string& all = opener.data;
+  const size_t bodyStart = all.find("\r\n") + 2;
+  const size_t bodyEnd = all.rfind("xbtoa End");
+  std::vector<size_t> want = {bodyStart};
+  size_t fill = 0;
+  for (size_t at = bodyStart; at < bodyEnd;) {
+    size_t digits = all[at] == 'z' ? 1 : 5;
+    const size_t start = at;
+    while (digits > 0) {
+      if (all[at] == '\r') at += 2;
+      ++at;
+      --digits;
+    }
+    if (all.compare(at, 2, "\r\n") == 0) at += 2;
+    fill += at - start;
+    if (fill > 1573 || at == bodyEnd) {
+      want.push_back(fill);
+      fill = 0;
+    }
+  }
+  want.push_back(all.size() - bodyEnd);
+  EXPECT_EQ(opener.pieces, want);
+}
+
 // Failures: each is reported once, and the encoder says it failed.
 class EncoderFailures : public Encoder, public ::testing::WithParamInterface<int> {
  protected:
