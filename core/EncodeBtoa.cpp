@@ -71,6 +71,7 @@ bool EncodeBtoa(EncodeContext& dlg, InputFile& in, OutputSink& out) {
   BtoaChecks checks;
   uint32_t wordXor = 0;  // folded into E at the end
   int column = 0;
+  size_t wordsUntilCheck = 1;
   char* const output = buffers.Output();
   char* dst = output;
   auto put = [&](char c) {
@@ -91,7 +92,8 @@ bool EncodeBtoa(EncodeContext& dlg, InputFile& in, OutputSink& out) {
     byteCount += size;
     if (size < kBlockSize) std::memset(block + size, 0, kBlockSize - size);
 
-    auto encodeWord = [&](const unsigned char* w) {
+    for (size_t at = 0; at < size; at += 4) {
+      const unsigned char* w = block + at;
       const uint32_t value =
           (uint32_t{w[0]} << 24) | (uint32_t{w[1]} << 16) | (uint32_t{w[2]} << 8) | w[3];
       UpdateBtoaSumAndRotation(checks, value);
@@ -107,22 +109,15 @@ bool EncodeBtoa(EncodeContext& dlg, InputFile& in, OutputSink& out) {
         PutDigits(value, digits);
         for (char c : digits) put(c);
       }
-    };
-    for (size_t at = 0; at < size;) {
       // The output is written out after the word that takes it past the
       // mark. No word adds more than seven bytes, so the words that cannot
       // reach it go without looking.
-      const size_t safeWords = (kFlushMark - static_cast<size_t>(dst - output)) / 7;
-      const size_t end = std::min(size, at + 4 * std::max<size_t>(safeWords, 1));
-      for (; at + 4 < end; at += 4) {
-        encodeWord(block + at);
-        progress.Count(4);
-      }
-      encodeWord(block + at);
-      at += 4;
-      if (static_cast<size_t>(dst - output) > kFlushMark) {
-        if (!WriteEncoded(dlg, out, output, static_cast<size_t>(dst - output))) return false;
-        dst = output;
+      if (--wordsUntilCheck == 0) {
+        if (static_cast<size_t>(dst - output) > kFlushMark) {
+          if (!WriteEncoded(dlg, out, output, static_cast<size_t>(dst - output))) return false;
+          dst = output;
+        }
+        wordsUntilCheck = (kFlushMark - static_cast<size_t>(dst - output)) / 7 + 1;
       }
       progress.Count(4);
     }
