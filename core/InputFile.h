@@ -49,7 +49,7 @@ class InputFile {
   size_t aheadPos_ = 0;
   size_t aheadEnd_ = 0;
   bool aheadAtEnd_ = false;  // the read ahead reached the end of the file
-  bool direct_ = false;      // a read ahead failed: no more reading ahead
+  bool direct_ = false;      // no more reading ahead (one failed, or a large read came)
   std::string path_;
   FileIdentity identity_;
 };
