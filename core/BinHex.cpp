@@ -1,47 +1,39 @@
 #include "core/BinHex.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <vector>
 
 namespace twick {
 
+namespace {
+
+/// DecodeQuads storing each group's three bytes with one four-byte store;
+/// the fourth byte is overwritten by the next group or left as slack.
+unsigned char* DecodeQuadsWide(const SpreadTable& table, const unsigned char* src, size_t length,
+                               unsigned char* dst) {
+  const auto& p = table.place;
+  for (size_t i = 0; i < length; i += 4, dst += 3) {
+    uint32_t v = (p[0][src[i]] | p[1][src[i + 1]] | p[2][src[i + 2]] | p[3][src[i + 3]]) << 8;
+    if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap32(v);
+    std::memcpy(dst, &v, sizeof v);
+  }
+  return dst;
+}
+
+}  // namespace
+
 size_t DecodeBinHexChars(const SpreadTable& table, std::string_view chars, unsigned char* dst) {
   const auto* src = reinterpret_cast<const unsigned char*>(chars.data());
   const size_t whole = chars.size() / 4 * 4;
-  unsigned char* end = DecodeQuads(table, src, whole, dst);
+  unsigned char* end = DecodeQuadsWide(table, src, whole, dst);
   if (const size_t rest = chars.size() - whole; rest != 0) {
     unsigned char group[4] = {'!', '!', '!', '!'};
     std::memcpy(group, src + whole, rest);
-    end = DecodeQuads(table, group, 4, end);
+    end = DecodeQuadsWide(table, group, 4, end);
   }
   return static_cast<size_t>(end - dst);
-}
-
-size_t BinHexHeldBack(const unsigned char* bytes, size_t size) {
-  // b[0..3] are the last four bytes; a position before the start counts as
-  // a byte other than the marker (and its value is never compared with 0).
-  int b[4];
-  if (size >= 4) {
-    for (size_t i = 0; i < 4; ++i) b[i] = bytes[size - 4 + i];
-  } else {
-    for (size_t i = 0; i < 4; ++i) {
-      size_t back = 4 - i;
-      b[i] = size >= back ? bytes[size - back] : -1;
-    }
-  }
-  size_t held;
-  if (b[0] == kBinHexRunMarker)
-    held = b[1] != 0 ? 2 : 4;
-  else if (b[1] == kBinHexRunMarker)
-    held = b[2] != 0 ? 1 : 3;
-  else if (b[2] == kBinHexRunMarker)
-    held = b[3] != 0 ? 0 : 2;
-  else if (b[3] == kBinHexRunMarker)
-    held = 2;
-  else
-    held = 1;
-  return std::min(held, size);
 }
 
 std::string DecodeBinHexName(std::string_view text, const DecodeTable& table) {

@@ -5,6 +5,7 @@
 // literal 0x90, and 0x90 0x00 0x90 n (n > 2) is a run of 0x90. The decoder
 // and the section scanner (for the file name) read the stream the same way.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -18,7 +19,8 @@ inline constexpr unsigned char kBinHexRunMarker = 0x90;
 
 /// Decodes `chars` in groups of four into three bytes each; a short last
 /// group is completed with "!", the character for 0. Returns the number of
-/// bytes written, three for every group begun.
+/// bytes written, three for every group begun; `dst` must have room for one
+/// byte more.
 size_t DecodeBinHexChars(const SpreadTable& table, std::string_view chars, unsigned char* dst);
 
 struct RleItem {
@@ -51,7 +53,32 @@ inline RleItem ReadRleItem(const unsigned char* bytes, size_t pos) {
 
 /// How many of the last bytes of `bytes[0..size)` may begin an item that goes
 /// on in the next chunk, and so wait for it (0 to 4, never more than `size`).
-size_t BinHexHeldBack(const unsigned char* bytes, size_t size);
+/// (Inline: the decoder asks for every chunk.)
+inline size_t BinHexHeldBack(const unsigned char* bytes, size_t size) {
+  // b[0..3] are the last four bytes; a position before the start counts as
+  // a byte other than the marker (and its value is never compared with 0).
+  int b[4];
+  if (size >= 4) {
+    for (size_t i = 0; i < 4; ++i) b[i] = bytes[size - 4 + i];
+  } else {
+    for (size_t i = 0; i < 4; ++i) {
+      size_t back = 4 - i;
+      b[i] = size >= back ? bytes[size - back] : -1;
+    }
+  }
+  size_t held;
+  if (b[0] == kBinHexRunMarker)
+    held = b[1] != 0 ? 2 : 4;
+  else if (b[1] == kBinHexRunMarker)
+    held = b[2] != 0 ? 1 : 3;
+  else if (b[2] == kBinHexRunMarker)
+    held = b[3] != 0 ? 0 : 2;
+  else if (b[3] == kBinHexRunMarker)
+    held = 2;
+  else
+    held = 1;
+  return std::min(held, size);
+}
 
 /// The file name stored at the start of BinHex data (`text` is the first
 /// data line without its colons): the expanded stream's first byte is the

@@ -236,8 +236,9 @@ class ChunkDecoder {
       sink_.Put(item.value, item.count == 0 ? 1 : item.count);
       pos = item.next;
     }
+    // At most four bytes wait for the next chunk.
     held_ = total - ready;
-    std::memmove(bytes_.data(), bytes_.data() + ready, held_);
+    for (size_t k = 0; k < held_; ++k) bytes_[k] = bytes_[ready + k];
   }
 
   /// Feeds the bytes held back at the end of the stream (the last check

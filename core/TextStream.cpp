@@ -140,6 +140,28 @@ size_t TextStream::ReadUpTo(char* dst, size_t k) {
   size_t avail = std::min(Ensure(k + 1), k + 1);
   if (avail == 0) return 0;
   const char* start = buffer_.data() + pos_;
+  if (avail <= 4) {
+    // A few characters (a BinHex line borrowing from the next): the same
+    // rules without the library calls.
+    for (size_t j = 0; j < avail; ++j) {
+      if (start[j] != '\n') continue;
+      if (j > 0 && start[j - 1] == '\r') {
+        for (size_t i = 0; i + 1 < j; ++i) dst[i] = start[i];
+        dst[j - 1] = '\n';
+        pos_ += j + 1;
+        return j;
+      }
+      if (j < k) {
+        for (size_t i = 0; i <= j; ++i) dst[i] = start[i];
+        pos_ += j + 1;
+        return j + 1;
+      }
+    }
+    const size_t n = std::min(avail, k);
+    for (size_t i = 0; i < n; ++i) dst[i] = start[i];
+    pos_ += n;
+    return n;
+  }
   const char* lf = static_cast<const char*>(std::memchr(start, '\n', avail));
   if (lf != nullptr) {
     size_t j = static_cast<size_t>(lf - start);
