@@ -10,6 +10,7 @@
 #include "jobs/DecodeJob.h"
 #include "jobs/HeaderLines.h"
 #include "jobs/MimeNames.h"
+#include "tests/DecodeRun.h"
 #include "tests/Fixtures.h"
 #include "tests/PeerTools.h"
 #include "tests/ScannerHarness.h"
@@ -20,27 +21,6 @@ namespace twick {
 namespace {
 
 using namespace test;
-
-struct Decoded {
-  std::vector<std::string> written;
-  std::vector<std::string> captions;
-  JobResult result;
-  std::string status;
-};
-
-Decoded DecodeText(ScratchDir& dir, const std::string& text, int mode = kAutoDecode1) {
-  WriteFile(dir.file("mail.txt"), text);
-  FakeWindow window;
-  CDecodeJob job(window);
-  job.m_strSource = dir.file("mail.txt");
-  job.m_bPause = false;
-  job.m_bOverwrite = true;
-  job.m_nAutoMode = mode;
-  job.RunDecodeJob();
-  Decoded d{job.m_result.written, {}, job.m_result, window.status};
-  for (const auto& m : window.messages) d.captions.push_back(m.caption);
-  return d;
-}
 
 std::string Part(const std::string& headers, const std::string& data) {
   return "--b\n" + headers + "\n" + Base64Lines(data) + "\n";

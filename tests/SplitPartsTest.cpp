@@ -12,6 +12,7 @@
 
 #include "jobs/DecodeJob.h"
 #include "jobs/HeaderLines.h"
+#include "tests/DecodeRun.h"
 #include "tests/FakeWindow.h"
 #include "tests/Fixtures.h"
 #include "tests/PeerTools.h"
@@ -21,25 +22,6 @@ namespace twick {
 namespace {
 
 using namespace test;
-
-struct Decoded {
-  std::vector<std::string> written;
-  std::vector<std::string> captions;
-  JobResult result;
-};
-
-Decoded DecodeText(ScratchDir& dir, const std::string& text) {
-  WriteFile(dir.file("mail.txt"), text);
-  FakeWindow window;
-  CDecodeJob job(window);
-  job.m_strSource = dir.file("mail.txt");
-  job.m_bPause = false;
-  job.m_bOverwrite = true;
-  job.RunDecodeJob();
-  Decoded d{job.m_result.written, {}, job.m_result};
-  for (const auto& m : window.messages) d.captions.push_back(m.caption);
-  return d;
-}
 
 // Parts of one file as posting programs write them, saved into one source.
 std::string Posted(const std::string& name, const std::string& data, size_t parts,
