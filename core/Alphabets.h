@@ -55,14 +55,19 @@ struct SpreadTable {
   std::array<std::array<uint32_t, 256>, 4> place;
 };
 
+/// The 24 bits of the group of four characters at `src`.
+inline uint32_t GroupBits(const SpreadTable& table, const unsigned char* src) {
+  const auto& p = table.place;
+  return p[0][src[0]] | p[1][src[1]] | p[2][src[2]] | p[3][src[3]];
+}
+
 /// Decodes groups of four characters (`length` a multiple of 4) into three
 /// bytes each, looking every character up in `table`; returns the end of
 /// what was written.
 inline unsigned char* DecodeQuads(const SpreadTable& table, const unsigned char* src, size_t length,
                                   unsigned char* dst) {
-  const auto& p = table.place;
   for (size_t i = 0; i < length; i += 4) {
-    const uint32_t v = p[0][src[i]] | p[1][src[i + 1]] | p[2][src[i + 2]] | p[3][src[i + 3]];
+    const uint32_t v = GroupBits(table, src + i);
     dst[0] = static_cast<unsigned char>(v >> 16);
     dst[1] = static_cast<unsigned char>(v >> 8);
     dst[2] = static_cast<unsigned char>(v);

@@ -13,9 +13,8 @@ namespace {
 /// the fourth byte is overwritten by the next group or left as slack.
 unsigned char* DecodeQuadsWide(const SpreadTable& table, const unsigned char* src, size_t length,
                                unsigned char* dst) {
-  const auto& p = table.place;
   for (size_t i = 0; i < length; i += 4, dst += 3) {
-    uint32_t v = (p[0][src[i]] | p[1][src[i + 1]] | p[2][src[i + 2]] | p[3][src[i + 3]]) << 8;
+    uint32_t v = GroupBits(table, src + i) << 8;
     if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap32(v);
     std::memcpy(dst, &v, sizeof v);
   }

@@ -124,14 +124,11 @@ class ExpandedSink {
   /// Takes `copies` (at most 255) copies of `value`. A run is never split
   /// between two writes of the buffer.
   void Put(unsigned char value, size_t copies) {
-    while (!headerDone_ && copies > 0) {
-      header_[headerSize_++] = value;
-      --copies;
-      if (headerSize_ == header_[0] + kHeaderFixed) TakeHeader();
-    }
-    if (copies == 0) return;
     unsigned char run[255];
     std::memset(run, value, copies);
+    const size_t used = TakeHeaderBytes(run, copies);
+    copies -= used;
+    if (copies == 0) return;
     forks_.Take(run, copies);
     if (pending_ + copies > capacity_) Flush();
     std::memcpy(buffer_ + pending_, run, copies);
@@ -140,11 +137,9 @@ class ExpandedSink {
 
   /// Takes the bytes `p[0..n)`, each one copy (the same as n single runs).
   void Put(const unsigned char* p, size_t n) {
-    while (!headerDone_ && n > 0) {
-      header_[headerSize_++] = *p++;
-      --n;
-      if (headerSize_ == header_[0] + kHeaderFixed) TakeHeader();
-    }
+    const size_t used = TakeHeaderBytes(p, n);
+    p += used;
+    n -= used;
     if (n == 0) return;
     forks_.Take(p, n);
     // The buffer is written out when the next byte would not fit.
@@ -169,6 +164,17 @@ class ExpandedSink {
   uint32_t DataLength() const { return dataLength_; }
 
  private:
+  /// Takes header bytes from the front of `p[0..n)` until the header is
+  /// whole; returns how many it took.
+  size_t TakeHeaderBytes(const unsigned char* p, size_t n) {
+    size_t used = 0;
+    while (!headerDone_ && used < n) {
+      header_[headerSize_++] = p[used++];
+      if (headerSize_ == header_[0] + kHeaderFixed) TakeHeader();
+    }
+    return used;
+  }
+
   void Flush() {
     out_.Write(buffer_, pending_);
     pending_ = 0;

@@ -19,12 +19,6 @@ constexpr uint64_t kProgressDivisor = 1830;
 // 79 data characters of a piece, padded to 80, give 20 groups of three bytes.
 constexpr size_t kMaxBytesPerPiece = 60;
 
-bool IsTerminator(const char* line, size_t length) {
-  if (length == 1) return line[0] == '`' || line[0] == '+' || line[0] == '~';
-  return length == 3 && (line[0] | 0x20) == 'e' && (line[1] | 0x20) == 'n' &&
-         (line[2] | 0x20) == 'd';
-}
-
 }  // namespace
 
 int DecodeUUXX(DecodeContext& dlg, TextStream& in, char* buffer, const DecodeTable& table,
@@ -52,7 +46,7 @@ int DecodeUUXX(DecodeContext& dlg, TextStream& in, char* buffer, const DecodeTab
   // At the end of the stream a file posted in parts may go on elsewhere.
   while (reader.Next(line, length, endsLine) ||
          (dlg.FindContinuation(in) && reader.Next(line, length, endsLine))) {
-    if (IsTerminator(line, length)) {
+    if (decoding::IsClosingLine(std::string_view(line, length))) {
       dlg.m_bCutShort = false;
       break;
     }

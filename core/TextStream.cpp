@@ -140,46 +140,42 @@ size_t TextStream::ReadUpTo(char* dst, size_t k) {
   size_t avail = std::min(Ensure(k + 1), k + 1);
   if (avail == 0) return 0;
   const char* start = buffer_.data() + pos_;
-  if (avail <= 4) {
-    // A few characters (a BinHex line borrowing from the next): the same
-    // rules without the library calls.
-    for (size_t j = 0; j < avail; ++j) {
-      if (start[j] != '\n') continue;
-      if (j > 0 && start[j - 1] == '\r') {
-        for (size_t i = 0; i + 1 < j; ++i) dst[i] = start[i];
-        dst[j - 1] = '\n';
-        pos_ += j + 1;
-        return j;
-      }
-      if (j < k) {
-        for (size_t i = 0; i <= j; ++i) dst[i] = start[i];
-        pos_ += j + 1;
-        return j + 1;
-      }
+  // A few characters (a BinHex line borrowing from the next one) are
+  // searched and copied without the library calls.
+  const bool few = avail <= 4;
+  auto copy = [&](size_t n) {
+    if (few) {
+      for (size_t i = 0; i < n; ++i) dst[i] = start[i];
+    } else {
+      std::memcpy(dst, start, n);
     }
-    const size_t n = std::min(avail, k);
-    for (size_t i = 0; i < n; ++i) dst[i] = start[i];
-    pos_ += n;
-    return n;
+  };
+  const char* lf;
+  if (few) {
+    lf = nullptr;
+    for (size_t j = 0; j < avail && lf == nullptr; ++j) {
+      if (start[j] == '\n') lf = start + j;
+    }
+  } else {
+    lf = static_cast<const char*>(std::memchr(start, '\n', avail));
   }
-  const char* lf = static_cast<const char*>(std::memchr(start, '\n', avail));
   if (lf != nullptr) {
     size_t j = static_cast<size_t>(lf - start);
     if (j > 0 && start[j - 1] == '\r') {
       // CR LF counts as one LF.
-      std::memcpy(dst, start, j - 1);
+      copy(j - 1);
       dst[j - 1] = '\n';
       pos_ += j + 1;
       return j;
     }
     if (j < k) {
-      std::memcpy(dst, start, j + 1);
+      copy(j + 1);
       pos_ += j + 1;
       return j + 1;
     }
   }
   size_t n = std::min(avail, k);
-  std::memcpy(dst, start, n);
+  copy(n);
   pos_ += n;
   return n;
 }

@@ -71,15 +71,22 @@ bool IsBtoaHeader(std::string_view line) {
 
 bool IsBinHexHeader(std::string_view line) { return StartsWithNoCase(line, kBinHexHeader); }
 
+namespace {
+constexpr std::string_view kEncodingText = "ENCODING: BASE64";
+constexpr size_t kEncodingColon = 8;  // the colon's place in kEncodingText
+}  // namespace
+
+bool Base64EncodingAt(std::string_view text, size_t colon) {
+  return colon >= kEncodingColon &&
+         StartsWithNoCase(text.substr(colon - kEncodingColon), kEncodingText);
+}
+
 bool IsBase64EncodingLine(std::string_view line) {
   // The text is looked for around each colon, which most lines lack; the
   // first place it occurs decides, as a search from the start would.
-  constexpr std::string_view kText = "ENCODING: BASE64";
-  constexpr size_t kColon = 8;  // the colon's place in kText
-  for (size_t colon = line.find(':', kColon); colon != std::string_view::npos;
+  for (size_t colon = line.find(':'); colon != std::string_view::npos;
        colon = line.find(':', colon + 1)) {
-    const size_t at = colon - kColon;
-    if (StartsWithNoCase(line.substr(at), kText)) return at > 0;
+    if (Base64EncodingAt(line, colon)) return colon > kEncodingColon;
   }
   return false;
 }

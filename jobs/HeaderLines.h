@@ -27,6 +27,8 @@ bool IsBtoaHeader(std::string_view line);
 bool IsBinHexHeader(std::string_view line);
 /// A MIME header line that says the body is Base64 ("...ENCODING: BASE64").
 bool IsBase64EncodingLine(std::string_view line);
+/// Whether "ENCODING: BASE64" (any case) has its colon at `colon` of `text`.
+bool Base64EncodingAt(std::string_view text, size_t colon);
 
 /// The name on a "begin" (or "begin-base64") line: all the text after the
 /// mode field, trailing blanks and enclosing double quotes removed; on a line

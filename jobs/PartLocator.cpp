@@ -124,11 +124,6 @@ bool ParsePartMarker(std::string_view line, int& part, int& total) {
   return part >= 1 && total >= part && total > 1;
 }
 
-bool IsClosingLine(std::string_view line) {
-  return line == "`" || line == "+" || line == "~" ||
-         (line.size() == 3 && StartsWithNoCase(line, "end"));
-}
-
 void PartLocator::TakeMarker(std::string_view line, PartMarker& marker) {
   // A message/partial header may be folded over several lines.
   const bool folded = line.front() == ' ' || line.front() == '\t';

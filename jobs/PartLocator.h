@@ -44,9 +44,6 @@ struct PartRange {
   uint64_t end = 0;
 };
 
-/// "`", "+", "~" or "end": a line that closes a UU or XX file.
-bool IsClosingLine(std::string_view line);
-
 class PartLocator {
  public:
   /// `format` is kFormatUU, kFormatXX or kFormatBase64.

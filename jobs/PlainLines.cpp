@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 
+#include "jobs/HeaderLines.h"
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -15,8 +17,8 @@ namespace {
 // one-character line, which the scanner looks at; with CR LF that is three.
 constexpr size_t kShortestPlain = 3;
 
-constexpr std::string_view kEncodingText = "encoding: base64";
-constexpr size_t kEncodingColon = 8;  // the colon's place in kEncodingText
+// The colon of "ENCODING: BASE64" and the characters after it.
+constexpr size_t kEncodingTail = 8;
 
 constexpr std::array<bool, 256> BuildTable(std::string_view chars) {
   std::array<bool, 256> table{};
@@ -30,21 +32,11 @@ constexpr std::array<bool, 256> kNotPlainFirst = BuildTable("bBxX(-");
 /// name and encoding lines.
 constexpr std::array<bool, 256> kStop = BuildTable("\n=:");
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsLower(std::string_view text, size_t at, std::string_view lower) {
-  if (at + lower.size() > text.size()) return false;
-  for (size_t k = 0; k < lower.size(); ++k) {
-    if (Lower(text[at + k]) != lower[k]) return false;
-  }
-  return true;
-}
-
 /// "name" followed by "=" or "*" (a MIME name parameter, plain or extended)
 /// begins somewhere in text[from, to).
 bool HasNameParameter(std::string_view text, size_t from, size_t to) {
   for (size_t k = from; k + 4 < to; ++k) {
-    if (Lower(text[k]) == 'n' && EqualsLower(text, k, "name") &&
+    if ((text[k] | 0x20) == 'n' && StartsWithNoCase(text.substr(k), "name") &&
         (text[k + 4] == '=' || text[k + 4] == '*')) {
       return true;
     }
@@ -101,12 +93,10 @@ size_t PlainPrefix(std::string_view text, bool& stopped) {
         }
       } else if (c == ':') {
         // Too near the end of the text to tell, unless the line ends first.
-        if (stop + kEncodingText.size() - kEncodingColon > text.size() &&
-            text.find('\n', stop) == std::string_view::npos) {
+        if (stop + kEncodingTail > text.size() && text.find('\n', stop) == std::string_view::npos) {
           return start;
         }
-        plain = stop < start + kEncodingColon ||
-                !EqualsLower(text, stop - kEncodingColon, kEncodingText);
+        plain = !Base64EncodingAt(text.substr(start), stop - start);
       } else {
         // Each "=" is judged with the text before it since the last one.
         plain = !HasNameParameter(text, namesChecked, stop + 1);

@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "core/Messages.h"
+#include "core/TextDecoderSupport.h"
 #include "jobs/DecodeJob.h"
 #include "jobs/HeaderLines.h"
 
@@ -29,7 +30,7 @@ bool ClosingLineFollows(TextStream& in) {
     const uint64_t lineStart = in.Tell();
     if (!in.ReadLine(line)) break;
     if (line.empty()) continue;
-    if (!IsClosingLine(line)) break;
+    if (!decoding::IsClosingLine(line)) break;
     in.Seek(lineStart);
     return true;
   }
