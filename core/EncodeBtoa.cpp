@@ -5,10 +5,12 @@
 // many of its bytes are real.
 
 #include <algorithm>
+#include <bit>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
 
+#include "core/Base85.h"
 #include "core/EncoderSupport.h"
 
 namespace twick {
@@ -16,36 +18,19 @@ namespace twick {
 namespace {
 
 constexpr size_t kBlockSize = 624;  // 156 words
+constexpr size_t kBlockWords = kBlockSize / 4;
 constexpr size_t kOutputSize = 1580;
 // A word adds at most five characters and one line end.
 constexpr size_t kFlushMark = kOutputSize - 7;
-constexpr int kLineLength = 78;
+constexpr size_t kLineLength = 78;
 
-/// The two base-85 digits of every value below 85 * 85, so that a word takes
-/// two divisions instead of four.
-constexpr size_t kPairValues = 85 * 85;
-struct DigitPairs {
-  char pair[kPairValues][2];
-};
-constexpr DigitPairs BuildDigitPairs() {
-  DigitPairs table{};
-  for (size_t v = 0; v < kPairValues; ++v) {
-    table.pair[v][0] = static_cast<char>('!' + v / 85);
-    table.pair[v][1] = static_cast<char>('!' + v % 85);
+/// The index of the first zero word in [from, to), or `to`.
+size_t NextZeroWord(const uint64_t* zeroWords, size_t from, size_t to) {
+  for (size_t i = from; i < to; i = (i / 64 + 1) * 64) {
+    const uint64_t later = zeroWords[i / 64] >> (i % 64);
+    if (later != 0) return std::min(to, i + static_cast<size_t>(std::countr_zero(later)));
   }
-  return table;
-}
-constexpr DigitPairs kDigitPairs = BuildDigitPairs();
-
-/// Writes the five digits of `value`, most significant first.
-inline void PutDigits(uint32_t value, char* dst) {
-  const uint32_t high = value / kPairValues;  // the first three digits
-  const uint32_t low = value - high * kPairValues;
-  const uint32_t top = high / kPairValues;
-  const uint32_t middle = high - top * kPairValues;
-  dst[0] = static_cast<char>('!' + top);
-  std::memcpy(dst + 1, kDigitPairs.pair[middle], 2);
-  std::memcpy(dst + 3, kDigitPairs.pair[low], 2);
+  return to;
 }
 
 }  // namespace
@@ -69,20 +54,31 @@ bool EncodeBtoa(EncodeContext& dlg, InputFile& in, OutputSink& out) {
 
   uint64_t byteCount = 0;
   BtoaChecks checks;
-  uint32_t wordXor = 0;  // folded into E at the end
-  int column = 0;
+  size_t column = 0;
   size_t wordsUntilCheck = 1;
   char* const output = buffers.Output();
   char* dst = output;
-  auto put = [&](char c) {
-    *dst++ = c;
-    if (++column == kLineLength) {
-      *dst++ = '\r';
-      *dst++ = '\n';
-      column = 0;
+  // Characters into lines: a line end after every 78th.
+  auto put = [&](const char* chars, size_t n) {
+    while (n > 0) {
+      const size_t piece = std::min(n, kLineLength - column);
+      std::memcpy(dst, chars, piece);
+      dst += piece;
+      chars += piece;
+      n -= piece;
+      column += piece;
+      if (column == kLineLength) {
+        *dst++ = '\r';
+        *dst++ = '\n';
+        column = 0;
+      }
     }
   };
 
+  // The digits of a whole block first, five characters for every word; the
+  // zero words are marked, as they go out as "z".
+  char digits[kBlockWords * 5 + kBase85WordsSlack];
+  uint64_t zeroWords[(kBlockWords + 63) / 64];
   auto* block = reinterpret_cast<unsigned char*>(buffers.Block());
   for (;;) {
     long long got = ReadBlock(dlg, in, buffers.Block(), kBlockSize);
@@ -91,35 +87,37 @@ bool EncodeBtoa(EncodeContext& dlg, InputFile& in, OutputSink& out) {
     const size_t size = static_cast<size_t>(got);
     byteCount += size;
     if (size < kBlockSize) std::memset(block + size, 0, kBlockSize - size);
+    const size_t words = (size + 3) / 4;
+    AddBtoaWords(checks, block, words);
+    PutBase85Words(block, words, digits, zeroWords);
 
-    for (size_t at = 0; at < size; at += 4) {
-      const unsigned char* w = block + at;
-      const uint32_t value =
-          (uint32_t{w[0]} << 24) | (uint32_t{w[1]} << 16) | (uint32_t{w[2]} << 8) | w[3];
-      UpdateBtoaSumAndRotation(checks, value);
-      wordXor ^= value;
-      if (value == 0) {
-        put('z');
-      } else if (column + 5 < kLineLength) {
-        PutDigits(value, dst);
-        dst += 5;
-        column += 5;
-      } else {
-        char digits[5];
-        PutDigits(value, digits);
-        for (char c : digits) put(c);
+    size_t word = 0;
+    while (word < words) {
+      // The words of a run go without looking at the output mark or the
+      // progress bar; only its last word may reach either. No word adds more
+      // than seven bytes, so the output is written out after the word that
+      // takes it past the mark, and the bar steps after the same words as if
+      // each word were counted by itself.
+      const size_t run = std::min({words - word, wordsUntilCheck,
+                                   static_cast<size_t>((progress.UnitsBeforeStep() + 3) / 4)});
+      for (const size_t runEnd = word + run; word < runEnd;) {
+        const size_t zeroWord = NextZeroWord(zeroWords, word, runEnd);
+        put(digits + 5 * word, 5 * (zeroWord - word));
+        word = zeroWord;
+        if (word < runEnd) {
+          put("z", 1);
+          ++word;
+        }
       }
-      // The output is written out after the word that takes it past the
-      // mark. No word adds more than seven bytes, so the words that cannot
-      // reach it go without looking.
-      if (--wordsUntilCheck == 0) {
+      wordsUntilCheck -= run;
+      if (wordsUntilCheck == 0) {
         if (static_cast<size_t>(dst - output) > kFlushMark) {
           if (!WriteEncoded(dlg, out, output, static_cast<size_t>(dst - output))) return false;
           dst = output;
         }
         wordsUntilCheck = (kFlushMark - static_cast<size_t>(dst - output)) / 7 + 1;
       }
-      progress.Count(4);
+      progress.Count(4 * run);
     }
   }
 
@@ -130,7 +128,6 @@ bool EncodeBtoa(EncodeContext& dlg, InputFile& in, OutputSink& out) {
   }
   if (!WriteEncoded(dlg, out, output, static_cast<size_t>(dst - output))) return false;
 
-  checks.E ^= FoldWordXor(wordXor);
   if (!WriteEncoded(dlg, out, BtoaEndLine(byteCount, checks))) return false;
   progress.Finish();
   return true;

@@ -34,6 +34,10 @@ class ProgressCounter {
     }
   }
 
+  /// How many units can still be counted before the bar steps: counting
+  /// fewer does not step it, counting that many does.
+  uint64_t UnitsBeforeStep() const { return stepSize_ - count_; }
+
   /// Shows the full bar.
   void Finish() { window_.SetProgressPos(kProgressEnd); }
 
