@@ -1,5 +1,7 @@
 #include "core/Base85.h"
 
+#include <algorithm>
+
 #include "core/CpuFeatures.h"
 
 #if TWICK_AVX2_CODE
@@ -27,7 +29,7 @@ void PutWordsFrom(size_t first, const unsigned char* words, size_t count, char* 
 #if TWICK_AVX2_CODE
 /// Eight words at a time in 256-bit registers, the rest a word at a time.
 __attribute__((target("avx2"))) void PutWordsAvx2(const unsigned char* words, size_t count,
-                                                   char* dst, uint64_t* zeroWords) {
+                                                  char* dst, uint64_t* zeroWords) {
   const __m256i zero = _mm256_setzero_si256();
   const __m256i swapBytes = _mm256_setr_epi8(3, 2, 1, 0, 7, 6, 5, 4, 11, 10, 9, 8, 15, 14, 13, 12,
                                              3, 2, 1, 0, 7, 6, 5, 4, 11, 10, 9, 8, 15, 14, 13, 12);
@@ -42,12 +44,12 @@ __attribute__((target("avx2"))) void PutWordsAvx2(const unsigned char* words, si
   constexpr char N = -1;  // no byte from this source
   const __m256i headFromFour = _mm256_setr_epi8(0, 1, 2, 3, N, 4, 5, 6, 7, N, 8, 9, 10, 11, N, 12,
                                                 0, 1, 2, 3, N, 4, 5, 6, 7, N, 8, 9, 10, 11, N, 12);
-  const __m256i headFromFifth = _mm256_setr_epi8(N, N, N, N, 2, N, N, N, N, 6, N, N, N, N, 10, N,
-                                                 N, N, N, N, 2, N, N, N, N, 6, N, N, N, N, 10, N);
+  const __m256i headFromFifth = _mm256_setr_epi8(N, N, N, N, 2, N, N, N, N, 6, N, N, N, N, 10, N, N,
+                                                 N, N, N, 2, N, N, N, N, 6, N, N, N, N, 10, N);
   const __m256i tailFromFour = _mm256_setr_epi8(13, 14, 15, N, N, N, N, N, N, N, N, N, N, N, N, N,
                                                 13, 14, 15, N, N, N, N, N, N, N, N, N, N, N, N, N);
-  const __m256i tailFromFifth = _mm256_setr_epi8(N, N, N, 14, N, N, N, N, N, N, N, N, N, N, N, N,
-                                                 N, N, N, 14, N, N, N, N, N, N, N, N, N, N, N, N);
+  const __m256i tailFromFifth = _mm256_setr_epi8(N, N, N, 14, N, N, N, N, N, N, N, N, N, N, N, N, N,
+                                                 N, N, 14, N, N, N, N, N, N, N, N, N, N, N, N);
   size_t i = 0;
   for (; i + 8 <= count; i += 8) {
     const __m256i bytes = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(words + 4 * i));
@@ -59,7 +61,8 @@ __attribute__((target("avx2"))) void PutWordsAvx2(const unsigned char* words, si
     // high = value / 85^2, the first three digits: (value * 0x9121B243) >> 44
     // is exact for every 32-bit value. The products come in two halves.
     const __m256i even = _mm256_srli_epi64(_mm256_mul_epu32(value, magic), 44);
-    const __m256i odd = _mm256_srli_epi64(_mm256_mul_epu32(_mm256_srli_epi64(value, 32), magic), 44);
+    const __m256i odd =
+        _mm256_srli_epi64(_mm256_mul_epu32(_mm256_srli_epi64(value, 32), magic), 44);
     const __m256i high = _mm256_blend_epi32(even, _mm256_slli_epi64(odd, 32), 0xAA);
     // What is left below 85^2 fits the low 16 bits of each word.
     const __m256i low = _mm256_sub_epi16(value, _mm256_mullo_epi16(high, pairValues));
@@ -73,16 +76,16 @@ __attribute__((target("avx2"))) void PutWordsAvx2(const unsigned char* words, si
     const __m256i quotients = _mm256_srli_epi16(_mm256_mulhi_epu16(pairs, divide85), 6);
     const __m256i remainders = _mm256_sub_epi16(pairs, _mm256_mullo_epi16(quotients, eightyFive));
     // Bytes 0 to 3 of each word: digits 0 to 3; byte 2 of remainders: digit 4.
-    const __m256i firstFour = _mm256_or_si256(
-        _mm256_or_si256(top, _mm256_slli_epi32(quotients, 8)), _mm256_slli_epi32(remainders, 16));
-    const __m256i head = _mm256_add_epi8(
-        _mm256_or_si256(_mm256_shuffle_epi8(firstFour, headFromFour),
-                        _mm256_shuffle_epi8(remainders, headFromFifth)),
-        zeroDigits);
-    const __m256i tail = _mm256_add_epi8(
-        _mm256_or_si256(_mm256_shuffle_epi8(firstFour, tailFromFour),
-                        _mm256_shuffle_epi8(remainders, tailFromFifth)),
-        zeroDigits);
+    const __m256i firstFour = _mm256_or_si256(_mm256_or_si256(top, _mm256_slli_epi32(quotients, 8)),
+                                              _mm256_slli_epi32(remainders, 16));
+    const __m256i head =
+        _mm256_add_epi8(_mm256_or_si256(_mm256_shuffle_epi8(firstFour, headFromFour),
+                                        _mm256_shuffle_epi8(remainders, headFromFifth)),
+                        zeroDigits);
+    const __m256i tail =
+        _mm256_add_epi8(_mm256_or_si256(_mm256_shuffle_epi8(firstFour, tailFromFour),
+                                        _mm256_shuffle_epi8(remainders, tailFromFifth)),
+                        zeroDigits);
     // In order: each tail store's last 12 bytes are overwritten by the next.
     char* out = dst + 5 * i;
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm256_castsi256_si128(head));
@@ -101,14 +104,14 @@ __attribute__((target("avx2"))) void PutWordsAvx2(const unsigned char* words, si
 
 void PutBase85WordsPortable(const unsigned char* words, size_t count, char* dst,
                             uint64_t* zeroWords) {
-  std::memset(zeroWords, 0, (count + 63) / 64 * sizeof *zeroWords);
+  std::fill_n(zeroWords, (count + 63) / 64, 0);
   PutWordsFrom(0, words, count, dst, zeroWords);
 }
 
 void PutBase85Words(const unsigned char* words, size_t count, char* dst, uint64_t* zeroWords) {
 #if TWICK_AVX2_CODE
   if (CpuHasAvx2()) {
-    std::memset(zeroWords, 0, (count + 63) / 64 * sizeof *zeroWords);
+    std::fill_n(zeroWords, (count + 63) / 64, 0);
     PutWordsAvx2(words, count, dst, zeroWords);
     return;
   }

@@ -116,9 +116,9 @@ uint32_t AddWordsSse2(BtoaChecks& checks, const unsigned char* bytes, size_t gro
 #if TWICK_AVX2_CODE
 /// AddWordsPortable for groups of eight words.
 __attribute__((target("avx2"))) uint32_t AddWordsAvx2(BtoaChecks& checks,
-                                                       const unsigned char* bytes, size_t groups) {
+                                                      const unsigned char* bytes, size_t groups) {
   const __m256i zero = _mm256_setzero_si256();
-  const __m256i pairWeights = _mm256_set1_epi16(0x0102);    // 2, 1 by address
+  const __m256i pairWeights = _mm256_set1_epi16(0x0102);      // 2, 1 by address
   const __m256i quadWeights = _mm256_set1_epi32(0x00010004);  // 4, 1
   const __m256i wordWeights = _mm256_setr_epi32(4096, 256, 16, 1, 4096, 256, 16, 1);
   __m256i byteXor = zero;

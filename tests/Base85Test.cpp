@@ -18,7 +18,8 @@ namespace {
 std::vector<unsigned char> BigEndianBytes(const std::vector<uint32_t>& words) {
   std::vector<unsigned char> bytes;
   for (uint32_t w : words)
-    for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back(static_cast<unsigned char>(w >> shift));
+    for (int shift = 24; shift >= 0; shift -= 8)
+      bytes.push_back(static_cast<unsigned char>(w >> shift));
   return bytes;
 }
 
@@ -40,7 +41,8 @@ std::vector<uint32_t> EdgeWords() {
         if (value <= 0xFFFFFFFFu) words.push_back(static_cast<uint32_t>(value));
       }
   for (uint64_t k = 1; k <= 82; ++k)  // the first three digits just below and at a multiple of 85^2
-    for (uint64_t high : {k * 7225 - 1, k * 7225}) words.push_back(static_cast<uint32_t>(high * 7225 + 7224));
+    for (uint64_t high : {k * 7225 - 1, k * 7225})
+      words.push_back(static_cast<uint32_t>(high * 7225 + 7224));
   std::mt19937 random(85);
   for (int i = 0; i < 3000; ++i) words.push_back(i % 9 == 0 ? 0 : static_cast<uint32_t>(random()));
   return words;
@@ -51,7 +53,8 @@ TEST(Base85, BothWaysWriteTheDigitsOfEveryWordAndMarkTheZeroWords) {
   const std::vector<unsigned char> bytes = BigEndianBytes(all);
   for (auto put : {&PutBase85Words, &PutBase85WordsPortable}) {
     // Counts around the eight words the vector code takes at once, and all.
-    for (size_t count : {size_t{0}, size_t{1}, size_t{7}, size_t{8}, size_t{9}, size_t{17}, all.size()}) {
+    for (size_t count :
+         {size_t{0}, size_t{1}, size_t{7}, size_t{8}, size_t{9}, size_t{17}, all.size()}) {
       SCOPED_TRACE("count " + std::to_string(count));
       std::string out(5 * count + kBase85WordsSlack + 8, '#');
       std::vector<uint64_t> zeroWords((count + 63) / 64, ~uint64_t{0});
@@ -74,7 +77,8 @@ TEST(BtoaChecks, EveryWayFoldsWordsAsItsBytes) {
   const uint32_t starts[] = {0, 0xFFFFFFFFu, 0x0000FF00u, 0x00FFFF00u, 0x0FFFFF00u, 0x80000001u};
   std::mt19937 random(4);
   std::vector<unsigned char> bytes(4 * 160);
-  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = i % 5 == 0 ? 0xFF : static_cast<unsigned char>(random());
+  for (size_t i = 0; i < bytes.size(); ++i)
+    bytes[i] = i % 5 == 0 ? 0xFF : static_cast<unsigned char>(random());
   std::vector<unsigned char> ones(bytes.size(), 0xFF);
 
   for (uint32_t start : starts)
@@ -91,7 +95,8 @@ TEST(BtoaChecks, EveryWayFoldsWordsAsItsBytes) {
         uint32_t wordXor = 0;
         for (size_t i = 0; i < words; ++i) {
           const unsigned char* w = data->data() + 4 * i;
-          const uint32_t word = (uint32_t{w[0]} << 24) | (uint32_t{w[1]} << 16) | (uint32_t{w[2]} << 8) | w[3];
+          const uint32_t word =
+              (uint32_t{w[0]} << 24) | (uint32_t{w[1]} << 16) | (uint32_t{w[2]} << 8) | w[3];
           UpdateBtoaSumAndRotation(wordwise, word);
           wordXor ^= word;
         }
