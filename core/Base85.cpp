@@ -4,7 +4,7 @@
 
 #include "core/CpuFeatures.h"
 
-#if TWICK_AVX2_CODE
+#if TWICK_X86_VECTOR_CODE
 #include <immintrin.h>
 #endif
 
@@ -26,7 +26,7 @@ void PutWordsFrom(size_t first, const unsigned char* words, size_t count, char* 
   }
 }
 
-#if TWICK_AVX2_CODE
+#if TWICK_X86_VECTOR_CODE
 /// Eight words at a time in 256-bit registers, the rest a word at a time.
 __attribute__((target("avx2"))) void PutWordsAvx2(const unsigned char* words, size_t count,
                                                   char* dst, uint64_t* zeroWords) {
@@ -109,7 +109,7 @@ void PutBase85WordsPortable(const unsigned char* words, size_t count, char* dst,
 }
 
 void PutBase85Words(const unsigned char* words, size_t count, char* dst, uint64_t* zeroWords) {
-#if TWICK_AVX2_CODE
+#if TWICK_X86_VECTOR_CODE
   if (CpuHasAvx2()) {
     std::fill_n(zeroWords, (count + 63) / 64, 0);
     PutWordsAvx2(words, count, dst, zeroWords);

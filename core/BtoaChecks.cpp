@@ -5,7 +5,7 @@
 
 #include "core/CpuFeatures.h"
 
-#if TWICK_AVX2_CODE
+#if TWICK_X86_VECTOR_CODE
 #include <immintrin.h>
 #elif defined(__SSE2__)
 #include <emmintrin.h>
@@ -113,7 +113,7 @@ uint32_t AddWordsSse2(BtoaChecks& checks, const unsigned char* bytes, size_t gro
 }
 #endif
 
-#if TWICK_AVX2_CODE
+#if TWICK_X86_VECTOR_CODE
 /// AddWordsPortable for groups of eight words.
 __attribute__((target("avx2"))) uint32_t AddWordsAvx2(BtoaChecks& checks,
                                                       const unsigned char* bytes, size_t groups) {
@@ -171,7 +171,7 @@ void AddBtoaWordsPortable(BtoaChecks& checks, const unsigned char* bytes, size_t
 void AddBtoaWords(BtoaChecks& checks, const unsigned char* bytes, size_t words) {
   checks.S += static_cast<uint32_t>(4 * words);
   uint64_t byteXor = 0;
-#if TWICK_AVX2_CODE
+#if TWICK_X86_VECTOR_CODE
   if (CpuHasAvx2()) {
     byteXor ^= AddWordsAvx2(checks, bytes, words / 8);
     bytes += words / 8 * 32;

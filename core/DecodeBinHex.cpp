@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/BinHex.h"
+#include "core/BinHexCrc.h"
 #include "core/DecodeContext.h"
 #include "core/DecoderOutput.h"
 #include "core/Messages.h"
@@ -31,42 +32,6 @@ constexpr size_t kHeaderFixed = 22;
 constexpr size_t kMaxHeader = 255 + kHeaderFixed;
 constexpr uint64_t kProgressDivisor = 30;
 
-/// CRC-16 with the polynomial 0x1021, starting at 0, most significant bit
-/// first: the check BinHex 4.0 stores after its header and each fork.
-/// Table k gives the CRC of a byte followed by k zero bytes, so that eight
-/// bytes take eight independent lookups ("slicing by eight").
-using CrcTables = std::array<std::array<uint16_t, 256>, 8>;
-constexpr CrcTables BuildCrcTables() {
-  CrcTables tables{};
-  for (unsigned n = 0; n < 256; ++n) {
-    unsigned crc = n << 8;
-    for (int bit = 0; bit < 8; ++bit) crc = (crc & 0x8000) ? (crc << 1) ^ 0x1021 : crc << 1;
-    tables[0][n] = static_cast<uint16_t>(crc);
-  }
-  for (size_t k = 1; k < 8; ++k) {
-    for (unsigned n = 0; n < 256; ++n) {
-      const uint16_t before = tables[k - 1][n];
-      tables[k][n] = static_cast<uint16_t>((before << 8) ^ tables[0][before >> 8]);
-    }
-  }
-  return tables;
-}
-constexpr CrcTables kCrcTables = BuildCrcTables();
-
-inline uint16_t CrcStep(uint16_t crc, unsigned char b) {
-  return static_cast<uint16_t>((crc << 8) ^ kCrcTables[0][((crc >> 8) ^ b) & 0xFF]);
-}
-
-uint16_t CrcSpan(uint16_t crc, const unsigned char* p, size_t n) {
-  const auto& t = kCrcTables;
-  for (; n >= 8; n -= 8, p += 8) {
-    crc = static_cast<uint16_t>(t[7][(crc >> 8) ^ p[0]] ^ t[6][(crc & 0xFF) ^ p[1]] ^ t[5][p[2]] ^
-                                t[4][p[3]] ^ t[3][p[4]] ^ t[2][p[5]] ^ t[1][p[6]] ^ t[0][p[7]]);
-  }
-  for (; n > 0; --n) crc = CrcStep(crc, *p++);
-  return crc;
-}
-
 /// Follows the stream after the header (data fork, its CRC, resource fork,
 /// its CRC) and checks both CRCs.
 class ForkChecker {
@@ -82,12 +47,12 @@ class ForkChecker {
       size_t k = 1;
       if (pos_ < dataEnd_) {
         k = static_cast<size_t>(std::min<uint64_t>(n, dataEnd_ - pos_));
-        dataCrc_ = CrcSpan(dataCrc_, p, k);
+        dataCrc_ = BinHexCrcSpan(dataCrc_, p, k);
       } else if (pos_ < dataEnd_ + 2) {
         dataStored_ = static_cast<uint16_t>(dataStored_ << 8 | *p);
       } else if (pos_ < resourceEnd_) {
         k = static_cast<size_t>(std::min<uint64_t>(n, resourceEnd_ - pos_));
-        resourceCrc_ = CrcSpan(resourceCrc_, p, k);
+        resourceCrc_ = BinHexCrcSpan(resourceCrc_, p, k);
       } else if (pos_ < resourceEnd_ + 2) {
         resourceStored_ = static_cast<uint16_t>(resourceStored_ << 8 | *p);
       } else {
@@ -129,7 +94,6 @@ class ExpandedSink {
     const size_t used = TakeHeaderBytes(run, copies);
     copies -= used;
     if (copies == 0) return;
-    forks_.Take(run, copies);
     if (pending_ + copies > capacity_) Flush();
     std::memcpy(buffer_ + pending_, run, copies);
     pending_ += copies;
@@ -141,7 +105,6 @@ class ExpandedSink {
     p += used;
     n -= used;
     if (n == 0) return;
-    forks_.Take(p, n);
     // The buffer is written out when the next byte would not fit.
     while (n > 0) {
       if (pending_ == capacity_) Flush();
@@ -154,6 +117,7 @@ class ExpandedSink {
   }
 
   void WritePending() {
+    CheckPending();
     out_.Write(buffer_, pending_);
     pending_ = 0;
   }
@@ -175,7 +139,11 @@ class ExpandedSink {
     return used;
   }
 
+  /// The forks' CRCs run over the bytes in the buffer, a buffer at a time.
+  void CheckPending() { forks_.Take(reinterpret_cast<const unsigned char*>(buffer_), pending_); }
+
   void Flush() {
+    CheckPending();
     out_.Write(buffer_, pending_);
     pending_ = 0;
     progress_.Count(std::exchange(uncounted_, 0));
@@ -189,9 +157,8 @@ class ExpandedSink {
     forks_.Start(dataLength_, uint32_t{rlength[0]} << 24 | uint32_t{rlength[1]} << 16 |
                                   uint32_t{rlength[2]} << 8 | uint32_t{rlength[3]});
     const size_t checked = header_[0] + kHeaderFixed - 2;
-    uint16_t crc = 0;
-    for (size_t k = 0; k < checked; ++k) crc = CrcStep(crc, header_[k]);
-    headerCrcOk_ = crc == (header_[checked] << 8 | header_[checked + 1]);
+    headerCrcOk_ =
+        BinHexCrcSpan(0, header_.data(), checked) == (header_[checked] << 8 | header_[checked + 1]);
     headerDone_ = true;
   }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/BinHex.h"
+#include "core/BinHexCrc.h"
 #include "tests/Fixtures.h"
 #include "tests/ParamNames.h"
 #include "tests/PeerTools.h"
@@ -46,6 +47,22 @@ std::string RunnyBytes(size_t size, unsigned seed) {
   }
   out.resize(size);
   return out;
+}
+
+// Long spans are folded sixteen bytes at a time where the processor can;
+// every way, and a span continued from a CRC, gives the bit-by-bit check.
+TEST(BinHexCrc, EveryWayGivesTheBitByBitCheck) {
+  const std::string bytes = RandomBytes(4480, 11);
+  const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+  for (size_t n : {0, 1, 15, 16, 31, 32, 33, 63, 64, 127, 128, 129, 191, 255, 256, 4479, 4480}) {
+    SCOPED_TRACE("bytes " + std::to_string(n));
+    const uint16_t want = BinHexCrc(std::string_view(bytes.data(), n));
+    const size_t cut = n / 3;
+    for (auto crc : {&BinHexCrcSpan, &BinHexCrcSpanPortable}) {
+      EXPECT_EQ(crc(0, p, n), want);
+      EXPECT_EQ(crc(crc(0, p, cut), p + cut, n - cut), want);
+    }
+  }
 }
 
 TEST(ReadRleItem, ItemsAndTheirLengths) {
