@@ -23,6 +23,18 @@ inline constexpr unsigned char kBinHexRunMarker = 0x90;
 /// byte more.
 size_t DecodeBinHexChars(const SpreadTable& table, std::string_view chars, unsigned char* dst);
 
+/// Whether `table` is the standard BinHex table, which
+/// DecodeStandardBinHexChars may take for granted.
+bool IsStandardBinHexTable(const DecodeTable& table);
+/// Bytes past its output DecodeStandardBinHexChars may overwrite.
+inline constexpr size_t kStandardBinHexSlack = 8;
+/// DecodeBinHexChars for `table` built from the standard BinHex table, with
+/// vector instructions where the processor has them; `mayHoldMarker` tells
+/// whether the bytes written may hold the run marker (false: they surely
+/// do not).
+size_t DecodeStandardBinHexChars(const SpreadTable& table, std::string_view chars,
+                                 unsigned char* dst, bool& mayHoldMarker);
+
 struct RleItem {
   unsigned char value;
   /// Copies of `value`; 0 means one copy.
@@ -55,25 +67,19 @@ inline RleItem ReadRleItem(const unsigned char* bytes, size_t pos) {
 /// on in the next chunk, and so wait for it (0 to 4, never more than `size`).
 /// (Inline: the decoder asks for every chunk.)
 inline size_t BinHexHeldBack(const unsigned char* bytes, size_t size) {
-  // b[0..3] are the last four bytes; a position before the start counts as
-  // a byte other than the marker (and its value is never compared with 0).
-  int b[4];
-  if (size >= 4) {
-    for (size_t i = 0; i < 4; ++i) b[i] = bytes[size - 4 + i];
-  } else {
-    for (size_t i = 0; i < 4; ++i) {
-      size_t back = 4 - i;
-      b[i] = size >= back ? bytes[size - back] : -1;
-    }
-  }
+  // b0 to b3 are the last four bytes; a position before the start counts
+  // as a byte other than the marker (and its value is never compared with
+  // 0). Four separate values: built as an array, they went through memory.
+  auto last = [&](size_t back) { return size >= back ? int{bytes[size - back]} : -1; };
+  const int b0 = last(4), b1 = last(3), b2 = last(2), b3 = last(1);
   size_t held;
-  if (b[0] == kBinHexRunMarker)
-    held = b[1] != 0 ? 2 : 4;
-  else if (b[1] == kBinHexRunMarker)
-    held = b[2] != 0 ? 1 : 3;
-  else if (b[2] == kBinHexRunMarker)
-    held = b[3] != 0 ? 0 : 2;
-  else if (b[3] == kBinHexRunMarker)
+  if (b0 == kBinHexRunMarker)
+    held = b1 != 0 ? 2 : 4;
+  else if (b1 == kBinHexRunMarker)
+    held = b2 != 0 ? 1 : 3;
+  else if (b2 == kBinHexRunMarker)
+    held = b3 != 0 ? 0 : 2;
+  else if (b3 == kBinHexRunMarker)
     held = 2;
   else
     held = 1;

@@ -53,7 +53,7 @@ __attribute__((target("pclmul"))) inline __m128i Fold(__m128i state, __m128i pow
 /// join them at the end. The last state and the bytes left over go through
 /// the tables.
 __attribute__((target("pclmul,ssse3"))) uint16_t CrcFolded(uint16_t crc, const unsigned char* p,
-                                                          size_t n) {
+                                                           size_t n) {
   const __m128i by128 = _mm_set_epi64x(0x650B, 0xAEFC);  // x^192 and x^128 mod P
   const __m128i by512 = _mm_set_epi64x(0x8832, 0x13FC);  // x^576 and x^512 mod P
   // The CRC so far counts as the first two bytes, added to those there.

@@ -180,19 +180,29 @@ class ExpandedSink {
 /// the sink, carrying the bytes of an item cut by a chunk end to the next.
 class ChunkDecoder {
  public:
-  ChunkDecoder(const DecodeTable& table, ExpandedSink& sink) : table_(table), sink_(sink) {}
+  ChunkDecoder(const DecodeTable& table, ExpandedSink& sink)
+      : table_(table), standard_(IsStandardBinHexTable(table)), sink_(sink) {}
 
   void Decode(std::string_view chars) {
     const size_t groups = (chars.size() + 3) / 4;
     // Grown only, never shrunk: most chunks are alike in size.
-    if (bytes_.size() < held_ + 3 * groups + kRleLookPastEnd)
-      bytes_.resize(held_ + 3 * groups + kRleLookPastEnd);
-    const size_t total = held_ + DecodeBinHexChars(table_, chars, bytes_.data() + held_);
+    const size_t room = held_ + 3 * groups + std::max(kRleLookPastEnd, kStandardBinHexSlack);
+    if (bytes_.size() < room) bytes_.resize(room);
+    bool mayHoldMarker = true;
+    const size_t total =
+        held_ +
+        (standard_ ? DecodeStandardBinHexChars(table_, chars, bytes_.data() + held_, mayHoldMarker)
+                   : DecodeBinHexChars(table_, chars, bytes_.data() + held_));
     std::fill_n(bytes_.data() + total, kRleLookPastEnd, 0);
+    for (size_t k = 0; k < held_; ++k) mayHoldMarker |= bytes_[k] == kBinHexRunMarker;
 
     const size_t ready = total - BinHexHeldBack(bytes_.data(), total);
     const unsigned char* bytes = bytes_.data();
     size_t pos = 0;
+    if (!mayHoldMarker && ready > 0) {  // no runs: every byte a single copy
+      sink_.Put(bytes, ready);
+      pos = ready;
+    }
     while (pos < ready) {
       // A byte is a single copy of itself unless it or the byte after it is
       // the marker: everything up to the byte before the next marker goes
@@ -231,6 +241,7 @@ class ChunkDecoder {
 
  private:
   const SpreadTable table_;
+  const bool standard_;
   ExpandedSink& sink_;
   /// Held-back bytes at the front, then the chunk's bytes, then zeros.
   std::vector<unsigned char> bytes_;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <tuple>
@@ -61,6 +62,32 @@ TEST(BinHexCrc, EveryWayGivesTheBitByBitCheck) {
     for (auto crc : {&BinHexCrcSpan, &BinHexCrcSpanPortable}) {
       EXPECT_EQ(crc(0, p, n), want);
       EXPECT_EQ(crc(crc(0, p, cut), p + cut, n - cut), want);
+    }
+  }
+}
+
+// The standard alphabet is decoded in bulk where the processor can: every
+// character, in the alphabet or not, reads as the table says, and a chunk
+// said to hold no run marker holds none.
+TEST(DecodeBinHexChars, BulkDecodingReadsEveryCharacterAsTheTable) {
+  const SpreadTable table(SharedDecodeTables().BinHexTable);
+  ASSERT_TRUE(IsStandardBinHexTable(SharedDecodeTables().BinHexTable));
+  std::mt19937 random(90);
+  for (int round = 0; round < 400; ++round) {
+    std::string chars(static_cast<size_t>(random() % 200), '!');
+    for (char& c : chars) {
+      // Mostly alphabet characters, so that whole vectors of them occur.
+      c = random() % 8 != 0 ? BinHexAlphabet[random() % 64] : static_cast<char>(random());
+    }
+    SCOPED_TRACE(chars);
+    std::vector<unsigned char> want(chars.size() + 8), got(chars.size() + kStandardBinHexSlack + 8);
+    const size_t size = DecodeBinHexChars(table, chars, want.data());
+    bool mayHoldMarker = false;
+    ASSERT_EQ(DecodeStandardBinHexChars(table, chars, got.data(), mayHoldMarker), size);
+    ASSERT_TRUE(std::equal(want.begin(), want.begin() + static_cast<long>(size), got.begin()));
+    if (!mayHoldMarker) {
+      EXPECT_EQ(std::count(got.begin(), got.begin() + static_cast<long>(size), kBinHexRunMarker),
+                0);
     }
   }
 }
