@@ -30,10 +30,10 @@ unsigned char* DecodeQuadsWide(const SpreadTable& table, const unsigned char* sr
 #if TWICK_X86_VECTOR_CODE
 /// Decodes the standard alphabet 32 characters at a time into 24 bytes each
 /// (writing 32); returns how many characters it took, and whether a byte
-/// written is the run marker. A character's value is
-/// the character plus an offset looked up by its high nibble and whether its
-/// low nibble is 8 or more; a character outside the alphabet, found by its
-/// low nibble naming the high nibbles it is valid with, reads as 0.
+/// written is the run marker. A character's value is the character plus an
+/// offset looked up by its high nibble and whether its low nibble is 8 or
+/// more; a character outside the alphabet, found by its low nibble naming
+/// the high nibbles it is valid with, reads as 0.
 __attribute__((target("avx2"))) size_t DecodeStandardAvx2(const unsigned char* src, size_t length,
                                                           unsigned char* dst, bool& marker) {
   const __m256i nibble = _mm256_set1_epi8(0x0F);

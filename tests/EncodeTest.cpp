@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
 #include "core/EncodeContext.h"
+#include "tests/Fixtures.h"
 #include "tests/ParamNames.h"
 #include "tests/PeerTools.h"
 #include "tests/TestDoubles.h"
@@ -206,6 +208,25 @@ TEST_F(Encoder, BtoaBreaksLinesAtExactly78Characters) {
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[1].size(), 78u);
   EXPECT_EQ(lines[2].size(), 2u);
+}
+
+// Zero words ("z") at every place: inside and at the ends of the words
+// written at once, at line ends, at block ends, in long runs; the text is
+// the reference layout's, line for line.
+TEST_F(Encoder, BtoaLaysOutZeroWordsAnywhereAsTheReference) {
+  std::mt19937 random(78);
+  for (size_t size : {size_t{33}, size_t{623}, size_t{624}, size_t{625}, size_t{20000}}) {
+    std::string input = RandomBytes(size, static_cast<unsigned>(size));
+    for (size_t at = 0; at + 4 <= size; at += 4) {
+      if (random() % 5 == 0) input.replace(at, 4, 4, '\0');
+    }
+    if (size > 2000) input.replace(1000, 700, 700, '\0');  // a run across a block end
+    ASSERT_TRUE(Encode(kFormatBtoa, input));
+    std::string want;
+    for (char c : BtoaSection(title, input))
+      want += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    EXPECT_EQ(text, want) << "size " << size;
+  }
 }
 
 // The btoa text goes out after the word that takes the buffer past 1573
