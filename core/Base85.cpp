@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "core/ByteOrder.h"
 #include "core/CpuFeatures.h"
 
 #if TWICK_X86_VECTOR_CODE
@@ -12,15 +13,11 @@ namespace twick {
 
 namespace {
 
-uint32_t LoadWord(const unsigned char* w) {
-  return (uint32_t{w[0]} << 24) | (uint32_t{w[1]} << 16) | (uint32_t{w[2]} << 8) | w[3];
-}
-
 /// Words from `first` on, one at a time.
 void PutWordsFrom(size_t first, const unsigned char* words, size_t count, char* dst,
                   uint64_t* zeroWords) {
   for (size_t i = first; i < count; ++i) {
-    const uint32_t value = LoadWord(words + 4 * i);
+    const uint32_t value = LoadBigEndian32(words + 4 * i);
     PutBase85(value, dst + 5 * i);
     if (value == 0) zeroWords[i / 64] |= uint64_t{1} << (i % 64);
   }

@@ -1,10 +1,10 @@
 #include "core/BinHex.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <vector>
 
+#include "core/ByteOrder.h"
 #include "core/CpuFeatures.h"
 
 #if TWICK_X86_VECTOR_CODE
@@ -20,9 +20,7 @@ namespace {
 unsigned char* DecodeQuadsWide(const SpreadTable& table, const unsigned char* src, size_t length,
                                unsigned char* dst) {
   for (size_t i = 0; i < length; i += 4, dst += 3) {
-    uint32_t v = GroupBits(table, src + i) << 8;
-    if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap32(v);
-    std::memcpy(dst, &v, sizeof v);
+    StoreBigEndian32(GroupBits(table, src + i) << 8, dst);
   }
   return dst;
 }

@@ -1,8 +1,6 @@
 #include "core/BtoaChecks.h"
 
-#include <bit>
-#include <cstring>
-
+#include "core/ByteOrder.h"
 #include "core/CpuFeatures.h"
 
 #if TWICK_X86_VECTOR_CODE
@@ -15,27 +13,13 @@ namespace twick {
 
 namespace {
 
-uint32_t LoadWord(const unsigned char* p) {
-  uint32_t value;
-  std::memcpy(&value, p, sizeof value);
-  if constexpr (std::endian::native == std::endian::little) value = __builtin_bswap32(value);
-  return value;
-}
-
-uint64_t LoadTwoWords(const unsigned char* p) {
-  uint64_t value;
-  std::memcpy(&value, p, sizeof value);
-  if constexpr (std::endian::native == std::endian::little) value = __builtin_bswap64(value);
-  return value;
-}
-
 /// R after the eight bytes at `p`, given `weighted`, their sum weighted
 /// 128, 64, ..., 1. Its partial sums stay below 2^15, so a carry out of them
 /// can only reach the top bit through bits 8 to 23 of r, all set.
 inline uint32_t RotateInTwoWords(uint32_t r, uint32_t weighted, const unsigned char* p) {
   constexpr uint32_t kCarryPath = 0x00FFFF00;
   if ((r & kCarryPath) != kCarryPath) return RotateLeft(r, 8) + weighted;
-  return RotateInWord(RotateInWord(r, LoadWord(p)), LoadWord(p + 4));
+  return RotateInWord(RotateInWord(r, LoadBigEndian32(p)), LoadBigEndian32(p + 4));
 }
 
 /// R after the sixteen bytes at `p`, given `weighted`, their sum weighted
@@ -45,7 +29,7 @@ inline uint32_t RotateInTwoWords(uint32_t r, uint32_t weighted, const unsigned c
                                                    const unsigned char* p) {
   constexpr uint32_t kCarryPath = 0x0000FF00;
   if ((r & kCarryPath) != kCarryPath) return RotateLeft(r, 16) + weighted;
-  for (int k = 0; k < 16; k += 4) r = RotateInWord(r, LoadWord(p + k));
+  for (int k = 0; k < 16; k += 4) r = RotateInWord(r, LoadBigEndian32(p + k));
   return r;
 }
 
@@ -58,7 +42,7 @@ uint64_t AddWordsPortable(BtoaChecks& checks, const unsigned char* bytes, size_t
   uint32_t sum = 0;
   uint64_t byteXor = 0;
   for (; words >= 2; words -= 2, bytes += 8) {
-    const uint64_t q = LoadTwoWords(bytes);
+    const uint64_t q = LoadBigEndian64(bytes);
     byteXor ^= q;
     const uint64_t later = q & kLowBytes;           // bytes 1, 3, 5 and 7
     const uint64_t earlier = (q >> 8) & kLowBytes;  // bytes 0, 2, 4 and 6
@@ -71,7 +55,7 @@ uint64_t AddWordsPortable(BtoaChecks& checks, const unsigned char* bytes, size_t
     sum += static_cast<uint32_t>(((earlier + later) * 0x0001000100010001) >> 48);
   }
   if (words == 1) {
-    const uint32_t word = LoadWord(bytes);
+    const uint32_t word = LoadBigEndian32(bytes);
     byteXor ^= word;
     r = RotateInWord(r, word);
     sum += (word >> 24) + ((word >> 16) & 0xFF) + ((word >> 8) & 0xFF) + (word & 0xFF);

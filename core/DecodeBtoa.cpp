@@ -7,11 +7,11 @@
 // unreadable end line, is reported and the output kept as decoded.
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <limits>
 #include <string_view>
 
+#include "core/ByteOrder.h"
 #include "core/DecodeContext.h"
 #include "core/DecoderOutput.h"
 #include "core/EncodeContext.h"
@@ -97,12 +97,6 @@ bool TrailerMatches(std::string_view line, BtoaChecks checks) {
          e == checks.E && sum == checks.S && r == checks.R;
 }
 
-/// Stores the four bytes of `value`, most significant first.
-inline void StoreBigEndian(uint32_t value, unsigned char* dst) {
-  if constexpr (std::endian::native == std::endian::little) value = __builtin_bswap32(value);
-  std::memcpy(dst, &value, sizeof value);
-}
-
 /// The value of five digits, wrapping at 32 bits. The products are
 /// independent of each other, unlike a chain of multiply-adds.
 uint32_t GroupValue(const unsigned char* c) {
@@ -127,7 +121,7 @@ class GroupDecoder {
     uint32_t wordXor = wordXor_;
     auto* work = reinterpret_cast<unsigned char*>(buffer_);
     auto emit = [&](uint32_t value, size_t used) {
-      StoreBigEndian(value, work + pending);
+      StoreBigEndian32(value, work + pending);
       UpdateBtoaSumAndRotation(checks, value);
       wordXor ^= value;
       pending += kBytesPerItem;
