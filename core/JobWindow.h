@@ -56,6 +56,10 @@ class JobWindow {
   /// Asks for the output path, proposing `path`. On Ok or OkOverwrite `path`
   /// holds the path to use. Never called with the wait cursor shown.
   virtual NameChoice AskOutputName(std::string& path) = 0;
+
+  /// True once the user has asked to stop the job. Jobs ask between steps
+  /// (a block read, a section); a window without a stop control never asks.
+  virtual bool CancelRequested() { return false; }
 };
 
 }  // namespace twick

@@ -183,6 +183,18 @@ bool OutputFile::Close() {
   return !failed_;
 }
 
+void OutputFile::Discard() {
+  if (fd_ < 0) return;
+  ::close(fd_);
+  fd_ = -1;
+  buffer_.clear();
+  if (temporaryPath_.empty()) return;
+  ::unlink(temporaryPath_.c_str());
+  ReleaseTemporary(slot_);
+  slot_ = -1;
+  temporaryPath_.clear();
+}
+
 bool OutputFile::Publish() {
   const char* from = temporaryPath_.c_str();
   const char* to = finalPath_.c_str();

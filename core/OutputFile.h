@@ -25,6 +25,9 @@ class OutputSink {
   virtual bool SetLength(uint64_t length) = 0;
   /// Flushes and closes; false when anything failed since creation.
   virtual bool Close() = 0;
+  /// Closes without keeping anything: nothing appears under the output's
+  /// name (a stopped job leaves no trace of the output it was writing).
+  virtual void Discard() { Close(); }
 };
 
 struct OutputOptions {
@@ -68,6 +71,7 @@ class OutputFile : public OutputSink {
   bool Write(const char* data, size_t size) override;
   bool SetLength(uint64_t length) override;
   bool Close() override;
+  void Discard() override;
 
  private:
   bool Flush();
