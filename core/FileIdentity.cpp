@@ -1,42 +1,40 @@
 #include "core/FileIdentity.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "core/Platform.h"
 
 namespace twick {
 
 namespace {
-FileIdentity FromStat(const struct stat& st) {
+FileIdentity FromStatus(const platform::FileStatus& status) {
   FileIdentity id;
-  id.device = static_cast<uint64_t>(st.st_dev);
-  id.inode = static_cast<uint64_t>(st.st_ino);
+  id.device = status.device;
+  id.inode = status.inode;
   id.valid = true;
   return id;
 }
 }  // namespace
 
 FileIdentity IdentityOfDescriptor(int fd) {
-  struct stat st {};
-  if (fstat(fd, &st) != 0) return {};
-  return FromStat(st);
+  platform::FileStatus status;
+  if (!platform::StatusOf(fd, status)) return {};
+  return FromStatus(status);
 }
 
 int OpenRegularFileForReading(const std::string& path) {
-  // O_NONBLOCK keeps the open of a FIFO from waiting for a writer.
-  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  int fd = platform::OpenForReading(path.c_str());
   if (fd < 0) return -1;
-  struct stat st {};
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
+  platform::FileStatus status;
+  if (!platform::StatusOf(fd, status) || status.kind != platform::FileKind::Regular) {
+    platform::Close(fd);
     return -1;
   }
   return fd;
 }
 
 bool PathExists(const std::string& path) {
-  struct stat st {};
-  return !path.empty() && lstat(path.c_str(), &st) == 0;
+  platform::FileStatus status;
+  return !path.empty() &&
+         platform::StatusOfPath(path.c_str(), status, false) == platform::Lookup::Found;
 }
 
 }  // namespace twick

@@ -1,11 +1,9 @@
 #include "core/InputFile.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
+
+#include "core/Platform.h"
 
 namespace twick {
 
@@ -25,14 +23,14 @@ bool InputFile::Open(const std::string& path) {
 }
 
 void InputFile::Close() {
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ >= 0) platform::Close(fd_);
   fd_ = -1;
 }
 
 uint64_t InputFile::Length() const {
-  struct stat st {};
-  if (fd_ < 0 || fstat(fd_, &st) != 0) return 0;
-  return static_cast<uint64_t>(st.st_size);
+  platform::FileStatus status;
+  if (fd_ < 0 || !platform::StatusOf(fd_, status)) return 0;
+  return status.size;
 }
 
 long long InputFile::ReadDirect(char* buffer, size_t size) {

@@ -1,18 +1,13 @@
 #include "core/OutputFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <atomic>
-#include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <utility>
 
 #include "core/PathRules.h"
+#include "core/Platform.h"
 
 namespace twick {
 
@@ -28,10 +23,10 @@ struct Slot {
 };
 Slot g_slots[kSlots];
 
-FileIdentity IdentityOfStat(dev_t device, ino_t inode) {
+FileIdentity IdentityOfStatus(const platform::FileStatus& status) {
   FileIdentity id;
-  id.device = static_cast<uint64_t>(device);
-  id.inode = static_cast<uint64_t>(inode);
+  id.device = status.device;
+  id.inode = status.inode;
   id.valid = true;
   return id;
 }
@@ -55,10 +50,9 @@ void ReleaseTemporary(int slot) {
 
 extern "C" void RemoveTemporariesAndExit(int signal) {
   for (Slot& slot : g_slots)
-    if (slot.state.load() == 2) ::unlink(slot.path);
+    if (slot.state.load() == 2) platform::RemoveFile(slot.path);
   // Ended by the signal itself, so the parent sees 128 + signal.
-  ::signal(signal, SIG_DFL);
-  ::raise(signal);
+  platform::EndBySignal(signal);
 }
 
 // Creates a new, empty file beside `path` that no other program has open.
@@ -69,11 +63,12 @@ int CreateTemporaryBeside(const std::string& path, std::string& temporary) {
     const auto stamp = static_cast<unsigned long long>(
         std::chrono::steady_clock::now().time_since_epoch().count());
     char name[96];
-    std::snprintf(name, sizeof name, ".twick-%d-%u-%llx.part", static_cast<int>(::getpid()),
+    std::snprintf(name, sizeof name, ".twick-%d-%u-%llx.part", platform::ProcessId(),
                   counter.fetch_add(1), stamp & 0xFFFFFFFFull);
     temporary = folder + name;
-    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0 || errno != EEXIST) return fd;
+    bool nameTaken = false;
+    int fd = platform::CreateNewFile(temporary.c_str(), nameTaken);
+    if (fd >= 0 || !nameTaken) return fd;
   }
   return -1;
 }
@@ -85,45 +80,36 @@ class DiskOpener : public OutputOpener {
     if (path.empty() || path.back() == kPathSeparator) return nullptr;
     // Whatever is at the name now: only a regular file (or, where links may
     // be replaced, a link) can give way to the output, never the source.
-    struct stat st {};
-    mode_t keepMode = 0;
-    if (::lstat(path.c_str(), &st) == 0) {
+    platform::FileStatus st;
+    unsigned keepMode = 0;
+    const platform::Lookup found = platform::StatusOfPath(path.c_str(), st, false);
+    if (found == platform::Lookup::Found) {
       if (!options.replace) return nullptr;
-      if (S_ISLNK(st.st_mode)) {
+      if (st.kind == platform::FileKind::Link) {
         if (!options.followLinks) return nullptr;
-        struct stat target {};
-        if (::stat(path.c_str(), &target) == 0 &&
-            IdentityOfStat(target.st_dev, target.st_ino) == options.source)
+        platform::FileStatus target;
+        if (platform::StatusOfPath(path.c_str(), target, true) == platform::Lookup::Found &&
+            IdentityOfStatus(target) == options.source)
           return nullptr;
-      } else if (!S_ISREG(st.st_mode) || IdentityOfStat(st.st_dev, st.st_ino) == options.source) {
+      } else if (st.kind != platform::FileKind::Regular || IdentityOfStatus(st) == options.source) {
         return nullptr;
       } else {
-        keepMode = st.st_mode & 0777;
+        keepMode = st.permissions & 0777;
       }
-    } else if (errno != ENOENT) {
+    } else if (found == platform::Lookup::Failed) {
       return nullptr;
     }
     std::string temporary;
     int fd = CreateTemporaryBeside(path, temporary);
     if (fd < 0) return nullptr;
-    if (keepMode != 0) (void)::fchmod(fd, keepMode);  // a replaced file keeps its mode
+    if (keepMode != 0) platform::SetPermissions(fd, keepMode);  // a replaced file keeps its mode
     return std::make_unique<OutputFile>(fd, temporary, path, options.replace);
   }
 };
 
 }  // namespace
 
-void InstallInterruptCleanup() {
-  struct sigaction action {};
-  action.sa_handler = RemoveTemporariesAndExit;
-  sigemptyset(&action.sa_mask);
-  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-    struct sigaction old {};
-    // A signal ignored by whoever started us stays ignored.
-    if (::sigaction(signal, nullptr, &old) == 0 && old.sa_handler == SIG_IGN) continue;
-    ::sigaction(signal, &action, nullptr);
-  }
-}
+void InstallInterruptCleanup() { platform::InstallInterruptHandler(RemoveTemporariesAndExit); }
 
 OutputOpener& DiskOutputOpener() {
   static DiskOpener opener;
@@ -142,16 +128,7 @@ OutputFile::OutputFile(int fd, std::string temporaryPath, std::string finalPath,
 OutputFile::~OutputFile() { Close(); }
 
 bool OutputFile::Flush() {
-  size_t done = 0;
-  while (!failed_ && done < buffer_.size()) {
-    ssize_t n = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      failed_ = true;
-      break;
-    }
-    done += static_cast<size_t>(n);
-  }
+  if (!failed_ && !platform::WriteAll(fd_, buffer_.data(), buffer_.size())) failed_ = true;
   buffer_.clear();
   return !failed_;
 }
@@ -169,14 +146,14 @@ bool OutputFile::Write(const char* data, size_t size) {
 
 bool OutputFile::SetLength(uint64_t length) {
   if (failed_ || fd_ < 0 || !Flush()) return false;
-  if (ftruncate(fd_, static_cast<off_t>(length)) != 0) failed_ = true;
+  if (!platform::SetLength(fd_, length)) failed_ = true;
   return !failed_;
 }
 
 bool OutputFile::Close() {
   if (fd_ < 0) return !failed_;
   Flush();
-  if (::close(fd_) != 0) failed_ = true;
+  if (!platform::Close(fd_)) failed_ = true;
   fd_ = -1;
   // Even a failed output goes under its name: what was written is kept.
   if (!temporaryPath_.empty() && !Publish()) failed_ = true;
@@ -185,11 +162,11 @@ bool OutputFile::Close() {
 
 void OutputFile::Discard() {
   if (fd_ < 0) return;
-  ::close(fd_);
+  platform::Close(fd_);
   fd_ = -1;
   buffer_.clear();
   if (temporaryPath_.empty()) return;
-  ::unlink(temporaryPath_.c_str());
+  platform::RemoveFile(temporaryPath_.c_str());
   ReleaseTemporary(slot_);
   slot_ = -1;
   temporaryPath_.clear();
@@ -198,21 +175,9 @@ void OutputFile::Discard() {
 bool OutputFile::Publish() {
   const char* from = temporaryPath_.c_str();
   const char* to = finalPath_.c_str();
-  bool moved;
-  if (replace_) {
-    moved = ::rename(from, to) == 0;
-  } else {
-#ifdef RENAME_NOREPLACE
-    moved = ::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0;
-    if (!moved && (errno == EINVAL || errno == ENOSYS))
-#endif
-    {
-      // Without an exclusive rename: a new link fails when the name exists.
-      moved = ::link(from, to) == 0;
-      if (moved) ::unlink(from);
-    }
-  }
-  if (!moved) ::unlink(from);
+  const bool moved =
+      replace_ ? platform::RenameReplacing(from, to) : platform::RenameNoReplace(from, to);
+  if (!moved) platform::RemoveFile(from);
   ReleaseTemporary(slot_);
   slot_ = -1;
   temporaryPath_.clear();

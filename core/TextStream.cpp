@@ -1,11 +1,9 @@
 #include "core/TextStream.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
+
+#include "core/Platform.h"
 
 namespace twick {
 
@@ -28,7 +26,7 @@ bool TextStream::Open(const std::string& path) {
 }
 
 void TextStream::Close() {
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ >= 0) platform::Close(fd_);
   fd_ = -1;
   pos_ = end_ = 0;
   bufferOffset_ = 0;
@@ -193,9 +191,9 @@ bool TextStream::Seek(uint64_t offset) {
 }
 
 uint64_t TextStream::Length() const {
-  struct stat st {};
-  if (fd_ < 0 || fstat(fd_, &st) != 0) return 0;
-  return static_cast<uint64_t>(st.st_size);
+  platform::FileStatus status;
+  if (fd_ < 0 || !platform::StatusOf(fd_, status)) return 0;
+  return status.size;
 }
 
 uint64_t TextStream::LengthFrom(uint64_t offset) const {

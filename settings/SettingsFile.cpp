@@ -1,10 +1,5 @@
 // Writing the settings file and finding where it lives.
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -12,6 +7,7 @@
 
 #include "core/FileIdentity.h"
 #include "core/PathRules.h"
+#include "core/Platform.h"
 #include "settings/Settings.h"
 
 namespace twick {
@@ -67,16 +63,6 @@ std::string FormatSettings(const Settings& s, const WindowRect& w) {
   return out;
 }
 
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    ssize_t n = ::write(fd, bytes.data(), bytes.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    bytes.remove_prefix(static_cast<size_t>(n));
-  }
-  return true;
-}
-
 std::string FolderOf(const std::string& path) {
   size_t slash = path.rfind(kPathSeparator);
   if (slash == std::string::npos) return ".";
@@ -86,9 +72,11 @@ std::string FolderOf(const std::string& path) {
 // Creates a new, unique file beside `path`; -1 when none can be created.
 int CreateTemporary(const std::string& path, std::string& temporary) {
   for (int attempt = 0; attempt < 100; ++attempt) {
-    temporary = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
-    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd >= 0 || errno != EEXIST) return fd;
+    temporary =
+        path + ".tmp" + std::to_string(platform::ProcessId()) + "-" + std::to_string(attempt);
+    bool nameTaken = false;
+    int fd = platform::CreateNewFile(temporary.c_str(), nameTaken);
+    if (fd >= 0 || !nameTaken) return fd;
   }
   return -1;
 }
@@ -103,15 +91,16 @@ bool ReplaceFile(const std::string& path, std::string_view bytes) {
   int fd = CreateTemporary(path, temporary);
   if (fd < 0) return false;
 
-  bool ok = WriteAll(fd, bytes);
-  struct stat old {};
-  if (ok && ::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode)) {
-    ::fchmod(fd, old.st_mode & 07777);  // keep the old file's permissions
+  bool ok = platform::WriteAll(fd, bytes.data(), bytes.size());
+  platform::FileStatus old;
+  if (ok && platform::StatusOfPath(path.c_str(), old, true) == platform::Lookup::Found &&
+      old.kind == platform::FileKind::Regular) {
+    platform::SetPermissions(fd, old.permissions);  // keep the old file's permissions
   }
-  ok = ok && ::fsync(fd) == 0;
-  ok = ::close(fd) == 0 && ok;
-  ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
-  if (!ok) ::unlink(temporary.c_str());
+  ok = ok && platform::SyncToDisk(fd);
+  ok = platform::Close(fd) && ok;
+  ok = ok && platform::RenameReplacing(temporary.c_str(), path.c_str());
+  if (!ok) platform::RemoveFile(temporary.c_str());
   return ok;
 }
 
@@ -121,14 +110,14 @@ bool SaveSettings(const std::string& path, const Settings& settings, const Windo
   if (path.empty() || !Storable(settings)) return false;
   // A file the user may not write stays as it is, although renaming a new
   // file over it would succeed.
-  if (PathExists(path) && ::access(path.c_str(), W_OK) != 0) return false;
+  if (PathExists(path) && !platform::CanWrite(path.c_str())) return false;
   return ReplaceFile(path, FormatSettings(settings, window));
 }
 
 std::string SettingsFilePath(const std::string& executableDir) {
   const std::string folder = WithTrailingSeparator(executableDir);
   std::string beside = folder + kSettingsFileName;
-  if (PathExists(beside) || (!folder.empty() && ::access(folder.c_str(), W_OK) == 0)) {
+  if (PathExists(beside) || (!folder.empty() && platform::CanWrite(folder.c_str()))) {
     return beside;
   }
 
