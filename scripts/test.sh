@@ -4,8 +4,28 @@
 # AddressSanitizer + UBSan, and in a clang build (clang warns about things
 # gcc lets pass, and optimises differently), then runs each fuzz target
 # briefly where clang is present.
+#
+# scripts/test.sh --quick is the everyday form: the normal build (with ccache
+# where installed) and its tests only.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+quick=false
+case "${1:-}" in
+  --quick) quick=true ;;
+  "") ;;
+  *) echo "usage: scripts/test.sh [--quick]" >&2; exit 2 ;;
+esac
+
+if $quick; then
+  launcher=()
+  command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  echo "== quick: release build and its tests"
+  "$root/scripts/build.sh" "$root/build" -DTWICK_WERROR=ON "${launcher[@]}"
+  (cd "$root/build" && ctest --output-on-failure --no-tests=error -j "$(nproc)")
+  echo "== quick tests passed"
+  exit 0
+fi
+
 "$root/scripts/setup.sh"
 
 echo "== source layout"

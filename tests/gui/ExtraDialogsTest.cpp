@@ -115,14 +115,12 @@ class ExtraDialogsTest : public QObject {
     }
   }
 
-  void aboutShowsItsTextsAndCannotBeEdited() {
+  void aboutShowsItsAddressesAndCannotBeEdited() {
     CAboutDlg about;
     QVERIFY(about.windowFlags() & Qt::FramelessWindowHint);
-    QString title, assistance, addresses, afterTyping;
+    QString addresses, afterTyping;
     bool hasIcon = false;
     test::WhenModal([&](QWidget* w) {
-      title = w->findChild<QLabel*>("title")->text();
-      assistance = w->findChild<QLabel*>("assistance")->text();
       hasIcon = !w->findChild<QLabel*>("icon")->pixmap().isNull();
       auto* edit = w->findChild<QPlainTextEdit*>("editAddresses");
       addresses = edit->toPlainText();
@@ -134,9 +132,6 @@ class ExtraDialogsTest : public QObject {
       QVERIFY(test::ClickButton(w, "OK"));
     });
     QCOMPARE(about.exec(), int(QDialog::Accepted));
-    QCOMPARE(title, QString("Tarnwick32  v3.5"));
-    QCOMPARE(assistance, QString("If you need any assistance or have any comments, feel free "
-                                 "to e-mail the author."));
     QVERIFY(hasIcon);
     QVERIFY(addresses.startsWith("E-Mail:"));
     QVERIFY(addresses.contains("\nHomepage:"));
@@ -160,7 +155,6 @@ class ExtraDialogsTest : public QObject {
     Write(File("notes.txt"), "A\nB\rC\r\nD\n\r");
     CConvertDlg dlg;
     dlg.show();
-    QCOMPARE(dlg.windowTitle(), QString("Converter (Unix/Mac -->> PC)"));
 
     SetNextFileName(File("notes.txt"));
     QVERIFY(test::ClickButton(&dlg, "&Select a file"));
