@@ -10,9 +10,9 @@
 #include <string_view>
 
 #include "core/Messages.h"
-#include "core/TextDecoderSupport.h"
 #include "jobs/DecodeJob.h"
 #include "jobs/HeaderLines.h"
+#include "jobs/TextDecoderSupport.h"
 
 namespace twick {
 namespace {

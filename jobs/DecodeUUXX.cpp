@@ -6,10 +6,10 @@
 
 #include <algorithm>
 
-#include "core/DecodeContext.h"
-#include "core/DecoderOutput.h"
 #include "core/ProgressCounter.h"
-#include "core/TextDecoderSupport.h"
+#include "jobs/DecodeContext.h"
+#include "jobs/DecoderOutput.h"
+#include "jobs/TextDecoderSupport.h"
 
 namespace twick {
 
@@ -21,19 +21,19 @@ constexpr size_t kMaxBytesPerPiece = 60;
 
 }  // namespace
 
-int DecodeUUXX(DecodeContext& dlg, TextStream& in, char* buffer, const DecodeTable& table,
-               uint64_t sectionStart) {
-  JobWindow& window = dlg.m_window;
+SectionResult DecodeUUXX(DecodeContext& job, TextStream& in, char* buffer, const DecodeTable& table,
+                         uint64_t sectionStart) {
+  JobWindow& window = job.m_window;
   window.SetProgressPos(0);
   ProgressCounter progress(window, in.LengthFrom(sectionStart), kProgressDivisor);
 
-  DecoderOutput out(dlg);
-  if (!out.Create()) return 0;
+  DecoderOutput out(job);
+  if (!out.Create()) return {};
   window.BeginWaitCursor();
 
   // The job's work buffer holds at least 280 bytes; writing it out whenever
   // fewer than 60 bytes would stay free keeps every piece inside it.
-  const size_t capacity = static_cast<size_t>(std::max(dlg.m_nBufSize, 0));
+  const size_t capacity = static_cast<size_t>(std::max(job.m_nBufSize, 0));
   const SpreadTable spread(table);
   decoding::PieceReader reader(in);
   // A piece, up to three "~" of padding, and slack.
@@ -42,17 +42,17 @@ int DecodeUUXX(DecodeContext& dlg, TextStream& in, char* buffer, const DecodeTab
   bool endsLine = false;
   size_t pending = 0;
 
-  dlg.m_bCutShort = true;
+  bool closed = false;
   // At the end of the stream a file posted in parts may go on elsewhere.
   while (reader.Next(line, length, endsLine) ||
-         (dlg.FindContinuation(in) && reader.Next(line, length, endsLine))) {
+         (job.FindContinuation(in) && reader.Next(line, length, endsLine))) {
     if (decoding::IsClosingLine(std::string_view(line, length))) {
-      dlg.m_bCutShort = false;
+      closed = true;
       break;
     }
     if (length == 0) {
       // A file posted in parts goes on after the gap between two parts.
-      if (dlg.FindContinuation(in)) continue;
+      if (job.FindContinuation(in)) continue;
       break;
     }
     // "~" reads as 0: it stands in for trailing blanks a mailer removed.
@@ -77,7 +77,7 @@ int DecodeUUXX(DecodeContext& dlg, TextStream& in, char* buffer, const DecodeTab
   }
 
   if (pending > 0) out.Write(buffer, pending);
-  return out.EndSection();
+  return {out.EndSection(), closed ? CodecStatus::Done : CodecStatus::CutShort};
 }
 
 }  // namespace twick

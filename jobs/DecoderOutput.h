@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "core/DecodeContext.h"
+#include "jobs/DecodeContext.h"
 
 namespace twick {
 
@@ -25,9 +25,8 @@ class DecoderOutput {
   /// Closes the file; true when everything was written.
   bool Finish();
   /// Ends a decoder's run: closes the file, shows the full progress bar and
-  /// hides the wait cursor. Returns the decoder's result (1 when everything
-  /// was written, else 0).
-  int EndSection();
+  /// hides the wait cursor. True when everything was written.
+  bool EndSection();
 
  private:
   void ReportFailure();

@@ -8,10 +8,10 @@
 #include <algorithm>
 #include <cstring>
 
-#include "core/DecodeContext.h"
-#include "core/DecoderOutput.h"
 #include "core/ProgressCounter.h"
-#include "core/TextDecoderSupport.h"
+#include "jobs/DecodeContext.h"
+#include "jobs/DecoderOutput.h"
+#include "jobs/TextDecoderSupport.h"
 
 namespace twick {
 
@@ -23,19 +23,20 @@ constexpr size_t kMaxBytesPerPiece = 60;
 
 }  // namespace
 
-int DecodeBase64(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sectionStart) {
-  JobWindow& window = dlg.m_window;
+SectionResult DecodeBase64(DecodeContext& job, TextStream& in, char* buffer,
+                           uint64_t sectionStart) {
+  JobWindow& window = job.m_window;
   window.SetProgressPos(0);
   ProgressCounter progress(window, in.LengthFrom(sectionStart), kProgressDivisor);
 
-  DecoderOutput out(dlg);
-  if (!out.Create()) return 0;
+  DecoderOutput out(job);
+  if (!out.Create()) return {};
   window.BeginWaitCursor();
 
-  const SpreadTable table(*dlg.m_pB64Table);
+  const SpreadTable table(*job.m_pB64Table);
   // The job's work buffer holds at least 280 bytes; writing it out whenever
   // fewer than 60 bytes would stay free keeps every piece inside it.
-  const size_t capacity = static_cast<size_t>(std::max(dlg.m_nBufSize, 0));
+  const size_t capacity = static_cast<size_t>(std::max(job.m_nBufSize, 0));
   decoding::PieceReader reader(in);
   // Up to three characters carried from the piece before, a piece, up to
   // three "=" of padding, and slack.
@@ -65,15 +66,15 @@ int DecodeBase64(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sect
   // At a blank line or the end of the stream, a file posted in parts may go
   // on with its next part.
   while (reader.Next(line + carried, length, endsLine) ||
-         (dlg.FindContinuation(in) && reader.Next(line + carried, length, endsLine))) {
+         (job.FindContinuation(in) && reader.Next(line + carried, length, endsLine))) {
     const char* piece = line + carried;
     if (length == 0) {
-      if (dlg.FindContinuation(in)) continue;
+      if (job.FindContinuation(in)) continue;
       break;
     }
     if (length >= 2 && piece[0] == '-' && piece[1] == '-') break;  // boundary
     // A line of four "=" closes a begin-base64 section.
-    if (dlg.m_bEqualsLineEnds && length == 4 && endsLine && std::memcmp(piece, "====", 4) == 0)
+    if (job.m_bEqualsLineEnds && length == 4 && endsLine && std::memcmp(piece, "====", 4) == 0)
       break;
     const size_t total = carried + length;
     const size_t whole = total / 4 * 4;
@@ -88,7 +89,7 @@ int DecodeBase64(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sect
   }
 
   if (pending > 0) out.Write(buffer, pending);
-  return out.EndSection();
+  return {out.EndSection(), CodecStatus::Done};
 }
 
 }  // namespace twick
