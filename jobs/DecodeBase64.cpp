@@ -1,13 +1,11 @@
-// Decodes one MIME Base64 section. Every character of a data line is looked
-// up in the Base64 table; nothing is validated. Groups of four run across
-// line ends. The section ends at a blank line (unless the caller finds the
-// next part of a file posted in parts), at a line beginning with "--" (a
-// MIME boundary), at a line "====" under a begin-base64 header, or at the end
-// of the stream; the ending line is consumed.
+// Reads one MIME Base64 section and drives the Base64 codec over it. The
+// section ends where the codec says, at a blank line (unless the job finds
+// the next part of a file posted in parts), or at the end of the stream; the
+// ending line is consumed.
 
 #include <algorithm>
-#include <cstring>
 
+#include "codecs/Base64Decoder.h"
 #include "core/ProgressCounter.h"
 #include "jobs/DecodeContext.h"
 #include "jobs/DecoderOutput.h"
@@ -18,8 +16,6 @@ namespace twick {
 namespace {
 
 constexpr uint64_t kProgressDivisor = 1800;
-// One 80-character piece gives at most 20 groups of three bytes.
-constexpr size_t kMaxBytesPerPiece = 60;
 
 }  // namespace
 
@@ -33,60 +29,44 @@ SectionResult DecodeBase64(DecodeContext& job, TextStream& in, char* buffer,
   if (!out.Create()) return {};
   window.BeginWaitCursor();
 
-  const SpreadTable table(*job.m_pB64Table);
+  Base64Decoder codec(*job.m_pB64Table, job.m_bEqualsLineEnds);
   // The job's work buffer holds at least 280 bytes; writing it out whenever
-  // fewer than 60 bytes would stay free keeps every piece inside it.
+  // fewer than a piece's bytes would stay free keeps every piece inside it.
   const size_t capacity = static_cast<size_t>(std::max(job.m_nBufSize, 0));
-  decoding::PieceReader reader(in);
-  // Up to three characters carried from the piece before, a piece, up to
-  // three "=" of padding, and slack.
-  char line[3 + decoding::PieceReader::kPieceSize + 8];
-  size_t carried = 0;
-  size_t length = 0;
-  bool endsLine = false;
+  auto* work = reinterpret_cast<unsigned char*>(buffer);
   size_t pending = 0;
-
-  // Decodes the first `length` characters of `line` (a multiple of four).
-  auto decode = [&](size_t size) {
-    DecodeQuads(table, reinterpret_cast<const unsigned char*>(line), size,
-                reinterpret_cast<unsigned char*>(buffer + pending));
-    // Each trailing "=" (from the source or from the padding) drops one byte
-    // of these groups, never a byte of earlier ones.
-    const size_t produced = size / 4 * 3;
-    size_t equals = 0;
-    while (equals < size && line[size - 1 - equals] == '=') ++equals;
-    pending += produced - std::min(equals, produced);
-    if (pending + kMaxBytesPerPiece > capacity) {
+  bool cancelled = false;
+  auto take = [&](size_t produced) {
+    pending += produced;
+    if (pending + Base64Decoder::kMaxBytesPerPiece > capacity) {
       out.Write(buffer, pending);
       pending = 0;
+      // A stop asked for is heeded each time the work buffer is written.
+      cancelled = window.CancelRequested();
     }
   };
 
-  // Line ends carry no meaning: a group cut by one continues on the next line.
-  // At a blank line or the end of the stream, a file posted in parts may go
-  // on with its next part.
-  while (reader.Next(line + carried, length, endsLine) ||
-         (job.FindContinuation(in) && reader.Next(line + carried, length, endsLine))) {
-    const char* piece = line + carried;
-    if (length == 0) {
+  decoding::PieceReader reader(in);
+  char piece[decoding::PieceReader::kPieceSize];
+  size_t length = 0;
+  bool endsLine = false;
+  // Line ends carry no meaning to Base64. At a blank line or the end of the
+  // stream, a file posted in parts may go on with its next part.
+  while (reader.Next(piece, length, endsLine) ||
+         (job.FindContinuation(in) && reader.Next(piece, length, endsLine))) {
+    size_t produced = 0;
+    const CodecStatus status =
+        codec.Piece(std::string_view(piece, length), endsLine, work + pending, produced);
+    if (status == CodecStatus::Gap) {
       if (job.FindContinuation(in)) continue;
       break;
     }
-    if (length >= 2 && piece[0] == '-' && piece[1] == '-') break;  // boundary
-    // A line of four "=" closes a begin-base64 section.
-    if (job.m_bEqualsLineEnds && length == 4 && endsLine && std::memcmp(piece, "====", 4) == 0)
-      break;
-    const size_t total = carried + length;
-    const size_t whole = total / 4 * 4;
-    if (whole > 0) decode(whole);
-    carried = total - whole;
-    std::memmove(line, line + whole, carried);
+    if (status == CodecStatus::Done) break;
+    if (produced > 0) take(produced);
+    if (cancelled) return out.Discard();
     progress.Count(1);
   }
-  if (carried > 0) {
-    while (carried % 4 != 0) line[carried++] = '=';
-    decode(carried);
-  }
+  if (const size_t produced = codec.Finish(work + pending)) take(produced);
 
   if (pending > 0) out.Write(buffer, pending);
   return {out.EndSection(), CodecStatus::Done};

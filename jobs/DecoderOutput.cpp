@@ -61,4 +61,13 @@ bool DecoderOutput::EndSection() {
   return written;
 }
 
+SectionResult DecoderOutput::Discard() {
+  if (sink_) {
+    sink_->Discard();
+    sink_.reset();
+  }
+  dlg_.m_window.EndWaitCursor();
+  return {};
+}
+
 }  // namespace twick

@@ -27,6 +27,10 @@ class DecoderOutput {
   /// Ends a decoder's run: closes the file, shows the full progress bar and
   /// hides the wait cursor. True when everything was written.
   bool EndSection();
+  /// Ends a stopped decoder's run: nothing of the output is kept (no file,
+  /// no temporary file), the wait cursor is hidden. Returns the result of a
+  /// section that was not written.
+  SectionResult Discard();
 
  private:
   void ReportFailure();
