@@ -102,7 +102,8 @@ TEST(UUXXCodecTest, EveryLineLengthAndAlphabet) {
   const struct {
     const char* alphabet;
     const DecodeTable& table;
-  } codes[] = {{UUAlphabet, SharedDecodeTables().UUTable}, {XXAlphabet, SharedDecodeTables().XXTable}};
+  } codes[] = {{UUAlphabet, SharedDecodeTables().UUTable},
+               {XXAlphabet, SharedDecodeTables().XXTable}};
   for (const auto& code : codes) {
     const UUXXDecoder codec(code.table);
     unsigned char out[UUXXDecoder::kMaxBytesPerPiece];
@@ -119,7 +120,8 @@ TEST(UUXXCodecTest, EveryLineLengthAndAlphabet) {
     }
     // A count larger than the line's groups adds nothing; a piece longer
     // than 80 characters is cut there.
-    codec.Piece(std::string(1, code.alphabet[45]) + std::string(8, code.alphabet[1]), out, produced);
+    codec.Piece(std::string(1, code.alphabet[45]) + std::string(8, code.alphabet[1]), out,
+                produced);
     EXPECT_EQ(produced, 6u);
     codec.Piece(std::string(1, code.alphabet[63]) + std::string(100, code.alphabet[0]), out,
                 produced);
