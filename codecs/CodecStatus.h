@@ -9,6 +9,7 @@ namespace twick {
 enum class CodecStatus {
   NeedMore,     // everything given was taken; the section goes on
   Done,         // the section ended where its format says it ends
+  Gap,          // a blank line: the section ends unless it goes on in a further part
   CutShort,     // the section ended before its closing line
   DataLost,     // bytes are missing or damaged (a length or a part lacking)
   ChecksWrong,  // the section's check values do not match its bytes

@@ -9,14 +9,14 @@
 
 namespace twick {
 
-int CDecodeJob::CallDecoder(TextStream& in, char* buffer, uint64_t sectionStart) {
+SectionResult CDecodeJob::CallDecoder(TextStream& in, char* buffer, uint64_t sectionStart) {
   switch (m_nCodeFormat) {
     case kFormatBase64: return DecodeBase64(*this, in, buffer, sectionStart);
     case kFormatUU: return DecodeUUXX(*this, in, buffer, *m_pUUTable, sectionStart);
     case kFormatXX: return DecodeUUXX(*this, in, buffer, *m_pXXTable, sectionStart);
     case kFormatBtoa: return DecodeBtoa(*this, in, buffer, sectionStart);
     case kFormatBinHex: return DecodeBinHex(*this, in, buffer, sectionStart);
-    default: return 0;
+    default: return {};
   }
 }
 
@@ -73,7 +73,10 @@ void CDecodeJob::DecodeSections(TextStream& in, char* buffer) {
       ++m_result.skipped;
     } else {
       PrepareSection(searchStart, sectionStart);
-      decoded = CallDecoder(in, buffer, sectionStart) && !in.Failed();
+      const SectionResult result = CallDecoder(in, buffer, sectionStart);
+      decoded = result.written && !in.Failed();
+      m_bCutShort = result.status == CodecStatus::CutShort;
+      m_bDataLost = result.status == CodecStatus::ChecksWrong;
       SkipPastParts(in);
     }
     if (decoded) {

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "core/DecodeContext.h"
 #include "core/JobResult.h"
 #include "core/Memory.h"
+#include "jobs/DecodeContext.h"
 #include "jobs/PartLocator.h"
 
 namespace twick {
@@ -70,7 +70,7 @@ class CDecodeJob : public DecodeContext {
   /// and emptied) name gives the source's base name, with the notice when
   /// `notice` is set.
   void SetHeaderOutput(const std::string& name, bool notice);
-  int CallDecoder(TextStream& in, char* buffer, uint64_t sectionStart);
+  SectionResult CallDecoder(TextStream& in, char* buffer, uint64_t sectionStart);
   /// Settles `m_strOutput` with the user where the options ask for it;
   /// false when the user declined to name the output.
   bool SettleOutputName();
@@ -104,6 +104,8 @@ class CDecodeJob : public DecodeContext {
   std::vector<PartRange> m_partPlan;
   size_t m_nextPart = 0;
   uint64_t m_resumeAt = 0;
+  /// The section ended before its closing line.
+  bool m_bCutShort = false;
   /// The section came under a "begin" line, so it should close with its
   /// end line (and may go on in further parts).
   bool m_bBeginHeader = false;

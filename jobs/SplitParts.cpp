@@ -9,10 +9,11 @@
 #include <string>
 #include <string_view>
 
+#include "codecs/UUXXDecoder.h"
 #include "core/Messages.h"
-#include "core/TextDecoderSupport.h"
 #include "jobs/DecodeJob.h"
 #include "jobs/HeaderLines.h"
+#include "jobs/TextDecoderSupport.h"
 
 namespace twick {
 namespace {
@@ -30,7 +31,7 @@ bool ClosingLineFollows(TextStream& in) {
     const uint64_t lineStart = in.Tell();
     if (!in.ReadLine(line)) break;
     if (line.empty()) continue;
-    if (!decoding::IsClosingLine(line)) break;
+    if (!IsUUXXClosingLine(line)) break;
     in.Seek(lineStart);
     return true;
   }

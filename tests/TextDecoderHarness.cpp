@@ -4,8 +4,8 @@
 
 #include <memory>
 
-#include "core/DecodeContext.h"
 #include "core/TextStream.h"
+#include "jobs/DecodeContext.h"
 #include "tests/Fixtures.h"
 #include "tests/TestFiles.h"
 
@@ -43,18 +43,17 @@ DecodeOutcome RunTextDecoder(TextCode code, const std::string& text, int bufSize
   auto buffer = std::make_unique<char[]>(static_cast<size_t>(bufSize));
   const uint64_t start = in.Tell();
 
+  SectionResult result;
   switch (code) {
-    case TextCode::Base64: outcome.result = DecodeBase64(dlg, in, buffer.get(), start); break;
-    case TextCode::UU:
-      outcome.result = DecodeUUXX(dlg, in, buffer.get(), *dlg.m_pUUTable, start);
-      break;
-    case TextCode::XX:
-      outcome.result = DecodeUUXX(dlg, in, buffer.get(), *dlg.m_pXXTable, start);
-      break;
+    case TextCode::Base64: result = DecodeBase64(dlg, in, buffer.get(), start); break;
+    case TextCode::UU: result = DecodeUUXX(dlg, in, buffer.get(), *dlg.m_pUUTable, start); break;
+    case TextCode::XX: result = DecodeUUXX(dlg, in, buffer.get(), *dlg.m_pXXTable, start); break;
     case TextCode::Btoa4:
-    case TextCode::Btoa5: outcome.result = DecodeBtoa(dlg, in, buffer.get(), start); break;
-    case TextCode::BinHex: outcome.result = DecodeBinHex(dlg, in, buffer.get(), start); break;
+    case TextCode::Btoa5: result = DecodeBtoa(dlg, in, buffer.get(), start); break;
+    case TextCode::BinHex: result = DecodeBinHex(dlg, in, buffer.get(), start); break;
   }
+  outcome.result = result.written ? 1 : 0;
+  outcome.status = result.status;
   outcome.output = ReadFile(outcome.outputPath);
   outcome.rest = text.substr(in.Tell());
   outcome.nextLine = in.ReadLine(line) ? line : "<eof>";

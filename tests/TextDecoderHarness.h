@@ -5,6 +5,7 @@
 #include <ostream>
 #include <string>
 
+#include "codecs/CodecStatus.h"
 #include "core/OutputFile.h"
 #include "tests/FakeWindow.h"
 
@@ -19,6 +20,8 @@ inline void PrintTo(TextCode code, std::ostream* os) { *os << CodeName(code); }
 
 struct DecodeOutcome {
   int result = -1;
+  /// What the decoder said of the section's data.
+  CodecStatus status = CodecStatus::Done;
   std::string output;
   /// What the stream still holds after the decoder.
   std::string rest;

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "core/DecodeContext.h"
+#include "jobs/DecodeContext.h"
 
 namespace twick {
 
@@ -25,9 +25,12 @@ class DecoderOutput {
   /// Closes the file; true when everything was written.
   bool Finish();
   /// Ends a decoder's run: closes the file, shows the full progress bar and
-  /// hides the wait cursor. Returns the decoder's result (1 when everything
-  /// was written, else 0).
-  int EndSection();
+  /// hides the wait cursor. True when everything was written.
+  bool EndSection();
+  /// Ends a stopped decoder's run: nothing of the output is kept (no file,
+  /// no temporary file), the wait cursor is hidden. Returns the result of a
+  /// section that was not written.
+  SectionResult Discard();
 
  private:
   void ReportFailure();

@@ -12,13 +12,13 @@
 #include <string_view>
 
 #include "core/ByteOrder.h"
-#include "core/DecodeContext.h"
-#include "core/DecoderOutput.h"
 #include "core/EncodeContext.h"
 #include "core/Messages.h"
 #include "core/ProgressCounter.h"
-#include "core/TextDecoderSupport.h"
 #include "core/TextStream.h"
+#include "jobs/DecodeContext.h"
+#include "jobs/DecoderOutput.h"
+#include "jobs/TextDecoderSupport.h"
 
 namespace twick {
 
@@ -194,17 +194,17 @@ class GroupDecoder {
 
 }  // namespace
 
-int DecodeBtoa(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sectionStart) {
-  JobWindow& window = dlg.m_window;
+SectionResult DecodeBtoa(DecodeContext& job, TextStream& in, char* buffer, uint64_t sectionStart) {
+  JobWindow& window = job.m_window;
   ProgressCounter progress(window, in.LengthFrom(sectionStart), kProgressDivisor);
   window.SetProgressPos(0);
 
-  DecoderOutput out(dlg);
-  if (!out.Create()) return 0;
+  DecoderOutput out(job);
+  if (!out.Create()) return {};
   window.BeginWaitCursor();
 
-  const bool lineCheckCharacter = dlg.m_nBtoaVersion == 5;
-  GroupDecoder decoder(out, progress, buffer, static_cast<size_t>(std::max(dlg.m_nBufSize, 0)));
+  const bool lineCheckCharacter = job.m_nBtoaVersion == 5;
+  GroupDecoder decoder(out, progress, buffer, static_cast<size_t>(std::max(job.m_nBufSize, 0)));
   uint64_t declared = 0;
   bool trailerSeen = false;
   bool checksMatch = false;
@@ -259,10 +259,10 @@ int DecodeBtoa(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sectio
   // A declared length only cuts off the filling of the last group; it never
   // adds bytes that were not decoded.
   if (declared > 0) out.CutTo(declared);
-  const int result = out.EndSection();
-  if (result == 1 && !(trailerSeen && checksMatch) && !in.Failed()) {
-    window.ShowMessage(DamagedOutputText(dlg.m_strOutput), kContentErrorCaption, MessageIcon::Stop);
-    dlg.m_bDataLost = true;
+  SectionResult result{out.EndSection(), CodecStatus::Done};
+  if (result.written && !(trailerSeen && checksMatch) && !in.Failed()) {
+    window.ShowMessage(DamagedOutputText(job.m_strOutput), kContentErrorCaption, MessageIcon::Stop);
+    result.status = CodecStatus::ChecksWrong;
   }
   return result;
 }

@@ -1,12 +1,13 @@
 #pragma once
-// What a decoder reads from the decode job that calls it, and the decoders
-// themselves. Each decoder reads the section that starts at the stream's
-// current line, writes it to `m_strOutput`, and returns 1 on success, 0 when
-// the output could not be created or written (after telling the user).
+// What a section decoder reads from the decode job that calls it, and the
+// section decoders themselves. Each reads the section that starts at the
+// stream's current line, drives its format's codec over it, writes the bytes
+// to `m_strOutput` and says how the section ended.
 
 #include <cstdint>
 #include <string>
 
+#include "codecs/CodecStatus.h"
 #include "core/Alphabets.h"
 #include "core/FileIdentity.h"
 #include "core/JobWindow.h"
@@ -45,22 +46,30 @@ struct DecodeContext {
   int m_nBufSize = 0;
   int m_nBtoaVersion = 4;
   std::string m_strOutput;
-  /// Set by a decoder that wrote its output but found data missing or
-  /// damaged (a check value that does not match); it has told the user.
+  /// Set by the job for a section whose data was found missing or damaged
+  /// (the user has been told).
   bool m_bDataLost = false;
-  /// Set by the UU/XX decoder when its section ended without its closing
-  /// line (the caller reports it).
-  bool m_bCutShort = false;
   /// The section came under a "begin-base64" line and ends at "====".
   bool m_bEqualsLineEnds = false;
   /// Whether a file already at `m_strOutput` may be replaced.
   bool m_bReplaceOutput = true;
 };
 
-int DecodeBase64(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sectionStart);
-int DecodeUUXX(DecodeContext& dlg, TextStream& in, char* buffer, const DecodeTable& table,
-               uint64_t sectionStart);
-int DecodeBtoa(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sectionStart);
-int DecodeBinHex(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sectionStart);
+/// How a section decoder's run ended.
+struct SectionResult {
+  /// The output was created and every byte of it written and closed (the
+  /// "File Error:" box has been shown when not).
+  bool written = false;
+  /// What the codec said of the section's data: Done when it ended as its
+  /// format says, CutShort without its closing line, ChecksWrong when its
+  /// check values or lengths do not match.
+  CodecStatus status = CodecStatus::Done;
+};
+
+SectionResult DecodeBase64(DecodeContext& job, TextStream& in, char* buffer, uint64_t sectionStart);
+SectionResult DecodeUUXX(DecodeContext& job, TextStream& in, char* buffer, const DecodeTable& table,
+                         uint64_t sectionStart);
+SectionResult DecodeBtoa(DecodeContext& job, TextStream& in, char* buffer, uint64_t sectionStart);
+SectionResult DecodeBinHex(DecodeContext& job, TextStream& in, char* buffer, uint64_t sectionStart);
 
 }  // namespace twick

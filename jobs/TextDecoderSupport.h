@@ -9,13 +9,6 @@
 
 namespace twick::decoding {
 
-/// A line that closes a UU or XX file: "`", "+", "~" or "end" (any case).
-inline bool IsClosingLine(std::string_view line) {
-  if (line.size() == 1) return line[0] == '`' || line[0] == '+' || line[0] == '~';
-  return line.size() == 3 && (line[0] | 0x20) == 'e' && (line[1] | 0x20) == 'n' &&
-         (line[2] | 0x20) == 'd';
-}
-
 /// Reads a section's text in pieces: each piece runs up to and including the
 /// next LF, but holds at most 80 characters, so a longer line arrives as
 /// several pieces that are decoded as lines of their own.

@@ -16,10 +16,10 @@
 
 #include "core/BinHex.h"
 #include "core/BinHexCrc.h"
-#include "core/DecodeContext.h"
-#include "core/DecoderOutput.h"
 #include "core/Messages.h"
 #include "core/ProgressCounter.h"
+#include "jobs/DecodeContext.h"
+#include "jobs/DecoderOutput.h"
 
 namespace twick {
 
@@ -264,22 +264,23 @@ bool EndsBorrowing(std::string_view text) {
 
 }  // namespace
 
-int DecodeBinHex(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sectionStart) {
-  JobWindow& window = dlg.m_window;
+SectionResult DecodeBinHex(DecodeContext& job, TextStream& in, char* buffer,
+                           uint64_t sectionStart) {
+  JobWindow& window = job.m_window;
   window.SetProgressPos(0);
   ProgressCounter progress(window, in.LengthFrom(sectionStart), kProgressDivisor);
   window.BeginWaitCursor();
 
-  DecoderOutput out(dlg);
+  DecoderOutput out(job);
   if (!out.Create()) {
     window.EndWaitCursor();
-    return 0;
+    return {};
   }
 
   // The longest run is 255 copies; the job's smallest work buffer is 280.
-  assert(dlg.m_nBufSize >= 255);
-  ExpandedSink sink(out, progress, buffer, static_cast<size_t>(std::max(dlg.m_nBufSize, 0)));
-  ChunkDecoder decoder(*dlg.m_pBinHexTable, sink);
+  assert(job.m_nBufSize >= 255);
+  ExpandedSink sink(out, progress, buffer, static_cast<size_t>(std::max(job.m_nBufSize, 0)));
+  ChunkDecoder decoder(*job.m_pBinHexTable, sink);
 
   std::array<char, kChunkChars> borrowed;
   std::string_view line;
@@ -333,10 +334,10 @@ int DecodeBinHex(DecodeContext& dlg, TextStream& in, char* buffer, uint64_t sect
   decoder.Finish();
   sink.WritePending();
   out.CutTo(sink.HeaderDone() ? sink.DataLength() : 0);
-  const int result = out.EndSection();
-  if (result == 1 && !sink.ChecksPassed() && !in.Failed()) {
-    window.ShowMessage(DamagedOutputText(dlg.m_strOutput), kContentErrorCaption, MessageIcon::Stop);
-    dlg.m_bDataLost = true;
+  SectionResult result{out.EndSection(), CodecStatus::Done};
+  if (result.written && !sink.ChecksPassed() && !in.Failed()) {
+    window.ShowMessage(DamagedOutputText(job.m_strOutput), kContentErrorCaption, MessageIcon::Stop);
+    result.status = CodecStatus::ChecksWrong;
   }
   return result;
 }

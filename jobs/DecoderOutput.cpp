@@ -1,4 +1,4 @@
-#include "core/DecoderOutput.h"
+#include "jobs/DecoderOutput.h"
 
 #include "core/Messages.h"
 
@@ -54,11 +54,20 @@ bool DecoderOutput::Finish() {
   return !failed_;
 }
 
-int DecoderOutput::EndSection() {
+bool DecoderOutput::EndSection() {
   const bool written = Finish();
   dlg_.m_window.SetProgressPos(kProgressEnd);
   dlg_.m_window.EndWaitCursor();
-  return written ? 1 : 0;
+  return written;
+}
+
+SectionResult DecoderOutput::Discard() {
+  if (sink_) {
+    sink_->Discard();
+    sink_.reset();
+  }
+  dlg_.m_window.EndWaitCursor();
+  return {};
 }
 
 }  // namespace twick

@@ -1,0 +1,35 @@
+#include "codecs/UUXXDecoder.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+namespace twick {
+
+CodecStatus UUXXDecoder::Piece(std::string_view piece, unsigned char* out, size_t& produced) const {
+  produced = 0;
+  const size_t length = std::min(piece.size(), kMaxPieceChars);
+  if (length == 0) return CodecStatus::Gap;
+  if (IsUUXXClosingLine(piece.substr(0, length))) return CodecStatus::Done;
+
+  // The groups follow the count character; a last group cut short is filled
+  // with "~", which reads as 0: it stands in for trailing blanks a mailer
+  // removed.
+  const auto* src = reinterpret_cast<const unsigned char*>(piece.data());
+  const size_t chars = length - 1;
+  const size_t whole = chars / 4 * 4;
+  unsigned char* end = DecodeQuads(spread_, src + 1, whole, out);
+  if (whole < chars) {
+    unsigned char last[4] = {'~', '~', '~', '~'};
+    std::memcpy(last, src + 1 + whole, chars - whole);
+    DecodeQuads(spread_, last, 4, end);
+  }
+  // The count character cuts the line's bytes to the announced number; a
+  // count larger than the data adds nothing.
+  const size_t decoded = (chars + 3) / 4 * 3;
+  const int64_t count = std::max<int64_t>(table_[src[0]], 0);
+  produced = static_cast<size_t>(std::min<int64_t>(count, static_cast<int64_t>(decoded)));
+  return CodecStatus::NeedMore;
+}
+
+}  // namespace twick

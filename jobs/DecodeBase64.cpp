@@ -1,0 +1,75 @@
+// Reads one MIME Base64 section and drives the Base64 codec over it. The
+// section ends where the codec says, at a blank line (unless the job finds
+// the next part of a file posted in parts), or at the end of the stream; the
+// ending line is consumed.
+
+#include <algorithm>
+
+#include "codecs/Base64Decoder.h"
+#include "core/ProgressCounter.h"
+#include "jobs/DecodeContext.h"
+#include "jobs/DecoderOutput.h"
+#include "jobs/TextDecoderSupport.h"
+
+namespace twick {
+
+namespace {
+
+constexpr uint64_t kProgressDivisor = 1800;
+
+}  // namespace
+
+SectionResult DecodeBase64(DecodeContext& job, TextStream& in, char* buffer,
+                           uint64_t sectionStart) {
+  JobWindow& window = job.m_window;
+  window.SetProgressPos(0);
+  ProgressCounter progress(window, in.LengthFrom(sectionStart), kProgressDivisor);
+
+  DecoderOutput out(job);
+  if (!out.Create()) return {};
+  window.BeginWaitCursor();
+
+  Base64Decoder codec(*job.m_pB64Table, job.m_bEqualsLineEnds);
+  // The job's work buffer holds at least 280 bytes; writing it out whenever
+  // fewer than a piece's bytes would stay free keeps every piece inside it.
+  const size_t capacity = static_cast<size_t>(std::max(job.m_nBufSize, 0));
+  auto* work = reinterpret_cast<unsigned char*>(buffer);
+  size_t pending = 0;
+  bool cancelled = false;
+  auto take = [&](size_t produced) {
+    pending += produced;
+    if (pending + Base64Decoder::kMaxBytesPerPiece > capacity) {
+      out.Write(buffer, pending);
+      pending = 0;
+      // A stop asked for is heeded each time the work buffer is written.
+      cancelled = window.CancelRequested();
+    }
+  };
+
+  decoding::PieceReader reader(in);
+  char piece[decoding::PieceReader::kPieceSize];
+  size_t length = 0;
+  bool endsLine = false;
+  // Line ends carry no meaning to Base64. At a blank line or the end of the
+  // stream, a file posted in parts may go on with its next part.
+  while (reader.Next(piece, length, endsLine) ||
+         (job.FindContinuation(in) && reader.Next(piece, length, endsLine))) {
+    size_t produced = 0;
+    const CodecStatus status =
+        codec.Piece(std::string_view(piece, length), endsLine, work + pending, produced);
+    if (status == CodecStatus::Gap) {
+      if (job.FindContinuation(in)) continue;
+      break;
+    }
+    if (status == CodecStatus::Done) break;
+    if (produced > 0) take(produced);
+    if (cancelled) return out.Discard();
+    progress.Count(1);
+  }
+  if (const size_t produced = codec.Finish(work + pending)) take(produced);
+
+  if (pending > 0) out.Write(buffer, pending);
+  return {out.EndSection(), CodecStatus::Done};
+}
+
+}  // namespace twick

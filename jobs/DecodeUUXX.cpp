@@ -1,0 +1,72 @@
+// Reads one UU or XX section and drives the UU/XX codec over it, a piece of
+// at most 80 characters at a time. The section ends at its closing line, at
+// a blank line (unless the job finds the next part of a file posted in parts
+// after it), or at the end of the stream; the ending line is consumed.
+
+#include <algorithm>
+
+#include "codecs/UUXXDecoder.h"
+#include "core/ProgressCounter.h"
+#include "jobs/DecodeContext.h"
+#include "jobs/DecoderOutput.h"
+#include "jobs/TextDecoderSupport.h"
+
+namespace twick {
+
+namespace {
+
+constexpr uint64_t kProgressDivisor = 1830;
+
+}  // namespace
+
+SectionResult DecodeUUXX(DecodeContext& job, TextStream& in, char* buffer, const DecodeTable& table,
+                         uint64_t sectionStart) {
+  JobWindow& window = job.m_window;
+  window.SetProgressPos(0);
+  ProgressCounter progress(window, in.LengthFrom(sectionStart), kProgressDivisor);
+
+  DecoderOutput out(job);
+  if (!out.Create()) return {};
+  window.BeginWaitCursor();
+
+  const UUXXDecoder codec(table);
+  // The job's work buffer holds at least 280 bytes; writing it out whenever
+  // fewer than a piece's bytes would stay free keeps every piece inside it.
+  const size_t capacity = static_cast<size_t>(std::max(job.m_nBufSize, 0));
+  auto* work = reinterpret_cast<unsigned char*>(buffer);
+  size_t pending = 0;
+
+  decoding::PieceReader reader(in);
+  char piece[decoding::PieceReader::kPieceSize];
+  size_t length = 0;
+  bool endsLine = false;
+  CodecStatus status = CodecStatus::CutShort;
+  // At the end of the stream a file posted in parts may go on elsewhere.
+  while (reader.Next(piece, length, endsLine) ||
+         (job.FindContinuation(in) && reader.Next(piece, length, endsLine))) {
+    size_t produced = 0;
+    const CodecStatus step = codec.Piece(std::string_view(piece, length), work + pending, produced);
+    if (step == CodecStatus::Done) {
+      status = step;
+      break;
+    }
+    if (step == CodecStatus::Gap) {
+      // A file posted in parts goes on after the gap between two parts.
+      if (job.FindContinuation(in)) continue;
+      break;
+    }
+    pending += produced;
+    if (pending + UUXXDecoder::kMaxBytesPerPiece > capacity) {
+      out.Write(buffer, pending);
+      pending = 0;
+      // A stop asked for is heeded each time the work buffer is written.
+      if (window.CancelRequested()) return out.Discard();
+    }
+    progress.Count(1);
+  }
+
+  if (pending > 0) out.Write(buffer, pending);
+  return {out.EndSection(), status};
+}
+
+}  // namespace twick
