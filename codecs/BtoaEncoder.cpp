@@ -28,9 +28,7 @@ size_t NextZeroWord(const uint64_t* zeroWords, size_t from, size_t to) {
 /// How many words can follow one another with room for a whole word before
 /// each, `left` characters being free: m words take at most 5m characters
 /// and a line end for every 78, less than 400m / 78 + 2 in all.
-size_t WordsSurelyStarted(size_t left) {
-  return left < 9 ? 1 : (left - 9) * 78 / 400 + 1;
-}
+size_t WordsSurelyStarted(size_t left) { return left < 9 ? 1 : (left - 9) * 78 / 400 + 1; }
 
 }  // namespace
 

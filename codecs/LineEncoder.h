@@ -65,8 +65,8 @@ class LineEncoder {
   EncodeStep Finish(char* out) {
     size_t produced = 0;
     if (heldCount_ > 0) {
-      produced =
-          static_cast<size_t>(static_cast<const Format&>(*this).EncodeLine(heldBytes_, heldCount_, out) - out);
+      produced = static_cast<size_t>(
+          static_cast<const Format&>(*this).EncodeLine(heldBytes_, heldCount_, out) - out);
       heldCount_ = 0;
     }
     return {0, produced, CodecStatus::Done};

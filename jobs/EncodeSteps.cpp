@@ -86,10 +86,10 @@ EncodeEnd RunCodec(EncodeContext& job, InputFile& in, OutputSink& out, Codec& co
     for (size_t at = 0; at < size;) {
       // Each step ends at the unit that steps the bar, so the bar steps
       // after the same units as if each were counted by itself.
-      const size_t run =
-          std::min(size - at, RoundUp(progress.UnitsBeforeStep(), layout.stepUnit));
-      const EncodeStep step = codec.Encode(bytes + at, run, output.get() + fill,
-                                           layout.bufferSize - fill, shortBlock && at + run == size);
+      const size_t run = std::min(size - at, RoundUp(progress.UnitsBeforeStep(), layout.stepUnit));
+      const EncodeStep step =
+          codec.Encode(bytes + at, run, output.get() + fill, layout.bufferSize - fill,
+                       shortBlock && at + run == size);
       at += step.consumed;
       fill += step.produced;
       const bool full = layout.bufferSize - fill < Codec::kMaxUnitOutput;
