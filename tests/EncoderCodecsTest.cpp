@@ -18,8 +18,8 @@ namespace twick {
 namespace {
 
 struct Pieces {
-  size_t chunk;      // input bytes per step
-  size_t room = 0;   // output room per step; 0: what MaxOutput promises is enough
+  size_t chunk;     // input bytes per step
+  size_t room = 0;  // output room per step; 0: what MaxOutput promises is enough
   bool flushLast = false;
 };
 
@@ -130,7 +130,8 @@ TEST_P(EncoderCodecs, LittleOutputRoomGivesTheSameText) {
   const size_t unit = codec.maxUnitOutput;
   for (const std::string& input : Inputs()) {
     const std::string whole = codec.encode(input, {input.size() + 1});
-    for (size_t room : {unit, unit + 1, 2 * unit - 1, size_t{100}, size_t{333}, size_t{801}, size_t{1580}})
+    for (size_t room :
+         {unit, unit + 1, 2 * unit - 1, size_t{100}, size_t{333}, size_t{801}, size_t{1580}})
       for (size_t chunk : {1, 7, 624, 100000})
         for (bool flushLast : {false, true})
           ASSERT_EQ(codec.encode(input, {chunk, room, flushLast}), whole)
