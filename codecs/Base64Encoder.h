@@ -23,11 +23,30 @@ class Base64Encoder : public LineEncoder<Base64Encoder, 62> {
   std::string EndLines() const { return {}; }
 
   /// Encodes one line of 1 to 45 bytes with its CR LF; returns its end.
+  /// Inline, so that the line loop of the caller's steps keeps it in place.
   char* EncodeLine(const unsigned char* src, size_t n, char* dst) const;
 
  private:
   const char* alphabet_;
   AlphabetPairs pairs_;
 };
+
+inline char* Base64Encoder::EncodeLine(const unsigned char* src, size_t n, char* dst) const {
+  const unsigned char* end = src + n - n % 3;
+  for (; src < end; src += 3, dst += 4) pairs_.Put4(Group3(src), dst);
+  const size_t rest = n % 3;
+  if (rest != 0) {
+    const unsigned b0 = src[0];
+    const unsigned b1 = rest == 2 ? src[1] : 0;
+    dst[0] = alphabet_[b0 >> 2];
+    dst[1] = alphabet_[((b0 & 3) << 4) | (b1 >> 4)];
+    dst[2] = rest == 2 ? alphabet_[(b1 & 15) << 2] : '=';
+    dst[3] = '=';
+    dst += 4;
+  }
+  *dst++ = '\r';
+  *dst++ = '\n';
+  return dst;
+}
 
 }  // namespace twick

@@ -26,6 +26,7 @@ class UUEncoder : public LineEncoder<UUEncoder, 63> {
   std::string EndLines() const { return {emptyLine_, '\r', '\n', 'e', 'n', 'd', '\r', '\n'}; }
 
   /// Encodes one line of 1 to 45 bytes with its CR LF; returns its end.
+  /// Inline, so that the line loop of the caller's steps keeps it in place.
   char* EncodeLine(const unsigned char* src, size_t n, char* dst) const;
 
  private:
@@ -33,5 +34,22 @@ class UUEncoder : public LineEncoder<UUEncoder, 63> {
   char emptyLine_;
   AlphabetPairs pairs_;
 };
+
+inline char* UUEncoder::EncodeLine(const unsigned char* src, size_t n, char* dst) const {
+  *dst++ = alphabet_[n];
+  const unsigned char* end = src + n - n % 3;
+  for (; src < end; src += 3, dst += 4) pairs_.Put4(Group3(src), dst);
+  const size_t rest = n % 3;
+  if (rest != 0) {
+    const unsigned b0 = src[0];
+    const unsigned b1 = rest == 2 ? src[1] : 0;
+    *dst++ = alphabet_[b0 >> 2];
+    *dst++ = alphabet_[((b0 & 3) << 4) | (b1 >> 4)];
+    if (rest == 2) *dst++ = alphabet_[(b1 & 15) << 2];
+  }
+  *dst++ = '\r';
+  *dst++ = '\n';
+  return dst;
+}
 
 }  // namespace twick
