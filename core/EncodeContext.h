@@ -1,19 +1,15 @@
 #pragma once
-// What an encoder reads from the encode job that calls it, and the encoders
-// themselves. Each encoder reads the open input from its start to its end,
-// writes the encoded text (CR LF line ends) to `out`, and returns true on
-// success. On failure (no memory for its buffers, a read or a write error) it
-// has already told the user and returns false.
+// What the encode job works with: its window, its buffers' allocator, the
+// source reader, the alphabets and format, and the names it writes.
 
-#include <cstdint>
 #include <string>
 
 #include "core/Alphabets.h"
+// The btoa decoder still reaches the check words through this header.
 #include "core/BtoaChecks.h"
 #include "core/InputFile.h"
 #include "core/JobWindow.h"
 #include "core/Memory.h"
-#include "core/OutputFile.h"
 
 namespace twick {
 
@@ -36,19 +32,5 @@ struct EncodeContext {
   /// The output path, named in the write-failure message.
   std::string m_strOutput;
 };
-
-/// Base64 with a three-line MIME header, 60 characters per line.
-bool EncodeBase64(EncodeContext& dlg, InputFile& in, OutputSink& out);
-
-/// uuencode lines with `alphabet` (UU or XX); the end pair follows
-/// `m_nCodeFormat`: the backquote line for UU, the "+" line otherwise.
-bool EncodeUUXX(EncodeContext& dlg, InputFile& in, OutputSink& out, const char* alphabet);
-
-/// btoa (base 85) lines of 78 characters with the "xbtoa" begin and end lines.
-bool EncodeBtoa(EncodeContext& dlg, InputFile& in, OutputSink& out);
-
-/// The closing "xbtoa End" line, CR LF included; the count is printed whole
-/// at any size.
-std::string BtoaEndLine(uint64_t byteCount, BtoaChecks checks);
 
 }  // namespace twick

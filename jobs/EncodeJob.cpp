@@ -1,9 +1,9 @@
 #include "jobs/EncodeJob.h"
 
-#include "core/EncoderSupport.h"
 #include "core/FileIdentity.h"
 #include "core/Messages.h"
 #include "core/PathRules.h"
+#include "jobs/EncodeSteps.h"
 
 namespace twick {
 
@@ -65,18 +65,16 @@ bool CEncodeJob::EncodeInto(InputFile& in) {
     ReportOutputFailure(*this);
     return false;
   }
-  bool encoded = false;
-  switch (m_nCodeFormat) {
-    case kFormatBase64: encoded = EncodeBase64(*this, in, *out); break;
-    case kFormatUU: encoded = EncodeUUXX(*this, in, *out, m_pUUAlphabet); break;
-    case kFormatXX: encoded = EncodeUUXX(*this, in, *out, m_pXXAlphabet); break;
-    case kFormatBtoa: encoded = EncodeBtoa(*this, in, *out); break;
-    default: break;
+  const EncodeEnd end = EncodeSource(*this, in, *out);
+  if (end == EncodeEnd::Cancelled) {
+    // A stopped job leaves nothing under the output's name.
+    out->Discard();
+    return false;
   }
   bool closed = out->Close();
-  // A failed encoder has told the user already; a failed close has not.
-  if (encoded && !closed) ReportOutputFailure(*this);
-  return encoded && closed;
+  // A failed encoding has told the user already; a failed close has not.
+  if (end == EncodeEnd::Written && !closed) ReportOutputFailure(*this);
+  return end == EncodeEnd::Written && closed;
 }
 
 void CEncodeJob::RunEncodeJob() {

@@ -235,5 +235,39 @@ TEST_F(EncodeJob, ReadErrorAbortsTheJob) {
   ExpectOutcome({"Encoding Operation Failed!"}, false);
 }
 
+/// Asks to stop at its `stopAt`-th cancel check (1 = the first).
+class StoppingWindow : public FakeWindow {
+ public:
+  explicit StoppingWindow(int stopAt) : stopAt_(stopAt) {}
+  bool CancelRequested() override { return ++checks == stopAt_; }
+  int checks = 0;
+
+ private:
+  int stopAt_;
+};
+
+TEST_F(EncodeJob, StoppingLeavesNothingAndEndsAsAFailedEncode) {
+  WriteFile(source, RandomBytes(100000, 9));
+  for (int format : {kFormatBase64, kFormatUU, kFormatXX, kFormatBtoa}) {
+    for (int stopAt : {1, 20}) {
+      SCOPED_TRACE("format " + std::to_string(format) + ", stop at " + std::to_string(stopAt));
+      StoppingWindow w(stopAt);
+      CEncodeJob j(w);
+      Prepare(j);
+      j.m_nCodeFormat = format;
+      j.RunEncodeJob();
+      EXPECT_EQ(w.checks, stopAt);  // a check before each block, none after the stop
+      EXPECT_EQ(j.m_arrOutput, std::vector<std::string>{"Encoding Operation Failed!"});
+      EXPECT_EQ(j.m_result.failed, 1);
+      EXPECT_FALSE(j.m_result.succeeded);
+      EXPECT_EQ(w.status, "Encoding Aborted!");
+      EXPECT_TRUE(w.messages.empty());
+      EXPECT_EQ(w.waitDepth, 0);
+      // Neither the output nor a temporary file is left in the folder.
+      EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.dir()), {}), 1);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace twick

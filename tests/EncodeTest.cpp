@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "core/EncodeContext.h"
+#include "codecs/BtoaEncoder.h"
+#include "jobs/EncodeSteps.h"
 #include "tests/Fixtures.h"
 #include "tests/ParamNames.h"
 #include "tests/PeerTools.h"
@@ -20,15 +21,6 @@ const std::string kB64Header =
     "Content-Type: application/octet-stream; name=\"t.bin\"\r\n"
     "Content-Transfer-Encoding: Base64\r\n"
     "Content-Disposition: attachment; filename=\"t.bin\"\r\n\r\n";
-
-bool RunEncoder(EncodeContext& ctx, InputFile& in, OutputSink& out) {
-  switch (ctx.m_nCodeFormat) {
-    case kFormatBase64: return EncodeBase64(ctx, in, out);
-    case kFormatUU: return EncodeUUXX(ctx, in, out, UUAlphabet);
-    case kFormatXX: return EncodeUUXX(ctx, in, out, XXAlphabet);
-    default: return EncodeBtoa(ctx, in, out);
-  }
-}
 
 // Encodes `bytes` from a scratch file into `text`, recording the window.
 class Encoder : public ::testing::Test {
@@ -47,7 +39,8 @@ class Encoder : public ::testing::Test {
     ctx.m_strTitle = title;
     ctx.m_strOutput = "out.txt";
     MemoryOpener opener({.failAt = failAt});
-    const bool encoded = RunEncoder(ctx, in, *opener.Create(ctx.m_strOutput, {}));
+    const bool encoded =
+        EncodeSource(ctx, in, *opener.Create(ctx.m_strOutput, {})) == EncodeEnd::Written;
     text = opener.data;
     return encoded;
   }
@@ -238,9 +231,10 @@ TEST_F(Encoder, BtoaWritesAfterTheWordThatPassesTheMark) {
   InputFile in;
   ASSERT_TRUE(in.Open(dir.file("src")));
   EncodeContext ctx(window, HeapAllocator());
+  ctx.m_nCodeFormat = kFormatBtoa;
   ctx.m_strTitle = title;
   MemoryOpener opener;
-  ASSERT_TRUE(EncodeBtoa(ctx, in, *opener.Create("out.txt", {})));
+  ASSERT_EQ(EncodeSource(ctx, in, *opener.Create("out.txt", {})), EncodeEnd::Written);
 
   // Replays the rule over the body: a word is "z" or five digits, with the
   // line end that its last character completes.

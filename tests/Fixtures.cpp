@@ -1,6 +1,6 @@
 #include "tests/Fixtures.h"
 
-#include "core/EncodeContext.h"
+#include "codecs/BtoaEncoder.h"
 
 #include <algorithm>
 

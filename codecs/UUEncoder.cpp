@@ -1,0 +1,11 @@
+#include "codecs/UUEncoder.h"
+
+#include "core/PathRules.h"
+
+namespace twick {
+
+std::string UUEncoder::Begin(std::string_view title) const {
+  return "begin 644 " + MaskControlCharacters(std::string(title)) + "\r\n";
+}
+
+}  // namespace twick
