@@ -101,8 +101,8 @@ constexpr std::array<HeaderRecogniser, 5> kRecognisers = {{
     {HeaderKind::MimeBase64, 0, LookMimeBlockLine, MimeBlockEnds},
 }};
 
-bool BlockEnds(HeaderScan& scan) {
-  for (const HeaderRecogniser& recogniser : kRecognisers) {
+bool BlockEnds(HeaderScan& scan, std::span<const HeaderRecogniser> recognisers) {
+  for (const HeaderRecogniser& recogniser : recognisers) {
     if (recogniser.blockEnds && recogniser.blockEnds(scan) == LineVerdict::Found) return true;
   }
   return false;
@@ -112,18 +112,18 @@ bool BlockEnds(HeaderScan& scan) {
 
 std::span<const HeaderRecogniser> HeaderRecognisers() { return kRecognisers; }
 
-bool FindSectionHeader(HeaderScan& scan) {
+bool FindSectionHeader(HeaderScan& scan, std::span<const HeaderRecogniser> recognisers) {
   std::string_view line;
   for (;;) {
     // Plain text lines are passed over in bulk; the rest are read one by one.
     SkipPlainLines(scan.in);
     if (!scan.in.ReadLine(line)) break;
     if (line.size() <= 1) {
-      if (BlockEnds(scan)) return true;
+      if (BlockEnds(scan, recognisers)) return true;
       continue;
     }
     const char opener = static_cast<char>(line.front() | 0x20);
-    for (const HeaderRecogniser& recogniser : kRecognisers) {
+    for (const HeaderRecogniser& recogniser : recognisers) {
       if (recogniser.opener != 0 && recogniser.opener != opener) continue;
       const LineVerdict verdict = recogniser.look(scan, line);
       if (verdict == LineVerdict::Found) return true;
@@ -131,7 +131,7 @@ bool FindSectionHeader(HeaderScan& scan) {
     }
   }
   // A header block that runs to the end of the file has an empty body.
-  return BlockEnds(scan);
+  return BlockEnds(scan, recognisers);
 }
 
 }  // namespace twick

@@ -69,8 +69,10 @@ struct HeaderRecogniser {
 /// The recognisers, in the order they look at a line.
 std::span<const HeaderRecogniser> HeaderRecognisers();
 
-/// Reads lines from the stream's read position until a header is found:
-/// true with `scan` holding the section, false at the end of the stream.
-bool FindSectionHeader(HeaderScan& scan);
+/// Reads lines from the stream's read position until one of `recognisers`
+/// finds a header: true with `scan` holding the section, false at the end of
+/// the stream.
+bool FindSectionHeader(HeaderScan& scan,
+                       std::span<const HeaderRecogniser> recognisers = HeaderRecognisers());
 
 }  // namespace twick
