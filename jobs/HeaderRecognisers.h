@@ -2,7 +2,8 @@
 // The lines and header blocks that open a section, one recogniser each. The
 // scanner reads the source line by line, passing plain lines over in bulk,
 // and hands each line that may matter to the table's entries in order; the
-// first entry that takes the line decides. A new kind of header is one entry.
+// first entry that takes the line decides. A new kind of header is one entry
+// (and, when its lines can look plain to SkipPlainLines, a stop there).
 
 #include <span>
 #include <string>
@@ -55,8 +56,10 @@ enum class LineVerdict {
 
 struct HeaderRecogniser {
   HeaderKind kind;
-  /// The first character of the lines it looks at, a letter in lower case;
-  /// 0 for every line. Only a quick filter: the recogniser checks the line.
+  /// The first character of the lines it looks at, matched against the
+  /// line's first character with bit 0x20 set (so letters in lower case
+  /// match both cases); 0 for every line. Only a quick filter: the
+  /// recogniser checks the line itself.
   char opener;
   /// Looks at one line of two characters or more.
   LineVerdict (*look)(HeaderScan& scan, std::string_view line);
