@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
+#include <string>
+#include <utility>
 
 #include "core/Messages.h"
 #include "core/PathRules.h"
@@ -9,24 +12,55 @@
 
 namespace twick {
 
-SectionResult CDecodeJob::CallDecoder(TextStream& in, char* buffer, uint64_t sectionStart) {
-  switch (m_nCodeFormat) {
-    case kFormatBase64: return DecodeBase64(*this, in, buffer, sectionStart);
-    case kFormatUU: return DecodeUUXX(*this, in, buffer, *m_pUUTable, sectionStart);
-    case kFormatXX: return DecodeUUXX(*this, in, buffer, *m_pXXTable, sectionStart);
-    case kFormatBtoa: return DecodeBtoa(*this, in, buffer, sectionStart);
-    case kFormatBinHex: return DecodeBinHex(*this, in, buffer, sectionStart);
-    default: return {};
-  }
+std::string CDecodeJob::OutputFolder() const {
+  return m_strDecodeDir.empty() ? m_strSourceDir : m_strDecodeDir;
 }
 
+ScanSettings CDecodeJob::ScannerSettings() const {
+  ScanSettings settings;
+  settings.autoMode = m_nAutoMode;
+  settings.userFormat = m_nCodeFormat;
+  settings.btoaVersion = m_nBtoaVersion;
+  settings.outputFolder = OutputFolder();
+  settings.baseName = m_strBaseName;
+  settings.tables = {m_pUUAlphabet, m_pXXAlphabet, m_pBinHexTable};
+  return settings;
+}
+
+SectionResult CDecodeJob::CallDecoder(TextStream& in, char* buffer, uint64_t sectionStart) {
+  // The decoders read the section from the context (the buffer's size,
+  // m_nBufSize, was set with the buffer).
+  const Section& section = m_current.section;
+  m_nCodeFormat = section.format;
+  m_strOutput = section.output;
+  m_bEqualsLineEnds = section.equalsLineEnds;
+  m_nBtoaVersion = section.btoaVersion;
+  m_bReplaceOutput = m_current.replaceOutput;
+  SectionResult result;
+  switch (section.format) {
+    case kFormatBase64: result = DecodeBase64(*this, in, buffer, sectionStart); break;
+    case kFormatUU: result = DecodeUUXX(*this, in, buffer, *m_pUUTable, sectionStart); break;
+    case kFormatXX: result = DecodeUUXX(*this, in, buffer, *m_pXXTable, sectionStart); break;
+    case kFormatBtoa: result = DecodeBtoa(*this, in, buffer, sectionStart); break;
+    case kFormatBinHex: result = DecodeBinHex(*this, in, buffer, sectionStart); break;
+    default: break;
+  }
+  m_current.cutShort = result.status == CodecStatus::CutShort;
+  m_current.dataLost = result.status == CodecStatus::ChecksWrong;
+  m_bDataLost = m_current.dataLost;
+  return result;
+}
+
+bool CDecodeJob::FindContinuation(TextStream& in) { return m_plan.FindContinuation(in); }
+
 bool CDecodeJob::SettleOutputName() {
+  std::string& output = m_current.section.output;
   // Questions are answered with an ordinary cursor.
   m_window.EndWaitCursor();
   bool skip = false;
   bool overwrite = m_bOverwrite;
   if (!m_bUseDefName) {
-    NameChoice choice = m_window.AskOutputName(m_strOutput);
+    NameChoice choice = m_window.AskOutputName(output);
     if (choice == NameChoice::Cancel) {
       skip = true;
     } else {
@@ -34,9 +68,9 @@ bool CDecodeJob::SettleOutputName() {
     }
   }
   // Ask until the name is free, replacing is allowed, or the user gives up.
-  while (!skip && !overwrite && PathExists(m_strOutput)) {
+  while (!skip && !overwrite && PathExists(output)) {
     m_window.ShowMessage(kDecodeFileExistsText, "", MessageIcon::None);
-    NameChoice choice = m_window.AskOutputName(m_strOutput);
+    NameChoice choice = m_window.AskOutputName(output);
     if (choice == NameChoice::Cancel) skip = true;
     overwrite = choice == NameChoice::OkOverwrite;
   }
@@ -46,62 +80,88 @@ bool CDecodeJob::SettleOutputName() {
     return std::find(m_result.written.begin(), m_result.written.end(), path) !=
            m_result.written.end();
   };
-  if (!skip && writtenByThisJob(m_strOutput)) {
-    m_strOutput = FreeNumberedName(m_strOutput, [&](const std::string& path) {
+  if (!skip && writtenByThisJob(output)) {
+    output = FreeNumberedName(output, [&](const std::string& path) {
       return writtenByThisJob(path) || PathExists(path);
     });
   }
-  m_bReplaceOutput = overwrite;
+  m_current.replaceOutput = overwrite;
   m_window.BeginWaitCursor();
   return !skip;
 }
 
 void CDecodeJob::DecodeSections(TextStream& in, char* buffer) {
-  uint64_t sectionStart = 0;
-  int sectionCount = 0;
+  SectionScanner scanner(m_window, ScannerSettings());
   for (;;) {
     // Parts of a split file may lie between the last section and this one.
     const uint64_t searchStart = in.Tell();
-    if (FindNextSection(in, sectionStart, sectionCount) != 1) break;
+    std::optional<Section> found = scanner.FindNextSection(in);
+    if (!found) break;
+    m_current = SectionRun{std::move(*found)};
+    const Section& section = m_current.section;
     ++m_result.found;
     const int failedBefore = m_result.failed;
-    m_sections.push_back({m_nCodeFormat, {}, sectionStart, false});
+    m_sections.push_back({section.format, {}, section.dataStart, false});
     bool decoded = false;
     const bool named = SettleOutputName();
     if (!named) {
-      m_strOutput.clear();
+      m_current.section.output.clear();
       ++m_result.skipped;
     } else {
-      PrepareSection(searchStart, sectionStart);
-      const SectionResult result = CallDecoder(in, buffer, sectionStart);
-      decoded = result.written && !in.Failed();
-      m_bCutShort = result.status == CodecStatus::CutShort;
-      m_bDataLost = result.status == CodecStatus::ChecksWrong;
-      SkipPastParts(in);
+      m_plan.Begin(section, searchStart);
+      decoded = CallDecoder(in, buffer, section.dataStart).written && !in.Failed();
+      m_plan.SkipPastParts(in);
     }
     if (decoded) {
-      sectionStart = in.Tell();
-      // A damaged or incomplete output is kept and listed, but the loss is
-      // reported and the section counts as failed.
-      if (ReportLostData()) m_bDataLost = true;
-      if (m_bDataLost)
-        ++m_result.failed;
-      else
-        ++m_result.done;
-      if (!m_strOutput.empty()) {
-        m_arrOutput.push_back(m_strOutput);
-        m_result.written.push_back(m_strOutput);
-      }
+      scanner.SectionReadTo(in.Tell());
+      CountDecoded();
     } else if (named) {
       ++m_result.failed;
     }
     SectionRecord& record = m_sections.back();
-    record.output = m_strOutput;
-    record.complete = !m_strOutput.empty() && m_result.failed == failedBefore;
+    record.output = section.output;
+    record.complete = !section.output.empty() && m_result.failed == failedBefore;
     // A read error looks like the end of the file to the scanner and the
     // decoders: stop here rather than pass a cut section off as whole.
     if (in.Failed()) break;
   }
+  // Sections whose content fits no format were reported by the scanner.
+  m_result.failed += scanner.Refused();
+}
+
+void CDecodeJob::CountDecoded() {
+  // A damaged or incomplete output is kept and listed, but the loss is
+  // reported and the section counts as failed.
+  if (ReportLostData()) m_current.dataLost = true;
+  if (m_current.dataLost)
+    ++m_result.failed;
+  else
+    ++m_result.done;
+  const std::string& output = m_current.section.output;
+  if (!output.empty()) {
+    m_arrOutput.push_back(output);
+    m_result.written.push_back(output);
+  }
+}
+
+bool CDecodeJob::ReportLostData() {
+  constexpr size_t kPartsListed = 20;
+  const MissingParts missing = m_plan.Missing(kPartsListed);
+  std::string detail;
+  if (missing.count > 0) {
+    std::string list;
+    for (int part : missing.first) list += (list.empty() ? "" : ", ") + std::to_string(part);
+    if (static_cast<size_t>(missing.count) > kPartsListed) list += ", ...";
+    detail = "Missing part" + std::string(missing.count > 1 ? "s " : " ") + list + " of " +
+             std::to_string(missing.total) + ".";
+  } else if (m_current.cutShort && m_current.section.beginHeader) {
+    detail = "The closing line of the section is missing.";
+  } else {
+    return false;
+  }
+  m_window.ShowMessage(IncompleteOutputText(m_current.section.output, detail), kContentErrorCaption,
+                       MessageIcon::Stop);
+  return true;
 }
 
 void CDecodeJob::RunDecodeJob() {

@@ -40,7 +40,7 @@ TEST(BinHexName, LengthByteThenNameWithRunsExpanded) {
   ScannerHarness h;
   for (const auto& c : cases) {
     std::string text = c.text;
-    h.job.ExtractBinHexName(text);
+    h.Scanner().ExtractBinHexName(text);
     EXPECT_EQ(text, c.name) << c.text;
   }
 }
@@ -76,8 +76,8 @@ TEST(BinHexName, HeaderNamesStayInTheOutputFolder) {
     ScannerHarness h;
     ASSERT_TRUE(h.Open(c.text, kAutoDecode1));
     ASSERT_EQ(h.Next(), 1);
-    EXPECT_EQ(h.job.m_nCodeFormat, kFormatBinHex);
-    EXPECT_EQ(h.job.m_strOutput, h.Out(c.name));
+    EXPECT_EQ(h.section.format, kFormatBinHex);
+    EXPECT_EQ(h.section.output, h.Out(c.name));
     EXPECT_EQ(h.NextLine(), c.firstLine);
     ASSERT_EQ(h.window.messages.size(), c.notice ? 1u : 0u);
     if (c.notice) {

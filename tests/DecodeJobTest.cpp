@@ -50,8 +50,8 @@ TEST_F(DecodeJobTest, DecodesEverySectionInFileOrder) {
   EXPECT_EQ(window.position, 29);
   EXPECT_EQ(window.waitDepth, 0);
   EXPECT_EQ(job.m_nBufSize, 4480);
-  EXPECT_EQ(job.m_strSourceDir, dir.dir());
-  EXPECT_EQ(job.m_strBaseName, "mail");
+  EXPECT_EQ(job.SourceDir(), dir.dir());
+  EXPECT_EQ(job.BaseName(), "mail");
 }
 
 TEST_F(DecodeJobTest, NoSectionEndsAbortedWithTheFailureLine) {
@@ -259,8 +259,8 @@ TEST_F(DecodeJobTest, BaseNameAndFolderOfTheSource) {
     CDecodeJob job(w);
     job.m_strSource = dir.file(c.name);
     job.RunDecodeJob();
-    EXPECT_EQ(job.m_strBaseName, c.base) << c.name;
-    EXPECT_EQ(job.m_strSourceDir, dir.dir());
+    EXPECT_EQ(job.BaseName(), c.base) << c.name;
+    EXPECT_EQ(job.SourceDir(), dir.dir());
   }
 }
 

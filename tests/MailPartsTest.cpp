@@ -81,7 +81,7 @@ TEST(MimeNames, EncodedParametersAndWordsGiveUtf8) {
   ASSERT_TRUE(h.Open("filename*=utf-8''..%2F..%2Fx.bin\nContent-Transfer-Encoding: base64\n\nAA\n",
                      kAutoDecode1));
   ASSERT_EQ(h.Next(), 1);
-  EXPECT_EQ(h.job.m_strOutput, h.Out("x.bin"));
+  EXPECT_EQ(h.section.output, h.Out("x.bin"));
 }
 
 TEST(Sections, BeginBase64EndsAtItsClosingLineInEveryMode) {

@@ -1,12 +1,14 @@
 #pragma once
-// A decode job over a scratch source file, for the scanner tests.
+// A section scanner over a scratch source file, for the scanner tests.
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/TextStream.h"
-#include "jobs/DecodeJob.h"
+#include "jobs/SectionScanner.h"
 #include "tests/FakeWindow.h"
 #include "tests/TestFiles.h"
 
@@ -25,19 +27,33 @@ inline constexpr const char* kUndetectedText =
 class ScannerHarness {
  public:
   ScannerHarness() {
-    job.m_strSourceDir = dir.dir();
-    job.m_strBaseName = "mail";
+    settings.outputFolder = dir.dir();
+    settings.baseName = "mail";
   }
 
   /// Writes `text` as the source and opens it.
   bool Open(const std::string& text, int autoMode, int userFormat = kFormatXX) {
     WriteFile(dir.file("mail.txt"), text);
-    job.m_nAutoMode = autoMode;
-    job.m_nCodeFormat = userFormat;
+    settings.autoMode = autoMode;
+    settings.userFormat = userFormat;
     return in.Open(dir.file("mail.txt"));
   }
 
-  int Next() { return job.FindNextSection(in, sectionStart, sectionCount); }
+  /// The scanner, made from `settings` when first used.
+  SectionScanner& Scanner() {
+    if (!scanner) scanner = std::make_unique<SectionScanner>(window, settings);
+    return *scanner;
+  }
+
+  /// Searches for the next section: 1 with `section` set, else 0.
+  int Next() {
+    std::optional<Section> found = Scanner().FindNextSection(in);
+    sectionStart = scanner->SectionStart();
+    sectionCount = scanner->SectionCount();
+    if (!found) return 0;
+    section = std::move(*found);
+    return 1;
+  }
 
   std::string NextLine() {
     std::string line;
@@ -51,6 +67,7 @@ class ScannerHarness {
     while (in.ReadLine(line) && line != lastLine) {
     }
     sectionStart = in.Tell();
+    Scanner().SectionReadTo(sectionStart);
   }
 
   std::vector<std::string> Captions() const {
@@ -63,7 +80,9 @@ class ScannerHarness {
 
   ScratchDir dir;
   FakeWindow window;
-  CDecodeJob job{window};
+  ScanSettings settings;
+  std::unique_ptr<SectionScanner> scanner;
+  Section section;
   TextStream in;
   uint64_t sectionStart = 0;
   int sectionCount = 0;

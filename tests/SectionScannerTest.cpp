@@ -85,15 +85,15 @@ TEST(SectionScanner, EachHeaderKindGivesNameFormatAndFirstDataLine) {
     SCOPED_TRACE(c.text.substr(0, 60));
     ScannerHarness h;
     ASSERT_TRUE(h.Open(c.text, kAutoDecode1));
-    h.job.m_nBtoaVersion = 0;
+    h.settings.btoaVersion = 0;
     ASSERT_EQ(h.Next(), 1);
-    EXPECT_EQ(h.job.m_nCodeFormat, c.format);
-    EXPECT_EQ(h.job.m_strOutput, h.Out(c.name));
+    EXPECT_EQ(h.section.format, c.format);
+    EXPECT_EQ(h.section.output, h.Out(c.name));
     EXPECT_EQ(h.in.Tell(), h.sectionStart);
     EXPECT_EQ(h.NextLine(), c.firstLine);
     EXPECT_EQ(h.Captions(), c.notice ? Captions{"Notice!"} : Captions{});
     if (c.btoaVersion != 0) {
-      EXPECT_EQ(h.job.m_nBtoaVersion, c.btoaVersion);
+      EXPECT_EQ(h.section.btoaVersion, c.btoaVersion);
     }
   }
 }
@@ -130,12 +130,12 @@ TEST(SectionScanner, TwoSectionsThenSilence) {
       "Hi,\nbegin 644 one\n" + kFullUU + "\n`\nend\nbye\nbegin 644 two\n" + kFullXX + "\nend\n",
       kAutoDecode1));
   ASSERT_EQ(h.Next(), 1);
-  EXPECT_EQ(h.job.m_strOutput, h.Out("one"));
-  EXPECT_EQ(h.job.m_nCodeFormat, kFormatUU);
+  EXPECT_EQ(h.section.output, h.Out("one"));
+  EXPECT_EQ(h.section.format, kFormatUU);
   h.Consume("end");
   ASSERT_EQ(h.Next(), 1);
-  EXPECT_EQ(h.job.m_strOutput, h.Out("two"));
-  EXPECT_EQ(h.job.m_nCodeFormat, kFormatXX);
+  EXPECT_EQ(h.section.output, h.Out("two"));
+  EXPECT_EQ(h.section.format, kFormatXX);
   h.Consume("end");
   EXPECT_EQ(h.Next(), 0);
   EXPECT_EQ(h.sectionCount, 3);
@@ -145,11 +145,11 @@ TEST(SectionScanner, TwoSectionsThenSilence) {
 TEST(SectionScanner, ManualModesKeepTheUsersFormat) {
   for (int mode : {0, 3}) {
     ScannerHarness h;
-    h.job.m_strDecodeDir = "/out/";
+    h.settings.outputFolder = "/out/";
     ASSERT_TRUE(h.Open("begin 644 hello.txt\n" + kFullUU + "\n", mode, kFormatBtoa));
     ASSERT_EQ(h.Next(), 1);
-    EXPECT_EQ(h.job.m_nCodeFormat, kFormatBtoa);
-    EXPECT_EQ(h.job.m_strOutput, "/out/hello.txt");
+    EXPECT_EQ(h.section.format, kFormatBtoa);
+    EXPECT_EQ(h.section.output, "/out/hello.txt");
     EXPECT_EQ(h.NextLine(), kFullUU);
   }
 }
@@ -158,8 +158,8 @@ TEST(SectionScanner, ManualModeTakesAFileWithoutHeaderWhole) {
   ScannerHarness h;
   ASSERT_TRUE(h.Open("\n\nplain text\nmore\n", kAutoOff, kFormatBtoa));
   ASSERT_EQ(h.Next(), 1);
-  EXPECT_EQ(h.job.m_strOutput, h.Out("mail"));
-  EXPECT_EQ(h.job.m_nCodeFormat, kFormatBtoa);
+  EXPECT_EQ(h.section.output, h.Out("mail"));
+  EXPECT_EQ(h.section.format, kFormatBtoa);
   EXPECT_EQ(h.sectionStart, 0u);
   EXPECT_EQ(h.in.Tell(), 2u);
   EXPECT_EQ(h.NextLine(), "plain text");
@@ -191,14 +191,14 @@ TEST(SectionScanner, SecondAutoDecodeJudgesTheContent) {
     if (c.format < 0) {
       // Reported, counted as failed, and the search goes on (to the end here).
       EXPECT_EQ(h.Next(), 0);
-      EXPECT_EQ(h.job.m_result.failed, 1);
+      EXPECT_EQ(h.Scanner().Refused(), 1);
       ASSERT_EQ(h.Captions(), (Captions{"Content Detection Error:"}));
       EXPECT_EQ(h.window.messages[0].text, test::kUndetectedText);
       EXPECT_EQ(h.window.messages[0].icon, MessageIcon::Stop);
       continue;
     }
     ASSERT_EQ(h.Next(), 1);
-    EXPECT_EQ(h.job.m_nCodeFormat, c.format);
+    EXPECT_EQ(h.section.format, c.format);
     EXPECT_EQ(h.in.Tell(), h.sectionStart);
     EXPECT_TRUE(h.window.messages.empty());
   }
@@ -206,7 +206,7 @@ TEST(SectionScanner, SecondAutoDecodeJudgesTheContent) {
   ScannerHarness h;
   ASSERT_TRUE(h.Open("begin 644 b.bin\n" + base64Line + "\n", kAutoDecode1));
   ASSERT_EQ(h.Next(), 1);
-  EXPECT_EQ(h.job.m_nCodeFormat, kFormatUU);
+  EXPECT_EQ(h.section.format, kFormatUU);
 }
 
 TEST(SectionScanner, ContentClassification) {
@@ -231,7 +231,7 @@ TEST(SectionScanner, ContentClassification) {
     std::string text = c.text;
     uint64_t dataStart = 0;
     int format = -7;
-    int rc = h.job.DetectContentFormat(h.in, dataStart, format);
+    int rc = h.Scanner().DetectContentFormat(h.in, dataStart, format);
     EXPECT_EQ(rc, c.format < 0 ? 0 : 1);
     if (rc == 1) {
       EXPECT_EQ(format, c.format);
@@ -258,8 +258,8 @@ TEST(SectionScanner, RecognisesUuencodeOutputOfEverySmallSize) {
       ScannerHarness h;
       ASSERT_TRUE(h.Open(source, kAutoDecode1));
       ASSERT_EQ(h.Next(), 1);
-      EXPECT_EQ(h.job.m_nCodeFormat, format);
-      EXPECT_EQ(h.job.m_strOutput, h.Out("f" + std::to_string(size)));
+      EXPECT_EQ(h.section.format, format);
+      EXPECT_EQ(h.section.output, h.Out("f" + std::to_string(size)));
     }
   }
 }
@@ -282,7 +282,7 @@ TEST(SectionScanner, HugeLinesWithNulsAndHighBytes) {
       int found = h.Next();
       if (&text == &sources[0] && mode != kAutoDecode2) {
         EXPECT_EQ(found, 1);
-        EXPECT_EQ(h.job.m_strOutput, h.Out("real"));
+        EXPECT_EQ(h.section.output, h.Out("real"));
       }
     }
   }

@@ -1,0 +1,137 @@
+#include "jobs/HeaderRecognisers.h"
+
+#include <array>
+#include <utility>
+
+#include "core/BinHex.h"
+#include "jobs/HeaderLines.h"
+#include "jobs/PlainLines.h"
+
+namespace twick {
+namespace {
+
+void Opens(HeaderScan& scan, HeaderKind kind, int format, bool decides) {
+  scan.section.header = kind;
+  scan.section.headerFormat = format;
+  scan.section.headerDecides = decides;
+  scan.section.dataStart = scan.in.Tell();
+}
+
+/// "begin MODE NAME", when the next line is UU or XX data; otherwise prose
+/// that happens to begin with "begin ", and the search goes on after it.
+LineVerdict LookUUXXBegin(HeaderScan& scan, std::string_view line) {
+  if (!IsUUXXHeader(line)) return LineVerdict::NotMine;
+  const uint64_t afterHeader = scan.in.Tell();
+  std::string name = UUXXHeaderName(line);
+  std::string_view firstData;
+  if (!scan.in.ReadLine(firstData)) firstData = {};
+  const int format =
+      UUXXFormatOfFirstLine(firstData, scan.tables.uuAlphabet, scan.tables.xxAlphabet);
+  scan.in.Seek(afterHeader);
+  if (format == 0) return LineVerdict::Taken;
+  Opens(scan, HeaderKind::UUXXBegin, format, false);
+  scan.section.beginHeader = true;
+  scan.name = std::move(name);
+  return LineVerdict::Found;
+}
+
+LineVerdict LookBase64Begin(HeaderScan& scan, std::string_view line) {
+  if (!IsBase64BeginHeader(line)) return LineVerdict::NotMine;
+  Opens(scan, HeaderKind::Base64Begin, kFormatBase64, true);
+  scan.section.equalsLineEnds = true;
+  scan.name = UUXXHeaderName(line);
+  return LineVerdict::Found;
+}
+
+/// A btoa header without a name takes the source's base name silently.
+LineVerdict LookBtoa(HeaderScan& scan, std::string_view line) {
+  if (!IsBtoaHeader(line)) return LineVerdict::NotMine;
+  Opens(scan, HeaderKind::Btoa, kFormatBtoa, true);
+  scan.name = BtoaHeaderName(line, scan.btoaVersion);
+  scan.noticeWhenUnnamed = false;
+  return LineVerdict::Found;
+}
+
+/// The banner; the name is stored in the first data line.
+LineVerdict LookBinHex(HeaderScan& scan, std::string_view line) {
+  if (!IsBinHexHeader(line)) return LineVerdict::NotMine;
+  Opens(scan, HeaderKind::BinHex, kFormatBinHex, false);
+  // Some encoders put blank lines between the banner and the data.
+  std::string_view firstData;
+  while (scan.in.ReadLine(firstData) && firstData.empty()) {
+  }
+  scan.name = DecodeBinHexName(BinHexNameField(firstData), *scan.tables.binHexTable);
+  return LineVerdict::Found;
+}
+
+/// A line of a MIME part's header block: a boundary, a name, the encoding,
+/// or anything else the block holds.
+LineVerdict LookMimeBlockLine(HeaderScan& scan, std::string_view line) {
+  if (line.front() == '-' && line[1] == '-') {
+    scan.blockName.Clear();
+    scan.blockBase64 = false;
+    return LineVerdict::Taken;
+  }
+  // Name lines hold "=", encoding lines ":"; most lines hold neither.
+  if (line.find('=') != std::string_view::npos && scan.blockName.Take(line))
+    return LineVerdict::Taken;
+  if (line.find(':') != std::string_view::npos && IsBase64EncodingLine(line))
+    scan.blockBase64 = true;
+  return LineVerdict::Taken;
+}
+
+/// A block that named a file and a Base64 body opens a section after it.
+LineVerdict MimeBlockEnds(HeaderScan& scan) {
+  if (scan.blockBase64 && scan.blockName.HasName()) {
+    Opens(scan, HeaderKind::MimeBase64, kFormatBase64, false);
+    scan.name = scan.blockName.Name();
+    return LineVerdict::Found;
+  }
+  scan.blockName.Clear();
+  scan.blockBase64 = false;
+  return LineVerdict::NotMine;
+}
+
+constexpr std::array<HeaderRecogniser, 5> kRecognisers = {{
+    {HeaderKind::UUXXBegin, 'b', LookUUXXBegin, nullptr},
+    {HeaderKind::Base64Begin, 'b', LookBase64Begin, nullptr},
+    {HeaderKind::Btoa, 'x', LookBtoa, nullptr},
+    {HeaderKind::BinHex, '(', LookBinHex, nullptr},
+    // Last: it takes every line the others leave.
+    {HeaderKind::MimeBase64, 0, LookMimeBlockLine, MimeBlockEnds},
+}};
+
+bool BlockEnds(HeaderScan& scan, std::span<const HeaderRecogniser> recognisers) {
+  for (const HeaderRecogniser& recogniser : recognisers) {
+    if (recogniser.blockEnds && recogniser.blockEnds(scan) == LineVerdict::Found) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::span<const HeaderRecogniser> HeaderRecognisers() { return kRecognisers; }
+
+bool FindSectionHeader(HeaderScan& scan, std::span<const HeaderRecogniser> recognisers) {
+  std::string_view line;
+  for (;;) {
+    // Plain text lines are passed over in bulk; the rest are read one by one.
+    SkipPlainLines(scan.in);
+    if (!scan.in.ReadLine(line)) break;
+    if (line.size() <= 1) {
+      if (BlockEnds(scan, recognisers)) return true;
+      continue;
+    }
+    const char opener = static_cast<char>(line.front() | 0x20);
+    for (const HeaderRecogniser& recogniser : recognisers) {
+      if (recogniser.opener != 0 && recogniser.opener != opener) continue;
+      const LineVerdict verdict = recogniser.look(scan, line);
+      if (verdict == LineVerdict::Found) return true;
+      if (verdict == LineVerdict::Taken) break;
+    }
+  }
+  // A header block that runs to the end of the file has an empty body.
+  return BlockEnds(scan, recognisers);
+}
+
+}  // namespace twick

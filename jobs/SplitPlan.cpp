@@ -1,0 +1,101 @@
+#include "jobs/SplitPlan.h"
+
+#include <algorithm>
+#include <string_view>
+
+#include "codecs/UUXXDecoder.h"
+
+namespace twick {
+namespace {
+
+/// How far before a section's data its part marker is looked for (a Subject
+/// line, message/partial headers).
+constexpr uint64_t kMarkerWindow = 16 * 1024;
+
+/// Leaves the stream at a closing line that follows only blank lines, and
+/// says so; otherwise the stream stays where it was.
+bool ClosingLineFollows(TextStream& in) {
+  const uint64_t start = in.Tell();
+  std::string_view line;
+  for (;;) {
+    const uint64_t lineStart = in.Tell();
+    if (!in.ReadLine(line)) break;
+    if (line.empty()) continue;
+    if (!IsUUXXClosingLine(line)) break;
+    in.Seek(lineStart);
+    return true;
+  }
+  in.Seek(start);
+  return false;
+}
+
+}  // namespace
+
+void SplitPlan::Begin(const Section& section, uint64_t searchStart) {
+  format_ = section.format;
+  beginHeader_ = section.beginHeader;
+  equalsLineEnds_ = section.equalsLineEnds;
+  searchStart_ = searchStart;
+  dataStart_ = section.dataStart;
+  partsSeen_.assign(1, 1);
+  partTotal_ = 0;
+  partsLocated_ = false;
+  parts_.clear();
+  nextPart_ = 0;
+  resumeAt_ = 0;
+}
+
+void SplitPlan::LocateParts(TextStream& in) {
+  partsLocated_ = true;
+  const uint64_t gap = in.Tell();
+  PartLocator locator(format_);
+  const uint64_t window = dataStart_ > kMarkerWindow ? dataStart_ - kMarkerWindow : 0;
+  PartMarker first = locator.MarkerBefore(in, std::max(searchStart_, window), dataStart_);
+  first.part = 1;  // the part that holds the header is the first
+  if (format_ == kFormatBase64 && !first.Marked()) {
+    in.Seek(gap);
+    return;
+  }
+  locator.SetFirst(first);
+  if (first.Marked()) locator.CollectBetween(in, searchStart_, dataStart_);
+  resumeAt_ = locator.CollectFollowing(in, gap);
+  parts_ = locator.InPartOrder();
+  partTotal_ = locator.Total();
+  in.Seek(gap);
+}
+
+bool SplitPlan::FindContinuation(TextStream& in) {
+  const bool uuxx = format_ == kFormatUU || format_ == kFormatXX;
+  // UU and XX under a begin line; Base64 except a begin-base64 section.
+  const bool mayGoOn = uuxx ? beginHeader_ : (format_ == kFormatBase64 && !equalsLineEnds_);
+  if (!mayGoOn) return false;
+  if (!partsLocated_) {
+    // Blank lines before the end line: a whole file, not one in parts.
+    if (uuxx && ClosingLineFollows(in)) return true;
+    LocateParts(in);
+  }
+  if (nextPart_ < parts_.size()) {
+    const PartRange& part = parts_[nextPart_++];
+    partsSeen_.push_back(part.number);
+    in.Seek(part.start);
+    return true;
+  }
+  return uuxx && ClosingLineFollows(in);
+}
+
+void SplitPlan::SkipPastParts(TextStream& in) const {
+  if (partsLocated_ && resumeAt_ > in.Tell()) in.Seek(resumeAt_);
+}
+
+MissingParts SplitPlan::Missing(size_t listed) const {
+  MissingParts missing;
+  missing.total = partTotal_;
+  for (int part = 1; part <= partTotal_; ++part) {
+    if (std::find(partsSeen_.begin(), partsSeen_.end(), part) != partsSeen_.end()) continue;
+    ++missing.count;
+    if (missing.first.size() < listed) missing.first.push_back(part);
+  }
+  return missing;
+}
+
+}  // namespace twick

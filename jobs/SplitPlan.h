@@ -1,0 +1,69 @@
+#pragma once
+// Files posted in several parts and saved into one source. When a UU or XX
+// section stops before its end line, or a Base64 section whose header is
+// numbered as part 1 stops, the parts of the same file are located once (see
+// PartLocator): those posted ahead of part 1 and those that follow it. The
+// decoder then reads them in part order, each once, by seeking; the search
+// for the next section goes on after the last part in the source.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "core/TextStream.h"
+#include "jobs/PartLocator.h"
+#include "jobs/Section.h"
+
+namespace twick {
+
+/// The parts of a section's file that were never read.
+struct MissingParts {
+  /// The number of parts the markers announce (0: none seen).
+  int total = 0;
+  /// How many of them are missing, and the numbers of the first ones.
+  int count = 0;
+  std::vector<int> first;
+};
+
+class SplitPlan {
+ public:
+  /// Starts the plan of a section; the search for it began at `searchStart`.
+  void Begin(const Section& section, uint64_t searchStart);
+
+  /// Called where the section's data stop at a blank line or the end of the
+  /// stream: true when the file goes on in a further part, the stream then
+  /// standing at that part's first data line (or at the closing line that
+  /// follows blank lines). Otherwise the stream is left where it was.
+  bool FindContinuation(TextStream& in);
+  /// After the section: when its parts were read out of order, moves the
+  /// stream past the last part in the source, so no part is taken for a
+  /// section of its own.
+  void SkipPastParts(TextStream& in) const;
+
+  /// The announced parts that were not read; at most `listed` numbers given.
+  MissingParts Missing(size_t listed) const;
+
+ private:
+  /// At the section's first gap: finds the parts of its file and the order
+  /// to read them in.
+  void LocateParts(TextStream& in);
+
+  int format_ = 0;
+  bool beginHeader_ = false;
+  bool equalsLineEnds_ = false;
+  /// Where the search for the section began and where its data begin.
+  uint64_t searchStart_ = 0;
+  uint64_t dataStart_ = 0;
+  /// The parts read, in the order met (the first is 1), and the number of
+  /// parts the markers announce (0: none seen).
+  std::vector<int> partsSeen_;
+  int partTotal_ = 0;
+  /// The further parts, in part order, once located; the next one to read;
+  /// the offset after the last part in the source.
+  bool partsLocated_ = false;
+  std::vector<PartRange> parts_;
+  size_t nextPart_ = 0;
+  uint64_t resumeAt_ = 0;
+};
+
+}  // namespace twick
