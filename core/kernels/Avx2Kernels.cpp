@@ -10,30 +10,30 @@
 
 #include "core/Base85.h"
 #include "core/BinHex.h"
+#include "core/kernels/BinHexNibbles.h"
 #include "core/kernels/PortableKernels.h"
 
 namespace twick {
 
 namespace {
 
+/// Sixteen table bytes in both 128-bit lanes.
+__attribute__((target("avx2"))) inline __m256i BothLanes(const std::array<int8_t, 16>& table) {
+  return _mm256_broadcastsi128_si256(
+      _mm_loadu_si128(reinterpret_cast<const __m128i*>(table.data())));
+}
+
 /// Decodes the standard alphabet 32 characters at a time into 24 bytes each
 /// (writing 32); returns how many characters it took, and whether a byte
-/// written is the run marker. A character's value is the character plus an
-/// offset looked up by its high nibble and whether its low nibble is 8 or
-/// more; a character outside the alphabet, found by its low nibble naming
-/// the high nibbles it is valid with, reads as 0.
+/// written is the run marker. A character's value and whether it is in the
+/// alphabet come from its nibbles (core/kernels/BinHexNibbles.h); one
+/// outside the alphabet reads as 0.
 __attribute__((target("avx2"))) size_t DecodeBinHexGroups(const unsigned char* src, size_t length,
                                                           unsigned char* dst, bool& marker) {
   const __m256i nibble = _mm256_set1_epi8(0x0F);
-  const __m256i highBit = _mm256_setr_epi8(0, 0, 1, 2, 4, 8, 16, 32, 0, 0, 0, 0, 0, 0, 0, 0,  //
-                                           0, 0, 1, 2, 4, 8, 16, 32, 0, 0, 0, 0, 0, 0, 0, 0);
-  const __m256i highsOfLow =
-      _mm256_setr_epi8(0x3E, 0x3F, 0x3F, 0x1F, 0x1F, 0x1F, 0x1F, 0x05, 0x1F, 0x1F, 0x1D, 0x1D, 0x15,
-                       0x15, 0x04, 0x00, 0x3E, 0x3F, 0x3F, 0x1F, 0x1F, 0x1F, 0x1F, 0x05, 0x1F, 0x1F,
-                       0x1D, 0x1D, 0x15, 0x15, 0x04, 0x00);
-  const __m256i offsets =
-      _mm256_setr_epi8(0, 0, -33, -35, -42, -43, -48, -51, 0, 0, -33, -36, -42, -44, -49, 0,  //
-                       0, 0, -33, -35, -42, -43, -48, -51, 0, 0, -33, -36, -42, -44, -49, 0);
+  const __m256i highBit = BothLanes(binhex_nibbles::kTables.highBit);
+  const __m256i highsOfLow = BothLanes(binhex_nibbles::kTables.highsOfLow);
+  const __m256i offsets = BothLanes(binhex_nibbles::kTables.offsets);
   const __m256i eight = _mm256_set1_epi8(8);
   const __m256i seven = _mm256_set1_epi8(7);
   // Four 6-bit values, the first highest, to 24 bits; then each group's three
