@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <string_view>
 
 #include "core/kernels/PortableKernels.h"
@@ -90,6 +91,18 @@ std::vector<const KernelTable*> RunnableKernels() {
     if (std::string_view(table->name) != tables.back()->name) tables.push_back(table);
   }
   return tables;
+}
+
+bool AsksForPortable(const char* value) {
+  return value != nullptr && *value != '\0' && std::string_view(value) != "0";
+}
+
+const KernelTable& ChooseKernels() {
+#if defined(TWICK_FORCE_PORTABLE)
+  return PortableKernels();
+#else
+  return AsksForPortable(std::getenv("TWICK_FORCE_PORTABLE")) ? PortableKernels() : NativeKernels();
+#endif
 }
 
 }  // namespace twick

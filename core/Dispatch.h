@@ -6,6 +6,11 @@
 // PutBase85Words, PlainLinesPrefix) call through it, once per block, and
 // nothing else asks the processor what it has.
 //
+// The portable table is used instead of the native one when the environment
+// holds TWICK_FORCE_PORTABLE=1 (read once, when the table is chosen) or the
+// build was configured with -DTWICK_FORCE_PORTABLE=ON, so that the code a
+// processor without the vector instructions runs can be run anywhere.
+//
 // An internal header: the engine's own headers do not include it. Tests reach
 // every table through it.
 
@@ -39,13 +44,23 @@ struct KernelTable {
 
 /// Every function without vector instructions.
 const KernelTable& PortableKernels();
-/// The quickest functions this processor runs.
+/// The quickest functions this processor runs, whatever the switch says.
 const KernelTable& NativeKernels();
 /// Every table this processor runs: the portable one first, the native one
 /// last, and between them the one every processor of its kind runs.
 std::vector<const KernelTable*> RunnableKernels();
 
+/// Whether a value of the environment variable TWICK_FORCE_PORTABLE (null
+/// when it is not set) asks for the portable table: any value but "" and "0".
+bool AsksForPortable(const char* value);
+/// The native or the portable table, as the build and the environment say;
+/// ActiveKernels keeps the answer.
+const KernelTable& ChooseKernels();
+
 /// The table this run uses, chosen on first use.
-inline const KernelTable& ActiveKernels() { return NativeKernels(); }
+inline const KernelTable& ActiveKernels() {
+  static const KernelTable& chosen = ChooseKernels();
+  return chosen;
+}
 
 }  // namespace twick

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <random>
 #include <string>
 
@@ -12,8 +13,25 @@
 namespace twick {
 namespace {
 
-TEST(Dispatch, TheRunUsesTheNativeTable) {
-  EXPECT_EQ(&ActiveKernels(), &NativeKernels()) << ActiveKernels().name;
+TEST(Dispatch, TheSwitchIsReadAsSetUnlessEmptyOrZero) {
+  const struct {
+    const char* value;
+    bool portable;
+  } rows[] = {{nullptr, false}, {"", false},  {"0", false}, {"1", true},
+              {"yes", true},    {"00", true}, {" ", true}};
+  for (const auto& row : rows) {
+    EXPECT_EQ(AsksForPortable(row.value), row.portable) << (row.value ? row.value : "(unset)");
+  }
+}
+
+TEST(Dispatch, TheRunUsesTheTableTheBuildAndTheEnvironmentAskFor) {
+#if defined(TWICK_FORCE_PORTABLE)
+  const bool portable = true;
+#else
+  const bool portable = AsksForPortable(std::getenv("TWICK_FORCE_PORTABLE"));
+#endif
+  EXPECT_EQ(&ActiveKernels(), portable ? &PortableKernels() : &NativeKernels())
+      << ActiveKernels().name;
   const auto runnable = RunnableKernels();
   EXPECT_EQ(runnable.front(), &PortableKernels());
   EXPECT_EQ(runnable.back()->name, std::string(NativeKernels().name));
