@@ -2,11 +2,6 @@
 
 namespace twick {
 
-const char Base64Alphabet[65] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-const char UUAlphabet[65] = "`!\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_";
-const char XXAlphabet[65] = "+-0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
-const char BinHexAlphabet[65] = "!\"#$%&'()*+,-012345689@ABCDEFGHIJKLMNPQRSTUVXYZ[`abcdefhijklmpqr";
-
 void BuildDecodeTables(DecodeTables& tables) {
   for (int i = 0; i < 64; ++i) {
     tables.Base64Table[static_cast<unsigned char>(Base64Alphabet[i])] = i;

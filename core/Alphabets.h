@@ -25,10 +25,17 @@ enum AutoMode : int {
   kAutoDecode2 = 2,
 };
 
-extern const char Base64Alphabet[65];
-extern const char UUAlphabet[65];  // index 0 is the backquote
-extern const char XXAlphabet[65];
-extern const char BinHexAlphabet[65];
+// Constant expressions, so that tables derived from them can be built and
+// checked while compiling.
+inline constexpr char Base64Alphabet[65] =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+// Index 0 is the backquote.
+inline constexpr char UUAlphabet[65] =
+    "`!\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUVWXYZ[\\]^_";
+inline constexpr char XXAlphabet[65] =
+    "+-0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+inline constexpr char BinHexAlphabet[65] =
+    "!\"#$%&'()*+,-012345689@ABCDEFGHIJKLMNPQRSTUVXYZ[`abcdefhijklmpqr";
 
 /// 256 entries indexed by a byte taken as unsigned; characters outside the
 /// alphabet read as 0.

@@ -50,9 +50,5 @@ inline constexpr size_t kBase85WordsSlack = 12;
 /// (whose digits are "!!!!!"): bit i % 64 of zeroWords[i / 64] for word i.
 /// zeroWords holds (count + 63) / 64 entries, all set here.
 void PutBase85Words(const unsigned char* words, size_t count, char* dst, uint64_t* zeroWords);
-/// The same, a word at a time: what PutBase85Words does where no vector
-/// instructions are known, kept callable so that tests cover it everywhere.
-void PutBase85WordsPortable(const unsigned char* words, size_t count, char* dst,
-                            uint64_t* zeroWords);
 
 }  // namespace twick

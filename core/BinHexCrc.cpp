@@ -2,11 +2,8 @@
 
 #include <array>
 
-#include "core/CpuFeatures.h"
-
-#if TWICK_X86_VECTOR_CODE
-#include <immintrin.h>
-#endif
+#include "core/Dispatch.h"
+#include "core/kernels/PortableKernels.h"
 
 namespace twick {
 
@@ -32,59 +29,6 @@ constexpr CrcTables BuildCrcTables() {
 }
 constexpr CrcTables kCrcTables = BuildCrcTables();
 
-#if TWICK_X86_VECTOR_CODE
-/// Sixteen bytes as one number, the first byte highest.
-__attribute__((target("ssse3"))) inline __m128i LoadHighFirst(const unsigned char* at) {
-  const __m128i reverse = _mm_setr_epi8(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
-  return _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(at)), reverse);
-}
-
-/// The state times x^128 (x^512), modulo P: the upper half times x^192
-/// (x^576) mod P plus the lower half times x^128 (x^512) mod P.
-__attribute__((target("pclmul"))) inline __m128i Fold(__m128i state, __m128i powers) {
-  return _mm_xor_si128(_mm_clmulepi64_si128(state, powers, 0x11),
-                       _mm_clmulepi64_si128(state, powers, 0x00));
-}
-
-/// Folds sixteen bytes at a time with carry-less multiplication. A state is
-/// 128 bits of message (the first byte highest) that leaves the same CRC as
-/// the bytes it stands for; the next sixteen bytes are added to the state
-/// times x^128. Long spans run four states side by side, 64 bytes apart, and
-/// join them at the end. The last state and the bytes left over go through
-/// the tables.
-__attribute__((target("pclmul,ssse3"))) uint16_t CrcFolded(uint16_t crc, const unsigned char* p,
-                                                           size_t n) {
-  const __m128i by128 = _mm_set_epi64x(0x650B, 0xAEFC);  // x^192 and x^128 mod P
-  const __m128i by512 = _mm_set_epi64x(0x8832, 0x13FC);  // x^576 and x^512 mod P
-  // The CRC so far counts as the first two bytes, added to those there.
-  const __m128i crcFirst = _mm_set_epi64x(static_cast<int64_t>(uint64_t{crc} << 48), 0);
-  __m128i state;
-  size_t used;
-  if (n >= 128) {
-    __m128i s[4];
-    for (int k = 0; k < 4; ++k) s[k] = LoadHighFirst(p + 16 * k);
-    s[0] = _mm_xor_si128(s[0], crcFirst);
-    for (used = 64; n - used >= 64; used += 64) {
-      for (int k = 0; k < 4; ++k)
-        s[k] = _mm_xor_si128(Fold(s[k], by512), LoadHighFirst(p + used + 16 * k));
-    }
-    state = s[0];
-    for (int k = 1; k < 4; ++k) state = _mm_xor_si128(Fold(state, by128), s[k]);
-  } else {
-    state = _mm_xor_si128(LoadHighFirst(p), crcFirst);
-    used = 16;
-  }
-  for (; n - used >= 16; used += 16)
-    state = _mm_xor_si128(Fold(state, by128), LoadHighFirst(p + used));
-
-  alignas(16) unsigned char bytes[16];
-  const __m128i reverse = _mm_setr_epi8(15, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0);
-  _mm_store_si128(reinterpret_cast<__m128i*>(bytes), _mm_shuffle_epi8(state, reverse));
-  return BinHexCrcSpanPortable(BinHexCrcSpanPortable(0, bytes, 16), p + used, n - used);
-}
-
-#endif
-
 }  // namespace
 
 uint16_t BinHexCrcSpanPortable(uint16_t crc, const unsigned char* p, size_t n) {
@@ -98,11 +42,7 @@ uint16_t BinHexCrcSpanPortable(uint16_t crc, const unsigned char* p, size_t n) {
 }
 
 uint16_t BinHexCrcSpan(uint16_t crc, const unsigned char* p, size_t n) {
-#if TWICK_X86_VECTOR_CODE
-  // Below 32 bytes the tables are as quick.
-  if (n >= 32 && CpuHasCarrylessMultiply()) return CrcFolded(crc, p, n);
-#endif
-  return BinHexCrcSpanPortable(crc, p, n);
+  return ActiveKernels().binHexCrcSpan(crc, p, n);
 }
 
 }  // namespace twick

@@ -9,9 +9,5 @@ namespace twick {
 
 /// The CRC of bytes that gave `crc`, followed by p[0..n).
 uint16_t BinHexCrcSpan(uint16_t crc, const unsigned char* p, size_t n);
-/// The same from tables alone: what BinHexCrcSpan does where the processor
-/// has no carry-less multiplication, kept callable so that tests cover it
-/// everywhere.
-uint16_t BinHexCrcSpanPortable(uint16_t crc, const unsigned char* p, size_t n);
 
 }  // namespace twick

@@ -66,8 +66,5 @@ inline uint32_t FoldWordXor(uint32_t wordXor) {
 /// Folds `words` whole words, four bytes each from `bytes` on, into all
 /// three checks.
 void AddBtoaWords(BtoaChecks& checks, const unsigned char* bytes, size_t words);
-/// The same without vector instructions: what AddBtoaWords does where none
-/// are known, kept callable so that tests cover it everywhere.
-void AddBtoaWordsPortable(BtoaChecks& checks, const unsigned char* bytes, size_t words);
 
 }  // namespace twick

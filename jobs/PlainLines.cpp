@@ -1,14 +1,12 @@
 #include "jobs/PlainLines.h"
 
-#include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 
+#include "core/Dispatch.h"
 #include "jobs/HeaderLines.h"
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "jobs/PlainLinesWith.h"
 
 namespace twick {
 namespace {
@@ -28,9 +26,6 @@ constexpr std::array<bool, 256> BuildTable(std::string_view chars) {
 
 /// First characters of the lines that may open a section or a MIME part.
 constexpr std::array<bool, 256> kNotPlainFirst = BuildTable("bBxX(-");
-/// Characters that end the search in a line: its end, and the characters of
-/// name and encoding lines.
-constexpr std::array<bool, 256> kStop = BuildTable("\n=:");
 
 /// "name" followed by "=" or "*" (a MIME name parameter, plain or extended)
 /// begins somewhere in text[from, to).
@@ -44,34 +39,13 @@ bool HasNameParameter(std::string_view text, size_t from, size_t to) {
   return false;
 }
 
-/// Bit k tells whether text[base + k] is "\n", "=" or ":", for the (up to)
-/// 16 bytes from `base`.
-unsigned StopMaskPortable(std::string_view text, size_t base) {
-  const size_t n = std::min<size_t>(16, text.size() - base);
-  unsigned mask = 0;
-  for (size_t k = 0; k < n; ++k) {
-    if (kStop[static_cast<unsigned char>(text[base + k])]) mask |= 1u << k;
-  }
-  return mask;
+}  // namespace
+
+size_t PlainLinesPrefix(std::string_view text, bool& stopped) {
+  return PlainLinesPrefixWith(ActiveKernels(), text, stopped);
 }
 
-unsigned StopMaskVector(std::string_view text, size_t base) {
-#if defined(__SSE2__)
-  if (text.size() - base >= 16) {
-    const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + base));
-    const __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('\n')),
-                                                   _mm_cmpeq_epi8(chunk, _mm_set1_epi8('='))),
-                                      _mm_cmpeq_epi8(chunk, _mm_set1_epi8(':')));
-    return static_cast<unsigned>(_mm_movemask_epi8(hits));
-  }
-#endif
-  return StopMaskPortable(text, base);
-}
-
-/// The work of PlainLinesPrefix, with the stop characters found by
-/// `stopMask` sixteen bytes at a time.
-template <unsigned (*stopMask)(std::string_view, size_t)>
-size_t PlainPrefix(std::string_view text, bool& stopped) {
+size_t PlainLinesPrefixWith(const KernelTable& kernels, std::string_view text, bool& stopped) {
   stopped = false;
   if (text.empty()) return 0;
   size_t start = 0;         // the line being looked at
@@ -80,9 +54,12 @@ size_t PlainPrefix(std::string_view text, bool& stopped) {
     stopped = true;
     return 0;
   }
-  for (size_t base = 0; base < text.size(); base += 16) {
-    for (unsigned mask = stopMask(text, base); mask != 0; mask &= mask - 1) {
-      const size_t stop = base + static_cast<size_t>(__builtin_ctz(mask));
+  // The line ends, "=" and ":" in turn, 64 bytes at a time: the characters
+  // that end the search in a line, and those of name and encoding lines.
+  const auto lineStops = kernels.lineStops;
+  for (size_t base = 0; base < text.size(); base += 64) {
+    for (uint64_t mask = lineStops(text, base); mask != 0; mask &= mask - 1) {
+      const size_t stop = base + static_cast<size_t>(std::countr_zero(mask));
       const char c = text[stop];
       bool plain = true;
       if (c == '\n') {
@@ -109,16 +86,6 @@ size_t PlainPrefix(std::string_view text, bool& stopped) {
     }
   }
   return start;
-}
-
-}  // namespace
-
-size_t PlainLinesPrefix(std::string_view text, bool& stopped) {
-  return PlainPrefix<StopMaskVector>(text, stopped);
-}
-
-size_t PlainLinesPrefixPortable(std::string_view text, bool& stopped) {
-  return PlainPrefix<StopMaskPortable>(text, stopped);
 }
 
 void SkipPlainLines(TextStream& in) {

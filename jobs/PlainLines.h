@@ -16,9 +16,6 @@ namespace twick {
 /// of `text`. `stopped` tells whether the run ends at a line that is not
 /// plain (rather than at a line that `text` holds only in part).
 size_t PlainLinesPrefix(std::string_view text, bool& stopped);
-/// The same without vector instructions: what PlainLinesPrefix does where
-/// none are known, kept callable so that tests cover it everywhere.
-size_t PlainLinesPrefixPortable(std::string_view text, bool& stopped);
 
 /// Moves the stream past the plain lines at its read position.
 void SkipPlainLines(TextStream& in);

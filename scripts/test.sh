@@ -32,9 +32,13 @@ echo "== source layout"
 "$root/scripts/check-format.sh"
 
 jobs=$(nproc)
+# The unit, job and console tests once more on the portable code, which a
+# processor without the vector instructions runs.
+portable_tests() { TWICK_FORCE_PORTABLE=1 "$1/tests/twick_tests" --gtest_brief=1; }
 echo "== release build"
 "$root/scripts/build.sh" "$root/build" -DTWICK_WERROR=ON
 (cd "$root/build" && ctest --output-on-failure --no-tests=error -j "$jobs")
+portable_tests "$root/build"
 if command -v valgrind >/dev/null; then
   echo "== the same tests under valgrind"
   "$root/scripts/valgrind.sh" "$root/build"
@@ -45,10 +49,12 @@ echo "== sanitizer build (ASan + UBSan)"
   -DCMAKE_BUILD_TYPE=Debug
 (cd "$root/build-asan" && ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --output-on-failure --no-tests=error -j "$jobs")
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 portable_tests "$root/build-asan"
 
 echo "== clang build"
 "$root/scripts/build.sh" "$root/build-clang" -DTWICK_WERROR=ON -DCMAKE_CXX_COMPILER=clang++
 (cd "$root/build-clang" && ctest --output-on-failure --no-tests=error -j "$jobs")
+portable_tests "$root/build-clang"
 
 if command -v clang++ >/dev/null; then
   echo "== fuzz smoke run (30 s each target)"

@@ -8,6 +8,7 @@
 
 #include "core/BinHex.h"
 #include "core/BinHexCrc.h"
+#include "core/Dispatch.h"
 #include "tests/Fixtures.h"
 #include "tests/ParamNames.h"
 #include "tests/PeerTools.h"
@@ -59,7 +60,9 @@ TEST(BinHexCrc, EveryWayGivesTheBitByBitCheck) {
     SCOPED_TRACE("bytes " + std::to_string(n));
     const uint16_t want = BinHexCrc(std::string_view(bytes.data(), n));
     const size_t cut = n / 3;
-    for (auto crc : {&BinHexCrcSpan, &BinHexCrcSpanPortable}) {
+    std::vector<uint16_t (*)(uint16_t, const unsigned char*, size_t)> ways = {&BinHexCrcSpan};
+    for (const KernelTable* kernels : RunnableKernels()) ways.push_back(kernels->binHexCrcSpan);
+    for (auto crc : ways) {
       EXPECT_EQ(crc(0, p, n), want);
       EXPECT_EQ(crc(crc(0, p, cut), p + cut, n - cut), want);
     }
@@ -82,12 +85,17 @@ TEST(DecodeBinHexChars, BulkDecodingReadsEveryCharacterAsTheTable) {
     SCOPED_TRACE(chars);
     std::vector<unsigned char> want(chars.size() + 8), got(chars.size() + kStandardBinHexSlack + 8);
     const size_t size = DecodeBinHexChars(table, chars, want.data());
-    bool mayHoldMarker = false;
-    ASSERT_EQ(DecodeStandardBinHexChars(table, chars, got.data(), mayHoldMarker), size);
-    ASSERT_TRUE(std::equal(want.begin(), want.begin() + static_cast<long>(size), got.begin()));
-    if (!mayHoldMarker) {
-      EXPECT_EQ(std::count(got.begin(), got.begin() + static_cast<long>(size), kBinHexRunMarker),
-                0);
+    std::vector<decltype(&DecodeStandardBinHexChars)> ways = {&DecodeStandardBinHexChars};
+    for (const KernelTable* kernels : RunnableKernels())
+      ways.push_back(kernels->decodeStandardBinHex);
+    for (auto decode : ways) {
+      bool mayHoldMarker = false;
+      ASSERT_EQ(decode(table, chars, got.data(), mayHoldMarker), size);
+      ASSERT_TRUE(std::equal(want.begin(), want.begin() + static_cast<long>(size), got.begin()));
+      if (!mayHoldMarker) {
+        EXPECT_EQ(std::count(got.begin(), got.begin() + static_cast<long>(size), kBinHexRunMarker),
+                  0);
+      }
     }
   }
 }

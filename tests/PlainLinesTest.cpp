@@ -9,6 +9,7 @@
 
 #include "core/TextStream.h"
 #include "jobs/PlainLines.h"
+#include "jobs/PlainLinesWith.h"
 #include "tests/TestFiles.h"
 
 namespace twick {
@@ -88,7 +89,10 @@ TEST(PlainLines, PassOnlyLinesTheScannerIgnores) {
     const size_t want = ReferencePrefix(text);
     bool stopped = false;
     EXPECT_EQ(PlainLinesPrefix(text, stopped), want) << testing::PrintToString(text);
-    EXPECT_EQ(PlainLinesPrefixPortable(text, stopped), want) << testing::PrintToString(text);
+    for (const KernelTable* kernels : RunnableKernels()) {
+      EXPECT_EQ(PlainLinesPrefixWith(*kernels, text, stopped), want)
+          << kernels->name << " " << testing::PrintToString(text);
+    }
   }
 }
 

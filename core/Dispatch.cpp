@@ -1,0 +1,108 @@
+#include "core/Dispatch.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <string_view>
+
+#include "core/kernels/PortableKernels.h"
+#include "core/kernels/VectorKernels.h"
+
+namespace twick {
+
+namespace {
+
+/// What the processor has, as far as the kernels care.
+struct CpuFeatures {
+  bool avx2 = false;
+  /// Carry-less multiplication, and the byte shuffles used with it.
+  bool carrylessMultiply = false;
+};
+
+/// The one place that asks the processor.
+CpuFeatures AskTheProcessor() {
+  CpuFeatures features;
+#if TWICK_X86_VECTOR_CODE
+  features.avx2 = __builtin_cpu_supports("avx2");
+  features.carrylessMultiply = __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("ssse3");
+#endif
+  return features;
+}
+
+constexpr KernelTable kPortable = {
+    "portable",
+    &DecodeStandardBinHexPortable,
+    &BinHexCrcSpanPortable,
+    &AddBtoaWordsPortable,
+    &PutBase85WordsPortable,
+    &LineStopsPortable,
+};
+
+/// The quickest kernel of each kind for a processor with `features`.
+KernelTable KernelsFor(const CpuFeatures& features) {
+  KernelTable table = kPortable;
+#if TWICK_X86_VECTOR_CODE
+  table.name = "x86-64";
+  table.addBtoaWords = &AddBtoaWordsSse2;
+  table.lineStops = &LineStopsSse2;
+  if (features.avx2) {
+    table.name = "x86-64 avx2";
+    table.decodeStandardBinHex = &DecodeStandardBinHexAvx2;
+    table.addBtoaWords = &AddBtoaWordsAvx2;
+    table.putBase85Words = &PutBase85WordsAvx2;
+  }
+  if (features.carrylessMultiply) {
+    table.name = features.avx2 ? "x86-64 avx2 clmul" : "x86-64 clmul";
+    table.binHexCrcSpan = &BinHexCrcSpanClmul;
+  }
+#else
+  (void)features;
+#endif
+  return table;
+}
+
+}  // namespace
+
+uint64_t LineStopsPortable(std::string_view text, size_t base) {
+  constexpr std::array<bool, 256> kStop = [] {
+    std::array<bool, 256> table{};
+    for (unsigned char c : {'\n', '=', ':'}) table[c] = true;
+    return table;
+  }();
+  const size_t n = std::min<size_t>(64, text.size() - base);
+  uint64_t mask = 0;
+  for (size_t k = 0; k < n; ++k) {
+    if (kStop[static_cast<unsigned char>(text[base + k])]) mask |= uint64_t{1} << k;
+  }
+  return mask;
+}
+
+const KernelTable& PortableKernels() { return kPortable; }
+
+const KernelTable& NativeKernels() {
+  static const KernelTable native = KernelsFor(AskTheProcessor());
+  return native;
+}
+
+std::vector<const KernelTable*> RunnableKernels() {
+  static const KernelTable baseline = KernelsFor(CpuFeatures{});
+  std::vector<const KernelTable*> tables = {&PortableKernels()};
+  for (const KernelTable* table : {&baseline, &NativeKernels()}) {
+    if (std::string_view(table->name) != tables.back()->name) tables.push_back(table);
+  }
+  return tables;
+}
+
+bool AsksForPortable(const char* value) {
+  return value != nullptr && *value != '\0' && std::string_view(value) != "0";
+}
+
+const KernelTable& ChooseKernels() {
+#if defined(TWICK_FORCE_PORTABLE)
+  return PortableKernels();
+#else
+  return AsksForPortable(std::getenv("TWICK_FORCE_PORTABLE")) ? PortableKernels() : NativeKernels();
+#endif
+}
+
+}  // namespace twick

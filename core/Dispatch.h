@@ -1,0 +1,66 @@
+#pragma once
+// The loops that run over whole blocks of bytes, each in a portable form and,
+// where the processor has the instructions, a vector form, gathered in one
+// table of functions. The table is chosen once per run; the engine's public
+// functions (DecodeStandardBinHexChars, BinHexCrcSpan, AddBtoaWords,
+// PutBase85Words, PlainLinesPrefix) call through it, once per block, and
+// nothing else asks the processor what it has.
+//
+// The portable table is used instead of the native one when the environment
+// holds TWICK_FORCE_PORTABLE=1 (read once, when the table is chosen) or the
+// build was configured with -DTWICK_FORCE_PORTABLE=ON, so that the code a
+// processor without the vector instructions runs can be run anywhere.
+//
+// An internal header: the engine's own headers do not include it. Tests reach
+// every table through it.
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "core/Alphabets.h"
+#include "core/BtoaChecks.h"
+
+namespace twick {
+
+struct KernelTable {
+  /// Which instructions the table uses, for test traces.
+  const char* name;
+  /// DecodeStandardBinHexChars (core/BinHex.h).
+  size_t (*decodeStandardBinHex)(const SpreadTable& table, std::string_view chars,
+                                 unsigned char* dst, bool& mayHoldMarker);
+  /// BinHexCrcSpan (core/BinHexCrc.h).
+  uint16_t (*binHexCrcSpan)(uint16_t crc, const unsigned char* p, size_t n);
+  /// AddBtoaWords (core/BtoaChecks.h).
+  void (*addBtoaWords)(BtoaChecks& checks, const unsigned char* bytes, size_t words);
+  /// PutBase85Words (core/Base85.h).
+  void (*putBase85Words)(const unsigned char* words, size_t count, char* dst, uint64_t* zeroWords);
+  /// Bit k tells whether text[base + k] is a line end, "=" or ":" (where
+  /// the scan over plain lines, jobs/PlainLines.h, stops to look), for the
+  /// (up to) 64 bytes from `base`.
+  uint64_t (*lineStops)(std::string_view text, size_t base);
+};
+
+/// Every function without vector instructions.
+const KernelTable& PortableKernels();
+/// The quickest functions this processor runs, whatever the switch says.
+const KernelTable& NativeKernels();
+/// Every table this processor runs: the portable one first, the native one
+/// last, and between them the one every processor of its kind runs.
+std::vector<const KernelTable*> RunnableKernels();
+
+/// Whether a value of the environment variable TWICK_FORCE_PORTABLE (null
+/// when it is not set) asks for the portable table: any value but "" and "0".
+bool AsksForPortable(const char* value);
+/// The native or the portable table, as the build and the environment say;
+/// ActiveKernels keeps the answer.
+const KernelTable& ChooseKernels();
+
+/// The table this run uses, chosen on first use.
+inline const KernelTable& ActiveKernels() {
+  static const KernelTable& chosen = ChooseKernels();
+  return chosen;
+}
+
+}  // namespace twick

@@ -1,0 +1,43 @@
+#pragma once
+// The portable entries of the kernel table, defined beside the code they
+// belong to, and the steps of them that the vector kernels finish with.
+// Internal to the dispatch and the kernels.
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "core/Alphabets.h"
+#include "core/BtoaChecks.h"
+
+namespace twick {
+
+// core/BinHex.cpp
+size_t DecodeStandardBinHexPortable(const SpreadTable& table, std::string_view chars,
+                                    unsigned char* dst, bool& mayHoldMarker);
+
+// core/BinHexCrc.cpp
+uint16_t BinHexCrcSpanPortable(uint16_t crc, const unsigned char* p, size_t n);
+
+// core/BtoaChecks.cpp
+void AddBtoaWordsPortable(BtoaChecks& checks, const unsigned char* bytes, size_t words);
+/// Folds `words` words into R and S (the one per byte not included) and
+/// returns their XOR, for FoldXorIntoE.
+uint64_t AddBtoaWordsToRS(BtoaChecks& checks, const unsigned char* bytes, size_t words);
+/// Folds the XOR of whole words, in any byte order, into E.
+inline void FoldXorIntoE(BtoaChecks& checks, uint64_t byteXor) {
+  checks.E ^= FoldWordXor(static_cast<uint32_t>(byteXor ^ (byteXor >> 32)));
+}
+
+// core/Base85.cpp
+void PutBase85WordsPortable(const unsigned char* words, size_t count, char* dst,
+                            uint64_t* zeroWords);
+/// PutBase85Words for the words from `first` on, with zeroWords already
+/// cleared.
+void PutBase85WordsFrom(size_t first, const unsigned char* words, size_t count, char* dst,
+                        uint64_t* zeroWords);
+
+// core/Dispatch.cpp
+uint64_t LineStopsPortable(std::string_view text, size_t base);
+
+}  // namespace twick

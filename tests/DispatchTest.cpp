@@ -1,0 +1,66 @@
+// The kernel tables: which one a run uses, and the search for line stops
+// that every table offers. The other kernels are checked, table by table,
+// beside the code that calls them.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <random>
+#include <string>
+
+#include "core/Dispatch.h"
+
+namespace twick {
+namespace {
+
+TEST(Dispatch, TheSwitchIsReadAsSetUnlessEmptyOrZero) {
+  const struct {
+    const char* value;
+    bool portable;
+  } rows[] = {{nullptr, false}, {"", false},  {"0", false}, {"1", true},
+              {"yes", true},    {"00", true}, {" ", true}};
+  for (const auto& row : rows) {
+    EXPECT_EQ(AsksForPortable(row.value), row.portable) << (row.value ? row.value : "(unset)");
+  }
+}
+
+TEST(Dispatch, TheRunUsesTheTableTheBuildAndTheEnvironmentAskFor) {
+#if defined(TWICK_FORCE_PORTABLE)
+  const bool portable = true;
+#else
+  const bool portable = AsksForPortable(std::getenv("TWICK_FORCE_PORTABLE"));
+#endif
+  EXPECT_EQ(&ActiveKernels(), portable ? &PortableKernels() : &NativeKernels())
+      << ActiveKernels().name;
+  const auto runnable = RunnableKernels();
+  EXPECT_EQ(runnable.front(), &PortableKernels());
+  EXPECT_EQ(runnable.back()->name, std::string(NativeKernels().name));
+}
+
+// Every table marks the line ends, "=" and ":" of up to 64 bytes from any
+// start, and looks no further than the text.
+TEST(Dispatch, EveryTableMarksTheLineStops) {
+  std::mt19937 random(3);
+  const std::string mix = "\n=:;\r<>9\x8A\xBD\xFA";  // the stops, and bytes one bit away
+  for (size_t size : {0, 1, 15, 16, 63, 64, 65, 100, 130}) {
+    // Stops after the text, which must not be marked.
+    std::string bytes(size + 64, '\n');
+    for (size_t k = 0; k < size; ++k) bytes[k] = mix[random() % mix.size()];
+    const std::string_view text(bytes.data(), size);
+    for (size_t base : {size_t{0}, size_t{1}, size_t{33}, size_t{64}, size - size / 3}) {
+      if (base >= size) continue;
+      uint64_t want = 0;
+      for (size_t k = 0; k < 64 && base + k < size; ++k) {
+        if (std::string_view("\n=:").find(text[base + k]) != std::string_view::npos)
+          want |= uint64_t{1} << k;
+      }
+      for (const KernelTable* kernels : RunnableKernels()) {
+        EXPECT_EQ(kernels->lineStops(text, base), want)
+            << kernels->name << ", size " << size << ", from " << base;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace twick
