@@ -137,7 +137,9 @@ SectionResult DecodeBinHex(DecodeContext& job, TextStream& in, char* buffer,
   std::string longLine;
   bool lineStart = true;
   bool complete = true;
-  while (in.ReadLinePart(line, complete)) {
+  for (;;) {
+    if (window.CancelRequested()) return out.Discard();  // nothing of the output stays
+    if (!in.ReadLinePart(line, complete)) break;
     const bool first = std::exchange(lineStart, complete);
     if (first && complete && line.empty()) break;  // a blank line ends the section
     if (first && !line.empty() && line.front() == ':') line.remove_prefix(1);

@@ -63,12 +63,13 @@ std::vector<std::string> Chunks(const std::string& bytes, size_t lineLength = 64
     for (int shift = 18; shift >= 0; shift -= 6) chars += BinHexAlphabet[(v >> shift) & 63];
   }
   std::vector<std::string> chunks;
-  for (size_t i = 0; i < chars.size(); i += lineLength) chunks.push_back(chars.substr(i, lineLength));
+  for (size_t i = 0; i < chars.size(); i += lineLength)
+    chunks.push_back(chars.substr(i, lineLength));
   return chunks;
 }
 
 struct Decoded {
-  std::string output;  // cut to OutputLength()
+  std::string output;         // cut to OutputLength()
   std::vector<size_t> areas;  // the sizes of the areas handed on
   CodecStatus status = CodecStatus::NeedMore;
 };
@@ -123,18 +124,18 @@ TEST(BinHexDecoder, EveryPieceSizeGivesTheWholeChunksResult) {
   // Lines, and one long line.
   for (const auto& chunks : {Chunks(expanded), Chunks(expanded, SIZE_MAX)}) {
     for (size_t room : {255, 256, 300, 4480}) {
-    const Decoded whole = Decode(chunks, SIZE_MAX, room);
-    ASSERT_EQ(whole.output, data) << "room " << room;
-    ASSERT_EQ(whole.status, CodecStatus::Done);
-    std::vector<size_t> pieces = {1000, 5000};
-    for (size_t piece = 1; piece <= 100; ++piece) pieces.push_back(piece);
-    for (size_t piece : pieces) {
-      const Decoded d = Decode(chunks, piece, room);
-      EXPECT_EQ(d.output, whole.output) << "room " << room << ", pieces of " << piece;
-      EXPECT_EQ(d.areas, whole.areas) << "room " << room << ", pieces of " << piece;
-      EXPECT_EQ(d.status, whole.status);
+      const Decoded whole = Decode(chunks, SIZE_MAX, room);
+      ASSERT_EQ(whole.output, data) << "room " << room;
+      ASSERT_EQ(whole.status, CodecStatus::Done);
+      std::vector<size_t> pieces = {1000, 5000};
+      for (size_t piece = 1; piece <= 100; ++piece) pieces.push_back(piece);
+      for (size_t piece : pieces) {
+        const Decoded d = Decode(chunks, piece, room);
+        EXPECT_EQ(d.output, whole.output) << "room " << room << ", pieces of " << piece;
+        EXPECT_EQ(d.areas, whole.areas) << "room " << room << ", pieces of " << piece;
+        EXPECT_EQ(d.status, whole.status);
+      }
     }
-  }
   }
 }
 
