@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <iterator>
 #include <random>
 #include <string>
 #include <tuple>
@@ -9,6 +11,8 @@
 #include "core/BinHex.h"
 #include "core/BinHexCrc.h"
 #include "core/Dispatch.h"
+#include "core/TextStream.h"
+#include "jobs/DecodeContext.h"
 #include "tests/Fixtures.h"
 #include "tests/ParamNames.h"
 #include "tests/PeerTools.h"
@@ -303,6 +307,36 @@ TEST(DecodeBinHex, HostileInputIsSafe) {
   }
   for (int size : {280, 4480}) {
     EXPECT_EQ(Decode(hostile, size).result, 1);
+  }
+}
+
+// A stop asked for before a line is read leaves nothing in the output
+// folder, no message and no wait cursor.
+TEST(DecodeBinHex, StopLeavesNothing) {
+  struct StoppingWindow : FakeWindow {
+    int linesBeforeStop = 0;
+    bool CancelRequested() override { return linesBeforeStop-- <= 0; }
+  };
+  const std::string text = "(This file must be converted with BinHex 4.0)\n" +
+                           BinHexText(BinHexFile("f", RandomBytes(5000, 4))) + "next\n";
+  for (int lines : {0, 1, 50}) {
+    ScratchDir dir;
+    WriteFile(dir.file("source.txt"), text);
+    TextStream in;
+    std::string line;
+    ASSERT_TRUE(in.Open(dir.file("source.txt")) && in.ReadLine(line));
+    StoppingWindow window;
+    window.linesBeforeStop = lines;
+    DecodeContext job(window, DiskOutputOpener());
+    job.m_nBufSize = 280;
+    job.m_strOutput = dir.file("out.bin");
+    std::vector<char> buffer(280);
+    const SectionResult result = DecodeBinHex(job, in, buffer.data(), in.Tell());
+    EXPECT_FALSE(result.written) << lines;
+    EXPECT_TRUE(window.messages.empty()) << lines;
+    EXPECT_EQ(window.waitDepth, 0) << lines;
+    const auto entries = std::distance(std::filesystem::directory_iterator(dir.dir()), {});
+    EXPECT_EQ(entries, 1) << "only the source stays after " << lines << " lines";
   }
 }
 
