@@ -72,6 +72,12 @@ SectionResult DecodeBtoa(DecodeContext& job, TextStream& in, char* buffer, uint6
   DecoderOutput out(job);
   if (!out.Create()) return {};
   window.BeginWaitCursor();
+  // A stopped job keeps nothing of the section; the job reports the stop.
+  auto stop = [&] {
+    out.Discard();
+    window.EndWaitCursor();
+    return SectionResult{};
+  };
 
   BtoaDecoder decoder(job.m_nBtoaVersion == 5);
   BtoaFeeder feeder(decoder, out, progress, buffer,
@@ -84,6 +90,7 @@ SectionResult DecodeBtoa(DecodeContext& job, TextStream& in, char* buffer, uint6
   decoding::PieceReader reader(in);
   char piece[kPiece];
   while (status == CodecStatus::NeedMore) {
+    if (window.CancelRequested()) return stop();
     // Most lines lie whole in the stream's buffer and are decoded there.
     const std::string_view view = in.Buffered(4096);
     if (view.empty()) break;
@@ -114,6 +121,7 @@ SectionResult DecodeBtoa(DecodeContext& job, TextStream& in, char* buffer, uint6
       }
       feeder.Feed(piece, length, endsLine);
       if (endsLine) break;
+      if (window.CancelRequested()) return stop();
     }
     if (!endsLine) break;
   }

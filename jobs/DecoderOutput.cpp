@@ -54,6 +54,11 @@ bool DecoderOutput::Finish() {
   return !failed_;
 }
 
+void DecoderOutput::Discard() {
+  if (sink_) sink_->Discard();
+  sink_.reset();
+}
+
 bool DecoderOutput::EndSection() {
   const bool written = Finish();
   dlg_.m_window.SetProgressPos(kProgressEnd);

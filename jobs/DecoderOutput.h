@@ -27,6 +27,8 @@ class DecoderOutput {
   /// Ends a decoder's run: closes the file, shows the full progress bar and
   /// hides the wait cursor. True when everything was written.
   bool EndSection();
+  /// Drops the output of a stopped job: nothing is left under its name.
+  void Discard();
 
  private:
   void ReportFailure();
