@@ -188,35 +188,6 @@ TEST(BtoaDecoderTest, ProgressCountsFiveForAGroupAndOneForAShortcut) {
   EXPECT_EQ(run.decoded, 7u);
 }
 
-TEST(BtoaDecoderTest, EndLineIsAnyCaseXbtoaAtTheStart) {
-  struct {
-    const char* piece;
-    bool end;
-  } const cases[] = {{"xbtoa End N 3", true}, {"XBTOA END", true}, {"xBtOa5", true},
-                     {"xbtoa", true},         {"xbto", false},     {" xbtoa", false},
-                     {"ybtoa", false},        {"", false}};
-  for (const auto& c : cases) EXPECT_EQ(BtoaDecoder::IsEndLine(c.piece), c.end) << c.piece;
-}
-
-TEST(BtoaDecoderTest, DeclaredLengthFromTheEndLine) {
-  struct {
-    const char* line;
-    uint64_t length;
-  } const cases[] = {
-      {"xbtoa End N 3 3 E 7b S 16f R 698", 3},
-      {"xbtoa End N   12 c", 12},
-      {"XBTOA END N 3", 3},
-      {"xbtoa End 77 x", 77},  // no "N" field: the first number
-      {"xbtoa End", 0},
-      {"xbtoa End N 99999999999999999999999", std::numeric_limits<uint64_t>::max()},
-  };
-  for (const auto& c : cases) {
-    BtoaDecoder decoder(false);
-    decoder.End(c.line);
-    EXPECT_EQ(decoder.DeclaredLength(), c.length) << c.line;
-  }
-}
-
 TEST(BtoaDecoderTest, NothingIsTakenOnceTheSectionHasEnded) {
   BtoaDecoder decoder(false);
   EXPECT_EQ(decoder.End("xbtoa End N 0 0 E 0 S 0 R 0"), CodecStatus::Done);
