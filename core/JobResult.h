@@ -19,6 +19,8 @@ struct JobResult {
   bool sourceOpened = false;
   /// The source was read to its end without a read error.
   bool sourceReadToEnd = false;
+  /// The user stopped the job; what was finished before is kept.
+  bool stopped = false;
   /// The job as a whole succeeded (what its window shows as finished).
   bool succeeded = false;
 

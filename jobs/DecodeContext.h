@@ -64,6 +64,8 @@ struct SectionResult {
   /// format says, CutShort without its closing line, ChecksWrong when its
   /// check values or lengths do not match.
   CodecStatus status = CodecStatus::Done;
+  /// The user asked to stop: the output was dropped (nothing under its name).
+  bool stopped = false;
 };
 
 SectionResult DecodeBase64(DecodeContext& job, TextStream& in, char* buffer, uint64_t sectionStart);

@@ -93,6 +93,10 @@ bool CDecodeJob::SettleOutputName() {
 void CDecodeJob::DecodeSections(TextStream& in, char* buffer) {
   SectionScanner scanner(m_window, ScannerSettings());
   for (;;) {
+    if (m_window.CancelRequested()) {
+      m_result.stopped = true;
+      break;
+    }
     // Parts of a split file may lie between the last section and this one.
     const uint64_t searchStart = in.Tell();
     std::optional<Section> found = scanner.FindNextSection(in);
@@ -109,7 +113,16 @@ void CDecodeJob::DecodeSections(TextStream& in, char* buffer) {
       ++m_result.skipped;
     } else {
       m_plan.Begin(section, searchStart);
-      decoded = CallDecoder(in, buffer, section.dataStart).written && !in.Failed();
+      const SectionResult result = CallDecoder(in, buffer, section.dataStart);
+      if (result.stopped) {
+        // Nothing of the unfinished section is kept; the job ends here.
+        m_current.section.output.clear();
+        m_sections.back().output.clear();
+        ++m_result.failed;
+        m_result.stopped = true;
+        break;
+      }
+      decoded = result.written && !in.Failed();
       m_plan.SkipPastParts(in);
     }
     if (decoded) {
@@ -194,10 +207,11 @@ void CDecodeJob::RunDecodeJob() {
     m_strSourceDir = DirectoryOf(m_strSource);
     m_strBaseName = BaseNameOf(m_strSource);
     DecodeSections(in, buffer.get());
-    m_result.sourceReadToEnd = !in.Failed();
+    // A stopped job has not read its source to the end, but nothing failed.
+    m_result.sourceReadToEnd = !in.Failed() && !m_result.stopped;
     in.Close();
     m_window.EndWaitCursor();
-    if (!m_result.sourceReadToEnd)
+    if (in.Failed())
       m_window.ShowMessage(kUnreadableSourceText, kFileErrorCaption, MessageIcon::Stop);
   }
 

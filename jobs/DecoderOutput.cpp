@@ -67,7 +67,9 @@ SectionResult DecoderOutput::Discard() {
     sink_.reset();
   }
   dlg_.m_window.EndWaitCursor();
-  return {};
+  SectionResult result;
+  result.stopped = true;
+  return result;
 }
 
 }  // namespace twick

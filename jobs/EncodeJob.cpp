@@ -69,6 +69,7 @@ bool CEncodeJob::EncodeInto(InputFile& in) {
   if (end == EncodeEnd::Cancelled) {
     // A stopped job leaves nothing under the output's name.
     out->Discard();
+    m_result.stopped = true;
     return false;
   }
   bool closed = out->Close();

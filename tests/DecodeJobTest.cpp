@@ -264,5 +264,69 @@ TEST_F(DecodeJobTest, BaseNameAndFolderOfTheSource) {
   }
 }
 
+/// Asks to stop at its `stopAt`-th stop check (1 = the first; 0 = never).
+class StoppingWindow : public FakeWindow {
+ public:
+  explicit StoppingWindow(int stopAt) : stopAt_(stopAt) {}
+  bool CancelRequested() override { return ++checks == stopAt_; }
+  int checks = 0;
+
+ private:
+  int stopAt_;
+};
+
+// A stop at any check keeps the sections finished before it, whole, and
+// leaves nothing of the one being decoded: no file, no temporary file.
+TEST_F(DecodeJobTest, StoppingKeepsFinishedSectionsAndLeavesNothingElse) {
+  const std::string a(20000, 'a'), b = "second file " + std::string(20000, 'b');
+  auto mime = [](const std::string& name, const std::string& data) {
+    return "Content-Type: application/octet-stream; name=\"" + name +
+           "\"\nContent-Transfer-Encoding: base64\n\n" + Base64Lines(data) + "\n";
+  };
+  auto binhex = [](const std::string& name, const std::string& data) {
+    return "(This file must be converted with BinHex 4.0)\n" + BinHexText(BinHexFile(name, data)) +
+           "\n";
+  };
+  const struct {
+    const char* name;
+    std::string text;
+  } mails[] = {{"UU", UUXXSection("a.bin", a) + UUXXSection("b.bin", b)},
+               {"Base64", mime("a.bin", a) + mime("b.bin", b)},
+               {"btoa", BtoaSection("a.bin", a) + BtoaSection("b.bin", b)},
+               {"BinHex", binhex("a.bin", a) + binhex("b.bin", b)}};
+  for (const auto& mail : mails) {
+    ScratchDir scratch;
+    WriteFile(scratch.file("mail.txt"), mail.text);
+    StoppingWindow counting(0);
+    CDecodeJob whole(counting);
+    whole.m_strSource = scratch.file("mail.txt");
+    whole.m_strDecodeDir = scratch.file("all") + "/";
+    std::filesystem::create_directory(scratch.file("all"));
+    whole.RunDecodeJob();
+    ASSERT_EQ(whole.m_result.done, 2) << mail.name;
+    for (int stopAt = 1; stopAt <= counting.checks; ++stopAt) {
+      SCOPED_TRACE(std::string(mail.name) + ", stop at " + std::to_string(stopAt));
+      const std::string out = scratch.file("out" + std::to_string(stopAt));
+      std::filesystem::create_directory(out);
+      StoppingWindow w(stopAt);
+      CDecodeJob job(w);
+      job.m_strSource = scratch.file("mail.txt");
+      job.m_strDecodeDir = out + "/";
+      job.RunDecodeJob();
+      EXPECT_TRUE(job.m_result.stopped);
+      EXPECT_FALSE(job.m_result.succeeded);
+      EXPECT_EQ(w.status, "Decoding Aborted!");
+      EXPECT_EQ(w.waitDepth, 0);
+      EXPECT_TRUE(w.messages.empty());
+      // Only whole outputs, in file order, and nothing else.
+      const std::vector<std::string> kept = job.m_result.written;
+      ASSERT_LE(kept.size(), 2u);
+      EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out), {}),
+                static_cast<long>(kept.size()));
+      for (size_t k = 0; k < kept.size(); ++k) EXPECT_EQ(ReadFile(kept[k]), k == 0 ? a : b);
+    }
+  }
+}
+
 }  // namespace
 }  // namespace twick

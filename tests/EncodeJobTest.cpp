@@ -259,6 +259,7 @@ TEST_F(EncodeJob, StoppingLeavesNothingAndEndsAsAFailedEncode) {
       EXPECT_EQ(w.checks, stopAt);  // a check before each block, none after the stop
       EXPECT_EQ(j.m_arrOutput, std::vector<std::string>{"Encoding Operation Failed!"});
       EXPECT_EQ(j.m_result.failed, 1);
+      EXPECT_TRUE(j.m_result.stopped);
       EXPECT_FALSE(j.m_result.succeeded);
       EXPECT_EQ(w.status, "Encoding Aborted!");
       EXPECT_TRUE(w.messages.empty());
