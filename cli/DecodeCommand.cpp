@@ -8,7 +8,7 @@
 #include "cli/ConsoleHabits.h"
 #include "cli/ConsoleWindow.h"
 #include "cli/Options.h"
-#include "core/Alphabets.h"
+#include "codecs/Alphabets.h"
 #include "core/Messages.h"
 #include "core/OutputFile.h"
 #include "core/PathRules.h"

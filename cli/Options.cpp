@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <iostream>
 
-#include "core/Alphabets.h"
+#include "codecs/Alphabets.h"
 #include "core/Messages.h"
 
 namespace twick::cli {

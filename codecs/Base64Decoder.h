@@ -7,8 +7,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "codecs/Alphabets.h"
 #include "codecs/CodecStatus.h"
-#include "core/Alphabets.h"
 
 namespace twick {
 

@@ -1,6 +1,6 @@
 #include "codecs/Base64Encoder.h"
 
-#include "core/PathRules.h"
+#include "codecs/HeaderText.h"
 
 namespace twick {
 

@@ -7,8 +7,8 @@
 #include <string_view>
 
 #include "codecs/AlphabetPairs.h"
+#include "codecs/Alphabets.h"
 #include "codecs/LineEncoder.h"
-#include "core/Alphabets.h"
 
 namespace twick {
 

@@ -4,8 +4,8 @@
 #include <cassert>
 #include <cstring>
 
-#include "core/BinHex.h"
-#include "core/BinHexCrc.h"
+#include "codecs/BinHex.h"
+#include "codecs/BinHexCrc.h"
 
 namespace twick {
 

@@ -31,9 +31,9 @@
 #include <string_view>
 #include <vector>
 
+#include "codecs/Alphabets.h"
 #include "codecs/BinHexForks.h"
 #include "codecs/CodecStatus.h"
-#include "core/Alphabets.h"
 
 namespace twick {
 

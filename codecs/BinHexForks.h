@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/BinHexCrc.h"
+#include "codecs/BinHexCrc.h"
 
 namespace twick {
 

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <limits>
 
-#include "core/ByteOrder.h"
+#include "codecs/ByteOrder.h"
 
 namespace twick {
 

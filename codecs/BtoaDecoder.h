@@ -16,8 +16,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "codecs/BtoaChecks.h"
 #include "codecs/CodecStatus.h"
-#include "core/BtoaChecks.h"
 
 namespace twick {
 

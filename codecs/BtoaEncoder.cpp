@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "core/Base85.h"
-#include "core/PathRules.h"
+#include "codecs/Base85.h"
+#include "codecs/HeaderText.h"
 
 namespace twick {
 

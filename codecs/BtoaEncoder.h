@@ -10,8 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "codecs/BtoaChecks.h"
 #include "codecs/EncodeStep.h"
-#include "core/BtoaChecks.h"
 
 namespace twick {
 

@@ -1,6 +1,6 @@
 #include "codecs/UUEncoder.h"
 
-#include "core/PathRules.h"
+#include "codecs/HeaderText.h"
 
 namespace twick {
 

@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "core/Alphabets.h"
+#include "codecs/Alphabets.h"
 // The btoa decoder still reaches the check words through this header.
-#include "core/BtoaChecks.h"
+#include "codecs/BtoaChecks.h"
 #include "core/InputFile.h"
 #include "core/JobWindow.h"
 #include "core/Memory.h"

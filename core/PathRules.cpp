@@ -4,6 +4,8 @@
 #include <string_view>
 #include <system_error>
 
+#include "codecs/HeaderText.h"
+
 namespace twick {
 
 std::string DirectoryOf(const std::string& path) {
@@ -31,14 +33,6 @@ std::string FullPath(const std::string& path) {
   std::error_code ec;
   std::filesystem::path full = std::filesystem::absolute(path, ec);
   return ec ? path : full.string();
-}
-
-std::string MaskControlCharacters(std::string text) {
-  for (char& c : text) {
-    const auto u = static_cast<unsigned char>(c);
-    if ((u >= 0x01 && u <= 0x1F) || u == 0x7F) c = '_';
-  }
-  return text;
 }
 
 std::string SanitizeHeaderName(const std::string& name) {

@@ -27,10 +27,6 @@ std::string WithTrailingSeparator(std::string folder);
 /// link resolution); the path itself when that fails.
 std::string FullPath(const std::string& path);
 
-/// Control characters (0x01 to 0x1F and 0x7F) become '_', so that a name
-/// written into a header line cannot add lines.
-std::string MaskControlCharacters(std::string text);
-
 /// Makes a name from a header safe to put in the output folder: cut at the
 /// first NUL, keep the text after the last '/' or '\\' (and, on Windows, a
 /// drive prefix), control characters become '_'; ".", ".." and an empty

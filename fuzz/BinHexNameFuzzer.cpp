@@ -2,8 +2,8 @@
 
 #include <string_view>
 
-#include "core/Alphabets.h"
-#include "core/BinHex.h"
+#include "codecs/Alphabets.h"
+#include "codecs/BinHex.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace twick;

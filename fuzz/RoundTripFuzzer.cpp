@@ -10,7 +10,7 @@
 #include <iterator>
 #include <string>
 
-#include "core/Alphabets.h"
+#include "codecs/Alphabets.h"
 #include "fuzz/FuzzSupport.h"
 #include "jobs/DecodeJob.h"
 #include "jobs/EncodeJob.h"

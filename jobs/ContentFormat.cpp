@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "core/Alphabets.h"
+#include "codecs/Alphabets.h"
 #include "jobs/HeaderLines.h"
 
 namespace twick {

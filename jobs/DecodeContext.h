@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "codecs/Alphabets.h"
 #include "codecs/CodecStatus.h"
-#include "core/Alphabets.h"
 #include "core/FileIdentity.h"
 #include "core/JobWindow.h"
 #include "core/OutputFile.h"

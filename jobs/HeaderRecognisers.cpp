@@ -3,7 +3,7 @@
 #include <array>
 #include <utility>
 
-#include "core/BinHex.h"
+#include "codecs/BinHex.h"
 #include "jobs/HeaderLines.h"
 #include "jobs/PlainLines.h"
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/Alphabets.h"
+#include "codecs/Alphabets.h"
 #include "core/TextStream.h"
 #include "jobs/MimeNames.h"
 #include "jobs/Section.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "core/Alphabets.h"
+#include "codecs/Alphabets.h"
 #include "jobs/HeaderLines.h"
 
 namespace twick {

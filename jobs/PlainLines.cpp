@@ -4,7 +4,7 @@
 #include <bit>
 #include <cstdint>
 
-#include "core/Dispatch.h"
+#include "codecs/Dispatch.h"
 #include "jobs/HeaderLines.h"
 #include "jobs/PlainLinesWith.h"
 

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "core/Dispatch.h"
+#include "codecs/Dispatch.h"
 
 namespace twick {
 

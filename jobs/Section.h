@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/Alphabets.h"
+#include "codecs/Alphabets.h"
 
 namespace twick {
 

@@ -3,7 +3,7 @@
 #include <string_view>
 #include <utility>
 
-#include "core/BinHex.h"
+#include "codecs/BinHex.h"
 #include "core/Messages.h"
 #include "core/PathRules.h"
 #include "jobs/ContentFormat.h"

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "core/Alphabets.h"
+#include "codecs/Alphabets.h"
 #include "core/JobWindow.h"
 #include "core/Messages.h"
 

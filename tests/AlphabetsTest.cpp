@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "core/Alphabets.h"
+#include "codecs/Alphabets.h"
 
 namespace twick {
 namespace {

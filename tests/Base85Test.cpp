@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "core/Base85.h"
-#include "core/BtoaChecks.h"
-#include "core/Dispatch.h"
+#include "codecs/Base85.h"
+#include "codecs/BtoaChecks.h"
+#include "codecs/Dispatch.h"
 
 namespace twick {
 namespace {

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/BinHexCrc.h"
+#include "codecs/BinHexCrc.h"
 
 namespace twick {
 namespace {

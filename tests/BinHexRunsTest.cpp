@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/BinHex.h"
+#include "codecs/BinHex.h"
 #include "tests/Fixtures.h"
 
 namespace twick {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "core/Alphabets.h"
+#include "codecs/Alphabets.h"
 #include "tests/CliRunner.h"
 #include "tests/Fixtures.h"
 #include "tests/TestFiles.h"

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "core/Alphabets.h"
+#include "codecs/Alphabets.h"
 #include "tests/CliRunner.h"
 #include "tests/Fixtures.h"
 #include "tests/TestFiles.h"

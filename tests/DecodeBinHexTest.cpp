@@ -8,9 +8,9 @@
 #include <tuple>
 #include <vector>
 
-#include "core/BinHex.h"
-#include "core/BinHexCrc.h"
-#include "core/Dispatch.h"
+#include "codecs/BinHex.h"
+#include "codecs/BinHexCrc.h"
+#include "codecs/Dispatch.h"
 #include "core/TextStream.h"
 #include "jobs/DecodeContext.h"
 #include "tests/Fixtures.h"

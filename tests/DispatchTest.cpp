@@ -8,7 +8,7 @@
 #include <random>
 #include <string>
 
-#include "core/Dispatch.h"
+#include "codecs/Dispatch.h"
 
 namespace twick {
 namespace {

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <utility>
 
-#include "core/Alphabets.h"
+#include "codecs/Alphabets.h"
 
 namespace twick::test {
 

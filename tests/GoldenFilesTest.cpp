@@ -9,7 +9,7 @@
 #include <map>
 #include <string>
 
-#include "core/Alphabets.h"
+#include "codecs/Alphabets.h"
 #include "tests/DecodeRun.h"
 #include "tests/TestFiles.h"
 

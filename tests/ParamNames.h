@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "core/Alphabets.h"
+#include "codecs/Alphabets.h"
 
 namespace twick::test {
 

@@ -17,7 +17,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/Alphabets.h"
+#include "codecs/Alphabets.h"
 #include "tests/DecodeRun.h"
 #include "tests/ParamNames.h"
 #include "tests/TestFiles.h"

@@ -12,7 +12,7 @@
 #include <array>
 #include <cstdint>
 
-#include "core/Alphabets.h"
+#include "codecs/Alphabets.h"
 
 namespace twick::binhex_nibbles {
 

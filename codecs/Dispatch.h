@@ -19,22 +19,22 @@
 #include <string_view>
 #include <vector>
 
-#include "core/Alphabets.h"
-#include "core/BtoaChecks.h"
+#include "codecs/Alphabets.h"
+#include "codecs/BtoaChecks.h"
 
 namespace twick {
 
 struct KernelTable {
   /// Which instructions the table uses, for test traces.
   const char* name;
-  /// DecodeStandardBinHexChars (core/BinHex.h).
+  /// DecodeStandardBinHexChars (codecs/BinHex.h).
   size_t (*decodeStandardBinHex)(const SpreadTable& table, std::string_view chars,
                                  unsigned char* dst, bool& mayHoldMarker);
-  /// BinHexCrcSpan (core/BinHexCrc.h).
+  /// BinHexCrcSpan (codecs/BinHexCrc.h).
   uint16_t (*binHexCrcSpan)(uint16_t crc, const unsigned char* p, size_t n);
-  /// AddBtoaWords (core/BtoaChecks.h).
+  /// AddBtoaWords (codecs/BtoaChecks.h).
   void (*addBtoaWords)(BtoaChecks& checks, const unsigned char* bytes, size_t words);
-  /// PutBase85Words (core/Base85.h).
+  /// PutBase85Words (codecs/Base85.h).
   void (*putBase85Words)(const unsigned char* words, size_t count, char* dst, uint64_t* zeroWords);
   /// Bit k tells whether text[base + k] is a line end, "=" or ":" (where
   /// the scan over plain lines, jobs/PlainLines.h, stops to look), for the

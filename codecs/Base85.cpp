@@ -1,10 +1,10 @@
-#include "core/Base85.h"
+#include "codecs/Base85.h"
 
 #include <algorithm>
 
-#include "core/ByteOrder.h"
-#include "core/Dispatch.h"
-#include "core/kernels/PortableKernels.h"
+#include "codecs/ByteOrder.h"
+#include "codecs/Dispatch.h"
+#include "codecs/kernels/PortableKernels.h"
 
 namespace twick {
 

@@ -1,12 +1,12 @@
-#include "core/Dispatch.h"
+#include "codecs/Dispatch.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <string_view>
 
-#include "core/kernels/PortableKernels.h"
-#include "core/kernels/VectorKernels.h"
+#include "codecs/kernels/PortableKernels.h"
+#include "codecs/kernels/VectorKernels.h"
 
 namespace twick {
 

@@ -7,19 +7,19 @@
 #include <cstdint>
 #include <string_view>
 
-#include "core/Alphabets.h"
-#include "core/BtoaChecks.h"
+#include "codecs/Alphabets.h"
+#include "codecs/BtoaChecks.h"
 
 namespace twick {
 
-// core/BinHex.cpp
+// codecs/BinHex.cpp
 size_t DecodeStandardBinHexPortable(const SpreadTable& table, std::string_view chars,
                                     unsigned char* dst, bool& mayHoldMarker);
 
-// core/BinHexCrc.cpp
+// codecs/BinHexCrc.cpp
 uint16_t BinHexCrcSpanPortable(uint16_t crc, const unsigned char* p, size_t n);
 
-// core/BtoaChecks.cpp
+// codecs/BtoaChecks.cpp
 void AddBtoaWordsPortable(BtoaChecks& checks, const unsigned char* bytes, size_t words);
 /// Folds `words` words into R and S (the one per byte not included) and
 /// returns their XOR, for FoldXorIntoE.
@@ -29,7 +29,7 @@ inline void FoldXorIntoE(BtoaChecks& checks, uint64_t byteXor) {
   checks.E ^= FoldWordXor(static_cast<uint32_t>(byteXor ^ (byteXor >> 32)));
 }
 
-// core/Base85.cpp
+// codecs/Base85.cpp
 void PutBase85WordsPortable(const unsigned char* words, size_t count, char* dst,
                             uint64_t* zeroWords);
 /// PutBase85Words for the words from `first` on, with zeroWords already
@@ -37,7 +37,7 @@ void PutBase85WordsPortable(const unsigned char* words, size_t count, char* dst,
 void PutBase85WordsFrom(size_t first, const unsigned char* words, size_t count, char* dst,
                         uint64_t* zeroWords);
 
-// core/Dispatch.cpp
+// codecs/Dispatch.cpp
 uint64_t LineStopsPortable(std::string_view text, size_t base);
 
 }  // namespace twick

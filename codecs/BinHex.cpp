@@ -1,12 +1,12 @@
-#include "core/BinHex.h"
+#include "codecs/BinHex.h"
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
-#include "core/ByteOrder.h"
-#include "core/Dispatch.h"
-#include "core/kernels/PortableKernels.h"
+#include "codecs/ByteOrder.h"
+#include "codecs/Dispatch.h"
+#include "codecs/kernels/PortableKernels.h"
 
 namespace twick {
 

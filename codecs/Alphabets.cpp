@@ -1,4 +1,4 @@
-#include "core/Alphabets.h"
+#include "codecs/Alphabets.h"
 
 namespace twick {
 

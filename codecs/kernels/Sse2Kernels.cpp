@@ -1,12 +1,12 @@
 // The kernels every x86-64 processor runs: SSE2, sixteen bytes at a time.
 
-#include "core/kernels/VectorKernels.h"
+#include "codecs/kernels/VectorKernels.h"
 
 #if TWICK_X86_VECTOR_CODE
 
 #include <emmintrin.h>
 
-#include "core/kernels/PortableKernels.h"
+#include "codecs/kernels/PortableKernels.h"
 
 namespace twick {
 

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/Alphabets.h"
+#include "codecs/Alphabets.h"
 
 namespace twick {
 

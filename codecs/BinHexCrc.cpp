@@ -1,9 +1,9 @@
-#include "core/BinHexCrc.h"
+#include "codecs/BinHexCrc.h"
 
 #include <array>
 
-#include "core/Dispatch.h"
-#include "core/kernels/PortableKernels.h"
+#include "codecs/Dispatch.h"
+#include "codecs/kernels/PortableKernels.h"
 
 namespace twick {
 

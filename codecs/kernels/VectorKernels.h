@@ -11,9 +11,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "core/Alphabets.h"
-#include "core/BtoaChecks.h"
-#include "core/ByteOrder.h"
+#include "codecs/Alphabets.h"
+#include "codecs/BtoaChecks.h"
+#include "codecs/ByteOrder.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define TWICK_X86_VECTOR_CODE 1

@@ -1,6 +1,6 @@
 // The kernels for processors with AVX2: 32 bytes at a time.
 
-#include "core/kernels/VectorKernels.h"
+#include "codecs/kernels/VectorKernels.h"
 
 #if TWICK_X86_VECTOR_CODE
 
@@ -8,10 +8,10 @@
 
 #include <algorithm>
 
-#include "core/Base85.h"
-#include "core/BinHex.h"
-#include "core/kernels/BinHexNibbles.h"
-#include "core/kernels/PortableKernels.h"
+#include "codecs/Base85.h"
+#include "codecs/BinHex.h"
+#include "codecs/kernels/BinHexNibbles.h"
+#include "codecs/kernels/PortableKernels.h"
 
 namespace twick {
 
@@ -26,7 +26,7 @@ __attribute__((target("avx2"))) inline __m256i BothLanes(const std::array<int8_t
 /// Decodes the standard alphabet 32 characters at a time into 24 bytes each
 /// (writing 32); returns how many characters it took, and whether a byte
 /// written is the run marker. A character's value and whether it is in the
-/// alphabet come from its nibbles (core/kernels/BinHexNibbles.h); one
+/// alphabet come from its nibbles (codecs/kernels/BinHexNibbles.h); one
 /// outside the alphabet reads as 0.
 __attribute__((target("avx2"))) size_t DecodeBinHexGroups(const unsigned char* src, size_t length,
                                                           unsigned char* dst, bool& marker) {

@@ -1,13 +1,13 @@
 // The kernels for processors with carry-less multiplication (and SSSE3's
 // byte shuffle, which comes with it): the BinHex CRC sixteen bytes at a time.
 
-#include "core/kernels/VectorKernels.h"
+#include "codecs/kernels/VectorKernels.h"
 
 #if TWICK_X86_VECTOR_CODE
 
 #include <immintrin.h>
 
-#include "core/kernels/PortableKernels.h"
+#include "codecs/kernels/PortableKernels.h"
 
 namespace twick {
 

@@ -1,8 +1,8 @@
-#include "core/BtoaChecks.h"
+#include "codecs/BtoaChecks.h"
 
-#include "core/ByteOrder.h"
-#include "core/Dispatch.h"
-#include "core/kernels/PortableKernels.h"
+#include "codecs/ByteOrder.h"
+#include "codecs/Dispatch.h"
+#include "codecs/kernels/PortableKernels.h"
 
 namespace twick {
 
