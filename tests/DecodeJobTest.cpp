@@ -264,17 +264,6 @@ TEST_F(DecodeJobTest, BaseNameAndFolderOfTheSource) {
   }
 }
 
-/// Asks to stop at its `stopAt`-th stop check (1 = the first; 0 = never).
-class StoppingWindow : public FakeWindow {
- public:
-  explicit StoppingWindow(int stopAt) : stopAt_(stopAt) {}
-  bool CancelRequested() override { return ++checks == stopAt_; }
-  int checks = 0;
-
- private:
-  int stopAt_;
-};
-
 // A stop at any check keeps the sections finished before it, whole, and
 // leaves nothing of the one being decoded: no file, no temporary file.
 TEST_F(DecodeJobTest, StoppingKeepsFinishedSectionsAndLeavesNothingElse) {

@@ -235,17 +235,6 @@ TEST_F(EncodeJob, ReadErrorAbortsTheJob) {
   ExpectOutcome({"Encoding Operation Failed!"}, false);
 }
 
-/// Asks to stop at its `stopAt`-th cancel check (1 = the first).
-class StoppingWindow : public FakeWindow {
- public:
-  explicit StoppingWindow(int stopAt) : stopAt_(stopAt) {}
-  bool CancelRequested() override { return ++checks == stopAt_; }
-  int checks = 0;
-
- private:
-  int stopAt_;
-};
-
 TEST_F(EncodeJob, StoppingLeavesNothingAndEndsAsAFailedEncode) {
   WriteFile(source, RandomBytes(100000, 9));
   for (int format : {kFormatBase64, kFormatUU, kFormatXX, kFormatBtoa}) {

@@ -81,4 +81,15 @@ class FakeWindow : public JobWindow {
   int endResult = 0;
 };
 
+/// Asks to stop at its `stopAt`-th stop check (1 = the first; 0 = never).
+class StoppingWindow : public FakeWindow {
+ public:
+  explicit StoppingWindow(int stopAt) : stopAt_(stopAt) {}
+  bool CancelRequested() override { return ++checks == stopAt_; }
+  int checks = 0;
+
+ private:
+  int stopAt_;
+};
+
 }  // namespace twick::test
