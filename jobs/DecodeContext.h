@@ -46,9 +46,6 @@ struct DecodeContext {
   int m_nBufSize = 0;
   int m_nBtoaVersion = 4;
   std::string m_strOutput;
-  /// Set by the job for a section whose data was found missing or damaged
-  /// (the user has been told).
-  bool m_bDataLost = false;
   /// The section came under a "begin-base64" line and ends at "====".
   bool m_bEqualsLineEnds = false;
   /// Whether a file already at `m_strOutput` may be replaced.

@@ -47,7 +47,6 @@ SectionResult CDecodeJob::CallDecoder(TextStream& in, char* buffer, uint64_t sec
   }
   m_current.cutShort = result.status == CodecStatus::CutShort;
   m_current.dataLost = result.status == CodecStatus::ChecksWrong;
-  m_bDataLost = m_current.dataLost;
   return result;
 }
 
