@@ -32,9 +32,12 @@ echo "== source layout"
 "$root/scripts/check-format.sh"
 
 jobs=$(nproc)
-# The unit, job and console tests once more on the portable code, which a
+# The codec, unit, job and console tests once more on the portable code, which a
 # processor without the vector instructions runs.
-portable_tests() { TWICK_FORCE_PORTABLE=1 "$1/tests/twick_tests" --gtest_brief=1; }
+portable_tests() {
+  TWICK_FORCE_PORTABLE=1 "$1/tests/twick_codec_tests" --gtest_brief=1
+  TWICK_FORCE_PORTABLE=1 "$1/tests/twick_tests" --gtest_brief=1
+}
 echo "== release build"
 "$root/scripts/build.sh" "$root/build" -DTWICK_WERROR=ON
 (cd "$root/build" && ctest --output-on-failure --no-tests=error -j "$jobs")
