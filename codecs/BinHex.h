@@ -63,27 +63,45 @@ inline RleItem ReadRleItem(const unsigned char* bytes, size_t pos) {
   return {kBinHexRunMarker, 0, pos + 2};
 }
 
-/// How many of the last bytes of `bytes[0..size)` may begin an item that goes
-/// on in the next chunk, and so wait for it (0 to 4, never more than `size`).
-/// (Inline: the decoder asks for every chunk.)
+/// Where the item that begins at `pos` ends, read from the bytes before
+/// `size` alone; 0 when ReadRleItem would look at a byte at or past `size`,
+/// so that the item may go on in the next chunk.
+inline size_t RleItemEndWithin(const unsigned char* bytes, size_t pos, size_t size) {
+  // -1 stands for a byte past the end; it matches neither the marker nor 0.
+  auto at = [&](size_t k) { return k < size ? int{bytes[k]} : -1; };
+  if (bytes[pos] != kBinHexRunMarker) {
+    const int b1 = at(pos + 1);
+    if (b1 != kBinHexRunMarker) return b1 < 0 ? 0 : pos + 1;
+    const int b2 = at(pos + 2);
+    return b2 < 0 ? 0 : b2 != 0 ? pos + 3 : pos + 1;
+  }
+  const int b1 = at(pos + 1);
+  if (b1 != 0) return b1 < 0 ? 0 : pos + 1;
+  const int b2 = at(pos + 2);
+  if (b2 != kBinHexRunMarker) return b2 < 0 ? 0 : pos + 2;
+  const int b3 = at(pos + 3);
+  return b3 < 0 ? 0 : b3 > 2 ? pos + 4 : pos + 2;
+}
+
+/// How many of the last bytes of `bytes[0..size)` begin an item that may go
+/// on in the next chunk, and so wait for it (0 to 3). An item begins at 0.
+/// (Inline: the decoder asks for every chunk that may hold a marker.)
 inline size_t BinHexHeldBack(const unsigned char* bytes, size_t size) {
-  // b0 to b3 are the last four bytes; a position before the start counts
-  // as a byte other than the marker (and its value is never compared with
-  // 0). Four separate values: built as an array, they went through memory.
-  auto last = [&](size_t back) { return size >= back ? int{bytes[size - back]} : -1; };
-  const int b0 = last(4), b1 = last(3), b2 = last(2), b3 = last(1);
-  size_t held;
-  if (b0 == kBinHexRunMarker)
-    held = b1 != 0 ? 2 : 4;
-  else if (b1 == kBinHexRunMarker)
-    held = b2 != 0 ? 1 : 3;
-  else if (b2 == kBinHexRunMarker)
-    held = b3 != 0 ? 0 : 2;
-  else if (b3 == kBinHexRunMarker)
-    held = 2;
-  else
-    held = 1;
-  return std::min(held, size);
+  // The items are read forward from the last place where one surely begins.
+  // A byte that is neither the marker nor 0 ends its item (only those two
+  // stand inside one) unless it is a run's value, and then the marker
+  // follows it. Looking back at single bytes cannot tell more: a run's
+  // count may be the marker or be followed by 0.
+  size_t pos = size == 0 ? 0 : size - 1;
+  while (pos > 0 && (bytes[pos - 1] == kBinHexRunMarker || bytes[pos - 1] == 0 ||
+                     bytes[pos] == kBinHexRunMarker))
+    --pos;
+  while (pos < size) {
+    const size_t next = RleItemEndWithin(bytes, pos, size);
+    if (next == 0) return size - pos;
+    pos = next;
+  }
+  return 0;
 }
 
 /// The file name stored at the start of BinHex data (`text` is the first

@@ -28,7 +28,10 @@ BinHexDecoder::BinHexDecoder(const DecodeTable& table)
   std::fill_n(bytes_.data() + total_, kRleLookPastEnd, 0);
   for (size_t k = 0; k < held_; ++k) mayHoldMarker |= bytes_[k] == kBinHexRunMarker;
   mayHoldMarker_ = mayHoldMarker;
-  ready_ = total_ - BinHexHeldBack(bytes_.data(), total_);
+  // Without a marker every item is one byte, and only the last may begin a
+  // run that the next chunk's first byte marks.
+  ready_ = total_ -
+           (mayHoldMarker ? BinHexHeldBack(bytes_.data(), total_) : std::min<size_t>(total_, 1));
   pos_ = 0;
   expanding_ = true;
 }
@@ -43,7 +46,7 @@ inline void BinHexDecoder::BeginHeldBytes() {
 }
 
 [[gnu::always_inline]] inline void BinHexDecoder::EndChunk() {
-  // At most four bytes wait for the next chunk.
+  // At most three bytes wait for the next chunk.
   held_ = total_ - ready_;
   for (size_t k = 0; k < held_; ++k) bytes_[k] = bytes_[ready_ + k];
   total_ = held_;
