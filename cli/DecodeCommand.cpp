@@ -121,9 +121,11 @@ int RunDecodeCommand(const Args& args) {
   ConsoleWindow window(CanAsk(opt));
   window.SetRenameFree(opt.rename);
   Settings settings = SettingsFromOptions(opt);
+  CommandNames names = InputsOfCommand(opt.files);
   bool allDone = true;
   for (const std::string& file : opt.files) {
     std::string source = AbsolutePath(file);
+    if (file != "-") names.StartInput(source);
     Settings fileSettings = settings;
     if (file == "-") {
       source = scratch.Path() + "stdin";
@@ -140,6 +142,8 @@ int RunDecodeCommand(const Args& args) {
     if (opt.toStdout) fileSettings.decodeDir = scratch.Path();
     CDecodeJob job(window);
     SetUpDecodeJob(job, fileSettings, source);
+    if (!opt.toStdout) job.m_pCommandNames = &names;
+    job.m_bRenameOnConflict = opt.rename;
     job.RunDecodeJob();
     if (opt.toStdout) {
       if (job.m_result.found != 1 || job.m_result.written.size() != 1) {

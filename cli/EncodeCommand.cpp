@@ -60,9 +60,11 @@ int RunEncodeCommand(const Args& args) {
   ConsoleWindow window(CanAsk(opt));
   window.SetRenameFree(opt.rename);
   const Settings settings = SettingsFromOptions(opt);
+  CommandNames names = InputsOfCommand(opt.files);
   bool allDone = true;
   for (const std::string& file : opt.files) {
     std::string source = AbsolutePath(file);
+    if (file != "-") names.StartInput(source);
     Settings fileSettings = settings;
     if (file == "-") {
       source = scratch.Path() + "stdin";
@@ -80,6 +82,8 @@ int RunEncodeCommand(const Args& args) {
     }
     CEncodeJob job(window);
     SetUpEncodeJob(job, fileSettings, source);
+    if (!opt.toStdout) job.m_pCommandNames = &names;
+    job.m_bRenameOnConflict = opt.rename;
     job.RunEncodeJob();
     if (opt.toStdout) {
       if (job.m_result.written.size() != 1 || !CopyToStandardOutput(job.m_result.written.front()))

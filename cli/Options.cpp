@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "codecs/Alphabets.h"
+#include "core/FileIdentity.h"
 #include "core/Messages.h"
 
 namespace twick::cli {
@@ -91,7 +92,17 @@ bool CheckOutputDir(const Options& options) {
   std::error_code ec;
   std::filesystem::create_directories(options.outputDir, ec);
   if (!ec && IsFolder(options.outputDir)) return true;
-  std::cerr << kFileErrorCaption << ' ' << kNoOutputFolderText << '\n' << options.outputDir << '\n';
+  // Say why: a file (a FIFO, a device, ...) has the name, or the folder
+  // could not be made (no permission, a read-only disk, ...).
+  std::cerr << kFileErrorCaption << ' ';
+  if (PathExists(options.outputDir))
+    std::cerr << kOutputFolderIsFileText << '\n' << options.outputDir << '\n';
+  else if (ec == std::errc::no_such_file_or_directory)
+    std::cerr << kNoOutputFolderText << '\n' << options.outputDir << '\n';
+  else
+    std::cerr << kOutputFolderFailedText << '\n'
+              << options.outputDir << '\n'
+              << (ec ? ec.message() : std::string("not created")) << '\n';
   return false;
 }
 
@@ -109,9 +120,20 @@ Settings SettingsFromOptions(const Options& options) {
   return settings;
 }
 
+CommandNames InputsOfCommand(const std::vector<std::string>& files) {
+  CommandNames names;
+  for (const std::string& file : files)
+    if (file != "-") names.AddLaterInput(AbsolutePath(file));
+  return names;
+}
+
 bool ReportResult(const JobResult& result, const std::string& source) {
   if (!result.sourceOpened)
     std::cerr << kFileErrorCaption << ' ' << kUnreadableSourceText << '\n' << source << '\n';
+  for (const JobResult::Renamed& renamed : result.renamedInCommand)
+    std::cerr << kNoticeCaption << ' ' << renamed.wanted
+              << " is an output or a later input of this command; saved as\n"
+              << renamed.saved << '\n';
   for (const std::string& path : result.written) std::cout << path << '\n';
   std::cout.flush();
   return result.Complete();

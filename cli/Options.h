@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
+#include "core/CommandNames.h"
 #include "core/JobResult.h"
 #include "settings/Settings.h"
 
@@ -56,5 +57,9 @@ Settings SettingsFromOptions(const Options& options);
 /// Prints the files a job wrote to stdout (and a source it could not open
 /// to stderr); true when the job did everything it was asked to.
 bool ReportResult(const JobResult& result, const std::string& source);
+
+/// The names the command must not write over, to begin with its FILE
+/// arguments (all later inputs; standard input has no name).
+CommandNames InputsOfCommand(const std::vector<std::string>& files);
 
 }  // namespace twick::cli

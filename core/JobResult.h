@@ -10,6 +10,13 @@ namespace twick {
 struct JobResult {
   /// The files completely written, in order.
   std::vector<std::string> written;
+  /// Outputs moved to a numbered name because their own was written or is
+  /// to be read by the same command.
+  struct Renamed {
+    std::string wanted;
+    std::string saved;
+  };
+  std::vector<Renamed> renamedInCommand;
   // Sections of a decode job; the encode job and the converter count their
   // one file the same way.
   int found = 0;

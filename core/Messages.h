@@ -29,6 +29,8 @@ inline constexpr const char* kEncodeFileExistsText =
     "File already exists! You'll need to change the output filename.";
 inline constexpr const char* kConvertFileExistsText = "Output file already exists!";
 inline constexpr const char* kNoOutputFolderText = "The output folder does not exist:";
+inline constexpr const char* kOutputFolderIsFileText = "The output folder is not a folder:";
+inline constexpr const char* kOutputFolderFailedText = "Unable to create the output folder:";
 
 /// The output named by `path` could not be created or written; `aborted`
 /// says what stopped (kDecodingAbortedText, ...).

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <utility>
 
+#include "core/FileIdentity.h"
 #include "core/PathRules.h"
 #include "core/Platform.h"
 
@@ -22,6 +23,9 @@ struct Slot {
   char path[kSlotPath];
 };
 Slot g_slots[kSlots];
+
+// How often a commit under --rename looks for another free name.
+constexpr int kRenameAttempts = 1000;
 
 FileIdentity IdentityOfStatus(const platform::FileStatus& status) {
   FileIdentity id;
@@ -84,8 +88,10 @@ class DiskOpener : public OutputOpener {
     unsigned keepMode = 0;
     const platform::Lookup found = platform::StatusOfPath(path.c_str(), st, false);
     if (found == platform::Lookup::Found) {
-      if (!options.replace) return nullptr;
-      if (st.kind == platform::FileKind::Link) {
+      if (!options.replace) {
+        // A taken name is settled when the output is committed.
+        if (!options.renameOnConflict) return nullptr;
+      } else if (st.kind == platform::FileKind::Link) {
         if (!options.followLinks) return nullptr;
         platform::FileStatus target;
         if (platform::StatusOfPath(path.c_str(), target, true) == platform::Lookup::Found &&
@@ -103,7 +109,8 @@ class DiskOpener : public OutputOpener {
     int fd = CreateTemporaryBeside(path, temporary);
     if (fd < 0) return nullptr;
     if (keepMode != 0) platform::SetPermissions(fd, keepMode);  // a replaced file keeps its mode
-    return std::make_unique<OutputFile>(fd, temporary, path, options.replace);
+    return std::make_unique<OutputFile>(fd, temporary, path, options.replace,
+                                        options.renameOnConflict);
   }
 };
 
@@ -118,9 +125,10 @@ OutputOpener& DiskOutputOpener() {
 
 OutputFile::OutputFile(int fd) : fd_(fd) { buffer_.reserve(kBufferSize); }
 
-OutputFile::OutputFile(int fd, std::string temporaryPath, std::string finalPath, bool replace)
+OutputFile::OutputFile(int fd, std::string temporaryPath, std::string finalPath, bool replace,
+                       bool renameOnConflict)
     : fd_(fd), temporaryPath_(std::move(temporaryPath)), finalPath_(std::move(finalPath)),
-      replace_(replace) {
+      replace_(replace), renameOnConflict_(renameOnConflict) {
   slot_ = RegisterTemporary(temporaryPath_);
   buffer_.reserve(kBufferSize);
 }
@@ -175,8 +183,17 @@ void OutputFile::Discard() {
 bool OutputFile::Publish() {
   const char* from = temporaryPath_.c_str();
   const char* to = finalPath_.c_str();
-  const bool moved =
-      replace_ ? platform::RenameReplacing(from, to) : platform::RenameNoReplace(from, to);
+  bool moved = replace_ ? platform::RenameReplacing(from, to) : platform::RenameNoReplace(from, to);
+  // Another writer may take each free name between the look and the rename:
+  // try the next one while the failure was a taken name.
+  std::string numbered = finalPath_;
+  for (int attempt = 0; !moved && !replace_ && renameOnConflict_ && attempt < kRenameAttempts &&
+                        PathExists(numbered);
+       ++attempt) {
+    numbered = FreeNumberedName(finalPath_, [](const std::string& p) { return PathExists(p); });
+    moved = platform::RenameNoReplace(from, numbered.c_str());
+    if (moved) savedPath_ = numbered;
+  }
   if (!moved) platform::RemoveFile(from);
   ReleaseTemporary(slot_);
   slot_ = -1;

@@ -28,6 +28,9 @@ class OutputSink {
   /// Closes without keeping anything: nothing appears under the output's
   /// name (a stopped job leaves no trace of the output it was writing).
   virtual void Discard() { Close(); }
+  /// After Close: the path the output was saved under when it differs from
+  /// the one asked for (see OutputOptions::renameOnConflict); else empty.
+  virtual std::string SavedPath() const { return {}; }
 };
 
 struct OutputOptions {
@@ -39,6 +42,10 @@ struct OutputOptions {
   /// When false, an existing file at the path is never replaced: the output
   /// then fails, even when the file appeared after the name was chosen.
   bool replace = true;
+  /// With `replace` false: when the name is taken, at creation or when the
+  /// output is committed, the output goes to the next free numbered name
+  /// (name-1.ext, ...) instead of failing (the console's --rename).
+  bool renameOnConflict = false;
 };
 
 /// Creates output files. Abstract so that tests can inject failing writers.
@@ -60,18 +67,21 @@ void InstallInterruptCleanup();
 
 /// A buffered writer on a file descriptor. Given a temporary path, Close
 /// renames that file to `finalPath` (replacing a file there only when
-/// `replace` is true) and removes it when that fails.
+/// `replace` is true; with `renameOnConflict`, a taken name moves it to the
+/// next free numbered name) and removes it when that fails.
 class OutputFile : public OutputSink {
  public:
   static constexpr size_t kBufferSize = 1 << 18;
 
   explicit OutputFile(int fd);
-  OutputFile(int fd, std::string temporaryPath, std::string finalPath, bool replace);
+  OutputFile(int fd, std::string temporaryPath, std::string finalPath, bool replace,
+             bool renameOnConflict = false);
   ~OutputFile() override;
   bool Write(const char* data, size_t size) override;
   bool SetLength(uint64_t length) override;
   bool Close() override;
   void Discard() override;
+  std::string SavedPath() const override { return savedPath_; }
 
  private:
   bool Flush();
@@ -83,6 +93,8 @@ class OutputFile : public OutputSink {
   std::string temporaryPath_;
   std::string finalPath_;
   bool replace_ = true;
+  bool renameOnConflict_ = false;
+  std::string savedPath_;
   int slot_ = -1;
   std::vector<char> buffer_;
 };

@@ -51,16 +51,56 @@ std::string SanitizeHeaderName(const std::string& name) {
   return safe;
 }
 
+namespace {
+
+// Where the extension of a file name starts (its size when it has none). A
+// name whose text before the last dot is only dots ("...", ".a") has no
+// extension: a leading dot marks a hidden file, not an extension.
+size_t ExtensionStart(const std::string& name) {
+  const size_t dot = name.rfind('.');
+  if (dot == std::string::npos) return name.size();
+  if (name.find_first_not_of('.') >= dot) return name.size();
+  return dot;
+}
+
+// `stem` cut to at most `limit` bytes, never inside a UTF-8 sequence.
+std::string CutStem(const std::string& stem, size_t limit) {
+  if (stem.size() <= limit) return stem;
+  size_t cut = limit;
+  while (cut > 0 && (static_cast<unsigned char>(stem[cut]) & 0xC0) == 0x80) --cut;
+  return stem.substr(0, cut);
+}
+
+// The folder, the stem and the extension of `path`, with `suffix` put
+// between stem and extension, the name fitted to kMaxNameBytes.
+std::string JoinFitted(const std::string& folder, const std::string& stem,
+                       const std::string& suffix, const std::string& extension) {
+  std::string ext = extension;
+  // An extension too long to leave room for a stem is cut like the stem.
+  if (ext.size() + suffix.size() + 1 > kMaxNameBytes / 2) ext.clear();
+  const std::string whole = ext.empty() ? stem + extension : stem;
+  const size_t room = kMaxNameBytes - suffix.size() - ext.size();
+  return folder + CutStem(whole, room) + suffix + ext;
+}
+
+}  // namespace
+
+std::string FitNameLength(const std::string& path) {
+  const std::string name = FileNameOf(path);
+  if (name.size() <= kMaxNameBytes) return path;
+  const size_t dot = ExtensionStart(name);
+  return JoinFitted(DirectoryOf(path), name.substr(0, dot), "", name.substr(dot));
+}
+
 std::string FreeNumberedName(const std::string& path,
                              const std::function<bool(const std::string&)>& taken) {
   const std::string folder = DirectoryOf(path);
   const std::string name = FileNameOf(path);
-  size_t dot = name.rfind('.');
-  if (dot == std::string::npos || dot == 0) dot = name.size();
-  const std::string stem = folder + name.substr(0, dot);
+  const size_t dot = ExtensionStart(name);
+  const std::string stem = name.substr(0, dot);
   const std::string extension = name.substr(dot);
   for (unsigned long long n = 1;; ++n) {
-    std::string candidate = stem + "-" + std::to_string(n) + extension;
+    std::string candidate = JoinFitted(folder, stem, "-" + std::to_string(n), extension);
     if (!taken(candidate)) return candidate;
   }
 }

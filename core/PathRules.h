@@ -3,6 +3,7 @@
 // strings; a folder string is empty or ends with the separator, and an output
 // path is a folder and a name joined as they stand.
 
+#include <cstddef>
 #include <functional>
 #include <string>
 
@@ -32,6 +33,14 @@ std::string FullPath(const std::string& path);
 /// drive prefix), control characters become '_'; ".", ".." and an empty
 /// result give an empty name.
 std::string SanitizeHeaderName(const std::string& name);
+
+/// The longest file name most file systems take, in bytes.
+inline constexpr size_t kMaxNameBytes = 255;
+
+/// `path` with its file name cut to kMaxNameBytes, keeping the extension
+/// (unless that alone is too long); the stem is never cut inside a UTF-8
+/// sequence. Shorter names are returned as they are.
+std::string FitNameLength(const std::string& path);
 
 /// The first of "name-1.ext", "name-2.ext", ... (same folder; the number goes
 /// before the last extension of the name, or at its end without one) for

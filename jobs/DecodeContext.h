@@ -50,6 +50,10 @@ struct DecodeContext {
   bool m_bEqualsLineEnds = false;
   /// Whether a file already at `m_strOutput` may be replaced.
   bool m_bReplaceOutput = true;
+  /// Set by the job's creator (the console's --rename). When not replacing:
+  /// a name taken when the output is committed moves it to the next free
+  /// numbered name (`m_strOutput` then says which).
+  bool m_bRenameOnConflict = false;
 };
 
 /// How a section decoder's run ended.

@@ -45,6 +45,7 @@ SectionResult CDecodeJob::CallDecoder(TextStream& in, char* buffer, uint64_t sec
     case kFormatBinHex: result = DecodeBinHex(*this, in, buffer, sectionStart); break;
     default: break;
   }
+  m_current.section.output = m_strOutput;  // the name it was saved under
   m_current.cutShort = result.status == CodecStatus::CutShort;
   m_current.dataLost = result.status == CodecStatus::ChecksWrong;
   return result;
@@ -54,6 +55,7 @@ bool CDecodeJob::FindContinuation(TextStream& in) { return m_plan.FindContinuati
 
 bool CDecodeJob::SettleOutputName() {
   std::string& output = m_current.section.output;
+  output = FitNameLength(output);
   // Questions are answered with an ordinary cursor.
   m_window.EndWaitCursor();
   bool skip = false;
@@ -73,16 +75,15 @@ bool CDecodeJob::SettleOutputName() {
     if (choice == NameChoice::Cancel) skip = true;
     overwrite = choice == NameChoice::OkOverwrite;
   }
-  // A name this job has already written is never replaced, whatever the
-  // overwrite setting: the section goes to the first free numbered name.
-  auto writtenByThisJob = [this](const std::string& path) {
-    return std::find(m_result.written.begin(), m_result.written.end(), path) !=
-           m_result.written.end();
-  };
-  if (!skip && writtenByThisJob(output)) {
-    output = FreeNumberedName(output, [&](const std::string& path) {
-      return writtenByThisJob(path) || PathExists(path);
-    });
+  // A name this command has written or will read is never replaced,
+  // whatever the overwrite setting: the section goes to the first free
+  // numbered name.
+  CommandNames& names = Names();
+  if (!skip && names.Taken(output)) {
+    const std::string wanted = output;
+    output = FreeNumberedName(
+        output, [&](const std::string& path) { return names.Taken(path) || PathExists(path); });
+    m_result.renamedInCommand.push_back({wanted, output});
   }
   m_current.replaceOutput = overwrite;
   m_window.BeginWaitCursor();
@@ -153,6 +154,7 @@ void CDecodeJob::CountDecoded() {
   if (!output.empty()) {
     m_arrOutput.push_back(output);
     m_result.written.push_back(output);
+    Names().AddWritten(output);
   }
 }
 
@@ -180,6 +182,7 @@ void CDecodeJob::RunDecodeJob() {
   m_arrOutput.clear();
   m_sections.clear();
   m_result = JobResult();
+  m_ownNames = CommandNames();
   m_window.SetProgressRange(0, kProgressEnd);
   m_window.SetProgressStep(1);
   m_window.SetProgressPos(0);

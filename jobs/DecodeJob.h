@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/CommandNames.h"
 #include "core/JobResult.h"
 #include "core/Memory.h"
 #include "jobs/DecodeContext.h"
@@ -34,6 +35,9 @@ class CDecodeJob : public DecodeContext {
   bool m_bPause = true;
   std::string m_strSource;
   std::string m_strDecodeDir;  // empty, or a folder ending with the separator
+  /// The names the command running this job has written or will read; when
+  /// null, the job keeps its own (one job per command).
+  CommandNames* m_pCommandNames = nullptr;
 
   /// The outputs written, in order, or the failure line.
   std::vector<std::string> m_arrOutput;
@@ -80,7 +84,10 @@ class CDecodeJob : public DecodeContext {
   /// or parts of it are missing; true when it did.
   bool ReportLostData();
 
+  CommandNames& Names() { return m_pCommandNames ? *m_pCommandNames : m_ownNames; }
+
   BufferAllocator& m_allocator;
+  CommandNames m_ownNames;
   std::string m_strSourceDir;
   std::string m_strBaseName;
   /// The section being decoded: as the scanner found it, with its output as

@@ -20,6 +20,7 @@ bool DecoderOutput::Create() {
   options.source = dlg_.m_sourceIdentity;
   options.followLinks = false;
   options.replace = dlg_.m_bReplaceOutput;
+  options.renameOnConflict = dlg_.m_bRenameOnConflict;
   sink_ = dlg_.m_opener.Create(dlg_.m_strOutput, options);
   if (!sink_) {
     ReportFailure();
@@ -49,6 +50,8 @@ void DecoderOutput::CutTo(uint64_t length) {
 bool DecoderOutput::Finish() {
   if (sink_) {
     if (!sink_->Close()) ReportFailure();
+    // Saved under a numbered name: the job lists the name actually written.
+    if (const std::string saved = sink_->SavedPath(); !saved.empty()) dlg_.m_strOutput = saved;
     sink_.reset();
   }
   return !failed_;

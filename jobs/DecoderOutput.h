@@ -22,7 +22,8 @@ class DecoderOutput {
   void Write(const char* data, size_t size);
   /// Cuts the output to `length` bytes when it is longer; never extends it.
   void CutTo(uint64_t length);
-  /// Closes the file; true when everything was written.
+  /// Closes the file (`m_strOutput` then names the file as saved); true when
+  /// everything was written.
   bool Finish();
   /// Ends a decoder's run: closes the file, shows the full progress bar and
   /// hides the wait cursor. True when everything was written.

@@ -31,7 +31,7 @@ void CEncodeJob::MakeOutputName() {
     name += '.';
   }
   name += extension;
-  m_strOutput = (m_strEncodeDir.empty() ? m_strSourceDir : m_strEncodeDir) + name;
+  m_strOutput = FitNameLength((m_strEncodeDir.empty() ? m_strSourceDir : m_strEncodeDir) + name);
 }
 
 bool CEncodeJob::SettleOutputName() {
@@ -50,16 +50,31 @@ bool CEncodeJob::SettleOutputName() {
     }
     // Anything already at the path counts, even a file we could not read.
     m_bReplaceOutput = m_bOverwrite || replaceChosen;
-    if (m_bReplaceOutput || !PathExists(m_strOutput)) return true;
+    if (m_bReplaceOutput || !PathExists(m_strOutput)) {
+      AvoidCommandNames();
+      return true;
+    }
     m_window.ShowMessage(kEncodeFileExistsText, "", MessageIcon::None);
     ask = true;
   }
+}
+
+void CEncodeJob::AvoidCommandNames() {
+  // An output or a later input of this command is never replaced, whatever
+  // the overwrite setting: the output goes to the first free numbered name.
+  CommandNames& names = Names();
+  if (!names.Taken(m_strOutput)) return;
+  const std::string wanted = m_strOutput;
+  m_strOutput = FreeNumberedName(
+      m_strOutput, [&](const std::string& path) { return names.Taken(path) || PathExists(path); });
+  m_result.renamedInCommand.push_back({wanted, m_strOutput});
 }
 
 bool CEncodeJob::EncodeInto(InputFile& in) {
   OutputOptions options;
   options.source = in.Identity();
   options.replace = m_bReplaceOutput;
+  options.renameOnConflict = m_bRenameOnConflict;
   std::unique_ptr<OutputSink> out = m_opener.Create(m_strOutput, options);
   if (!out) {
     ReportOutputFailure(*this);
@@ -73,6 +88,7 @@ bool CEncodeJob::EncodeInto(InputFile& in) {
     return false;
   }
   bool closed = out->Close();
+  if (const std::string saved = out->SavedPath(); !saved.empty()) m_strOutput = saved;
   // A failed encoding has told the user already; a failed close has not.
   if (end == EncodeEnd::Written && !closed) ReportOutputFailure(*this);
   return end == EncodeEnd::Written && closed;
@@ -81,6 +97,7 @@ bool CEncodeJob::EncodeInto(InputFile& in) {
 void CEncodeJob::RunEncodeJob() {
   m_arrOutput.clear();
   m_result = JobResult();
+  m_ownNames = CommandNames();
   m_window.SetProgressRange(0, kProgressEnd);
   m_window.SetProgressStep(1);
   m_window.SetProgressPos(0);
@@ -107,7 +124,10 @@ void CEncodeJob::RunEncodeJob() {
       if (named) {
         success = EncodeInto(in);
         m_arrOutput.push_back(success ? m_strOutput : kEncodeFailedEntry);
-        if (success) m_result.written.push_back(m_strOutput);
+        if (success) {
+          m_result.written.push_back(m_strOutput);
+          Names().AddWritten(m_strOutput);
+        }
         ++(success ? m_result.done : m_result.failed);
       } else {
         ++m_result.skipped;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/CommandNames.h"
 #include "core/EncodeContext.h"
 #include "core/InputFile.h"
 #include "core/JobResult.h"
@@ -27,6 +28,12 @@ class CEncodeJob : public EncodeContext {
   bool m_bPause = true;
   std::string m_strSource;
   std::string m_strEncodeDir;  // empty, or a folder ending with the separator
+  /// When not replacing: an output whose name is taken when it is committed
+  /// goes to the next free numbered name (the console's --rename).
+  bool m_bRenameOnConflict = false;
+  /// The names the command running this job has written or will read; when
+  /// null, the job keeps its own.
+  CommandNames* m_pCommandNames = nullptr;
 
   // Set by the job.
   std::string m_strSourceDir;
@@ -39,17 +46,24 @@ class CEncodeJob : public EncodeContext {
 
   /// Sets `m_strOutput` from the title, the format and the output folder:
   /// the title's last extension is replaced by the format's (a title without
-  /// a dot gets one added); empty when the title is empty.
+  /// a dot gets one added), cut to the longest name a file system takes;
+  /// empty when the title is empty.
   void MakeOutputName();
 
  private:
   /// Settles `m_strOutput` with the user where the options ask for it;
   /// false when the user cancelled.
   bool SettleOutputName();
+  /// Moves `m_strOutput` to a free numbered name when the command has
+  /// written that name or will read it.
+  void AvoidCommandNames();
   /// Creates the output and runs the encoder; true when all was written.
   bool EncodeInto(InputFile& in);
 
+  CommandNames& Names() { return m_pCommandNames ? *m_pCommandNames : m_ownNames; }
+
   OutputOpener& m_opener;
+  CommandNames m_ownNames;
 };
 
 /// The extension of an encoded file of `format` ("mme", "uue", "xxe", "b2a"),

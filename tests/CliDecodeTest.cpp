@@ -95,5 +95,46 @@ TEST(CliDecode, DiskThatRefusesWritesIsAFailure) {
   EXPECT_EQ(r.out, "");  // stdout lists saved files only
 }
 
+// Names the file system would refuse or number oddly, and output folders
+// that cannot be used.
+TEST(CliDecode, NamesAndFoldersTheFileSystemTakes) {
+  ScratchDir dir;
+  const std::string longStem(300, 'n');
+  const std::string name255(255, 'q');
+  struct Case {
+    std::string header;
+    std::string options;
+    std::string expected;  // the name saved
+  } cases[] = {
+      {longStem + ".pdf", "", std::string(251, 'n') + ".pdf"},
+      {name255, "", name255},
+      {name255, "--rename", std::string(253, 'q') + "-1"},
+      {"...", "", "..."},
+      {"...", "--rename", "...-1"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.expected);
+    WriteFile(dir.file("in.txt"), test::UUXXSection(c.header, "data", UUAlphabet));
+    CliRun r = Twick(dir, "decode " + c.options + " " + dir.file("in.txt"));
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, dir.file(c.expected) + "\n");
+    EXPECT_EQ(ReadFile(dir.file(c.expected)), "data");
+  }
+
+  ASSERT_EQ(test::RunShell("mkfifo '" + dir.file("fifo") + "'"), 0);
+  const struct {
+    std::string folder;
+    std::string message;
+  } folders[] = {
+      {dir.file("fifo"), "The output folder is not a folder:\n" + dir.file("fifo")},
+      {dir.file("in.txt/sub"), "Unable to create the output folder:\n" + dir.file("in.txt/sub")},
+  };
+  for (const auto& f : folders) {
+    CliRun r = Twick(dir, "decode --output-dir " + f.folder + " " + dir.file("in.txt"));
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("File Error: " + f.message), std::string::npos) << r.err;
+  }
+}
+
 }  // namespace
 }  // namespace twick

@@ -83,6 +83,19 @@ TEST(CliEncode, FailuresGiveStatusOne) {
   EXPECT_NE(r.err.find("Encoding Aborted!"), std::string::npos);
 }
 
+// Two sources with one output name: the second never replaces the first.
+TEST(CliEncode, OneCommandNeverReplacesItsOwnOutput) {
+  ScratchDir dir;
+  WriteFile(dir.file("a.txt"), "hello");
+  WriteFile(dir.file("a.bin"), "world");
+  CliRun r = Twick(dir, "encode --overwrite " + dir.file("a.txt") + " " + dir.file("a.bin"));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.out, dir.file("a.mme") + "\n" + dir.file("a-1.mme") + "\n");
+  EXPECT_NE(ReadFile(dir.file("a.mme")).find("aGVsbG8="), std::string::npos);    // hello
+  EXPECT_NE(ReadFile(dir.file("a-1.mme")).find("d29ybGQ="), std::string::npos);  // world
+  EXPECT_NE(r.err.find("Notice: " + dir.file("a.mme")), std::string::npos) << r.err;
+}
+
 TEST(CliConvert, ProposesTheOutputAndRespectsExistingFiles) {
   ScratchDir dir;
   WriteFile(dir.file("notes.txt"), "a\nb\rc\r\n");

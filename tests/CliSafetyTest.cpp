@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <string>
 
 #include "codecs/Alphabets.h"
@@ -111,6 +112,65 @@ TEST(CliSafety, ALaterSectionWithTheSameNameGetsANumberedName) {
   EXPECT_EQ(r.out, dir.file("a.bin") + "\n" + dir.file("a-1.bin") + "\n");
   EXPECT_EQ(ReadFile(dir.file("a.bin")), "first");
   EXPECT_EQ(ReadFile(dir.file("a-1.bin")), "second");
+}
+
+// One command never replaces its own outputs or a later input, whatever
+// --overwrite says: the later output takes the next numbered name and a
+// notice says so.
+TEST(CliSafety, OneCommandKeepsItsOutputsAndLaterInputs) {
+  using Files = std::map<std::string, std::string>;
+  const auto uu = [](const std::string& name, const std::string& data) {
+    return test::UUXXSection(name, data, UUAlphabet);
+  };
+  struct Case {
+    const char* what;
+    Files inputs;
+    std::string files;  // the FILE arguments, relative to the scratch folder
+    Files expected;     // files the run must leave (inputs included)
+  } cases[] = {
+      {"the same attachment in two mails",
+       {{"A.txt", uu("x.bin", "from A")}, {"B.txt", uu("x.bin", "from B")}},
+       "A.txt B.txt",
+       {{"x.bin", "from A"}, {"x-1.bin", "from B"}}},
+      {"an attachment named like a later input",
+       {{"m1.txt", uu("m2.txt", "from m1")}, {"m2.txt", uu("y.bin", "from m2")}},
+       "m1.txt m2.txt",
+       {{"m2.txt", uu("y.bin", "from m2")}, {"m2-1.txt", "from m1"}, {"y.bin", "from m2"}}},
+      {"the later input spelt another way",
+       {{"m1.txt", uu("m2.txt", "from m1")}, {"m2.txt", uu("y.bin", "from m2")}},
+       "m1.txt sub/../m2.txt",
+       {{"m2.txt", uu("y.bin", "from m2")}, {"m2-1.txt", "from m1"}, {"y.bin", "from m2"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchDir dir;
+    fs::create_directories(dir.file("sub"));
+    for (const auto& [name, text] : c.inputs) WriteFile(dir.file(name), text);
+    CliRun r = Twick(dir, "decode --overwrite " + c.files, "cd '" + dir.file("") + "' && ");
+    EXPECT_EQ(r.status, 0) << r.err;
+    for (const auto& [name, text] : c.expected) EXPECT_EQ(ReadFile(dir.file(name)), text) << name;
+    EXPECT_NE(r.err.find("Notice: "), std::string::npos) << r.err;
+  }
+}
+
+// Parallel runs with --rename saving one name into one folder all keep
+// their file under a numbered name.
+TEST(CliSafety, ParallelRenameRunsKeepEveryOutput) {
+  ScratchDir dir;
+  fs::create_directories(dir.file("out"));
+  WriteFile(dir.file("in.txt"),
+            test::UUXXSection("x.bin", test::RandomBytes(60000, 3), UUAlphabet));
+  const std::string run = "'" TWICK_CLI_PATH "' decode --rename --output-dir " + dir.file("out") +
+                          " " + dir.file("in.txt") + " >/dev/null 2>&1";
+  // Each round: two runs at once; a round that fails either or keeps fewer
+  // than two files counts as lost.
+  const std::string script = "lost=0; for i in $(seq 20); do rm -f '" + dir.file("out") + "'/*; " +
+                             run + " & a=$!; " + run + " & b=$!; wait $a || lost=$((lost+1)); " +
+                             "wait $b || lost=$((lost+1)); [ $(ls '" + dir.file("out") +
+                             "' | wc -l) = 2 ] || lost=$((lost+1)); done; echo $lost >'" +
+                             dir.file("lost") + "'";
+  ASSERT_EQ(RunScript(dir, script), 0);
+  EXPECT_EQ(ReadFile(dir.file("lost")), "0\n");
 }
 
 TEST(CliSafety, AnInterruptedRunLeavesNoFileBehind) {

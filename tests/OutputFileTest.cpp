@@ -83,6 +83,36 @@ TEST(NoReplaceCommit, CloseNeverReplacesANameTakenAfterTheOutputWasCreated) {
   }
 }
 
+// With rename-on-conflict (the console's --rename) a name taken before the
+// commit moves the output to the next free numbered name; whatever took the
+// name, and any numbered name already there, stays as it was.
+TEST(NoReplaceCommit, RenameOnConflictTakesTheNextFreeNumberedName) {
+  for (bool numberedTaken : {false, true}) {
+    for (const Intruder& intruder : kIntruders) {
+      SCOPED_TRACE(std::string(intruder.what) + (numberedTaken ? ", out-1 taken" : ""));
+      ScratchDir dir;
+      const std::string name = dir.file("out.bin");
+      OutputOptions options;
+      options.replace = false;
+      options.renameOnConflict = true;
+      auto out = DiskOutputOpener().Create(name, options);
+      ASSERT_TRUE(out);
+      ASSERT_TRUE(out->Write("ours", 4));
+      if (intruder.takeName) intruder.takeName(dir, name);
+      if (numberedTaken) WriteFile(dir.file("out-1.bin"), "earlier");
+      Snapshot expected = Contents(dir);
+      std::erase_if(expected, [](const auto& e) { return e.first.starts_with(".twick-"); });
+      const std::string saved =
+          !intruder.takeName ? "" : (numberedTaken ? "out-2.bin" : "out-1.bin");
+      expected[saved.empty() ? "out.bin" : saved] = "file ours";
+
+      EXPECT_TRUE(out->Close());
+      EXPECT_EQ(out->SavedPath(), saved.empty() ? "" : dir.file(saved));
+      EXPECT_EQ(Contents(dir), expected);
+    }
+  }
+}
+
 // The exclusive rename and the link that stands in for it where the kernel
 // or file system has none. A failed rename leaves the old name for the caller
 // to remove.

@@ -40,6 +40,38 @@ TEST(PathRules, NumberedNamesGoBeforeTheLastExtension) {
   EXPECT_EQ(FreeNumberedName("/o/README", isTaken), "/o/README-1");
   EXPECT_EQ(FreeNumberedName("/o/.profile", isTaken), "/o/.profile-1");
   EXPECT_EQ(FreeNumberedName("/o.d/x", isTaken), "/o.d/x-1");
+  // Names with no real stem keep their dots together.
+  EXPECT_EQ(FreeNumberedName("/o/...", isTaken), "/o/...-1");
+  EXPECT_EQ(FreeNumberedName("/o/..a", isTaken), "/o/..a-1");
+}
+
+// Names past the file system's limit are cut before the extension and the
+// number, never inside a UTF-8 sequence.
+TEST(PathRules, LongNamesAreCutKeepingExtensionAndNumber) {
+  const std::string stem(300, 'n');
+  struct Case {
+    std::string path;
+    bool numbered;
+    std::string expectedEnd;
+  } cases[] = {
+      {"/o/" + stem + ".pdf", false, "nnn.pdf"},
+      {"/o/" + stem, false, "nnn"},
+      {"/o/" + std::string(251, 'n') + ".pdf", true, "nnn-1.pdf"},
+      {"/o/" + std::string(255, 'n'), true, "nnn-1"},
+      {"/o/a." + stem, false, "nnn"},  // an extension too long to keep is cut
+      {"/o/" + std::string(250, 'n') + "\xC3\xA9\xC3\xA9\xC3\xA9.txt", false, "nnn.txt"},
+  };
+  for (const Case& c : cases) {
+    const std::string out = c.numbered
+                                ? FreeNumberedName(c.path, [](const std::string&) { return false; })
+                                : FitNameLength(c.path);
+    const std::string name = FileNameOf(out);
+    EXPECT_LE(name.size(), kMaxNameBytes) << c.path.size();
+    EXPECT_GE(name.size(), kMaxNameBytes - 4) << c.path.size();
+    EXPECT_TRUE(out.starts_with("/o/") && out.ends_with(c.expectedEnd)) << out;
+    EXPECT_EQ(out.find('\xC3'), std::string::npos) << "a cut UTF-8 sequence";
+  }
+  EXPECT_EQ(FitNameLength("/o/short.txt"), "/o/short.txt");
 }
 
 }  // namespace
