@@ -34,6 +34,10 @@ int OpenForReading(const char* path);
 /// reads. Returns the bytes read (fewer only at the end), 0 at the end, -1
 /// on a read error.
 long long ReadAt(int fd, char* buffer, size_t size, uint64_t offset);
+/// Reads what is there, up to `size` bytes, from a stream (a pipe, a
+/// terminal or a file at its current position), waiting for at least one
+/// byte. Returns the bytes read, 0 at the end, -1 on a read error.
+long long ReadSome(int fd, char* buffer, size_t size);
 /// The status of an open file; false when it cannot be read.
 bool StatusOf(int fd, FileStatus& status);
 /// The status of the file at `path`; with `followLinks` false a symbolic

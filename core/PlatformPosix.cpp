@@ -51,6 +51,14 @@ long long ReadAt(int fd, char* buffer, size_t size, uint64_t offset) {
   return static_cast<long long>(done);
 }
 
+long long ReadSome(int fd, char* buffer, size_t size) {
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, size);
+    if (n < 0 && errno == EINTR) continue;
+    return static_cast<long long>(n);
+  }
+}
+
 bool StatusOf(int fd, FileStatus& status) {
   struct stat st {};
   if (::fstat(fd, &st) != 0) return false;

@@ -33,6 +33,9 @@ class CDecodeJob : public DecodeContext {
   bool m_bOverwrite = false;
   bool m_bPause = true;
   std::string m_strSource;
+  /// When set, the name that stands for the source where its path does not
+  /// say it (standard input read through a copy with no name).
+  std::string m_strSourceName;
   std::string m_strDecodeDir;  // empty, or a folder ending with the separator
 
   /// The outputs written, in order, or the failure line.

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
@@ -15,6 +16,7 @@
 #include "core/DiskOutput.h"
 #include "core/OutputFile.h"
 #include "core/PlatformPosix.h"
+#include "core/StreamCopy.h"
 #include "tests/TestFiles.h"
 
 namespace twick {
@@ -154,6 +156,36 @@ TEST(NoReplaceCommit, BothWaysOfTheRenameFailWhenTheNameIsTaken) {
       EXPECT_EQ(platform::posix::RenameNoReplace(from.c_str(), name.c_str(), exclusiveRename),
                 intruder.takeName == nullptr);
       EXPECT_EQ(Contents(dir), Expected(before, intruder.takeName != nullptr, "from.part"));
+    }
+  }
+}
+
+// A stream copied into a file with no name: readable through its path, never
+// in the folder, and dropped when the stream holds more than the limit.
+TEST(StreamCopy, KeepsUpToTheLimitAndNothingInTheFolder) {
+  const struct {
+    size_t size;
+    uint64_t limit;
+    StreamCopyEnd end;
+  } cases[] = {
+      {0, 10, StreamCopyEnd::Copied},
+      {100000, 100000, StreamCopyEnd::Copied},
+      {100001, 100000, StreamCopyEnd::TooLarge},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.size);
+    ScratchDir dir;
+    const std::string bytes = test::RandomBytes(c.size, 7);
+    WriteFile(dir.file("in"), bytes);
+    FILE* in = std::fopen(dir.file("in").c_str(), "rb");
+    ASSERT_NE(in, nullptr);
+    fs::create_directories(dir.file("tmp"));
+    StreamCopy copy;
+    EXPECT_EQ(copy.Fill(fileno(in), dir.file("tmp"), c.limit), c.end);
+    std::fclose(in);
+    EXPECT_TRUE(fs::is_empty(dir.file("tmp")));
+    if (c.end == StreamCopyEnd::Copied) {
+      EXPECT_EQ(ReadFile(copy.Path()), bytes);
     }
   }
 }
