@@ -22,10 +22,13 @@ ScratchFolder::~ScratchFolder() {
   std::filesystem::remove_all(path_, ec);
 }
 
-bool ScratchFolder::Create() {
+std::string TemporaryFolder() {
   const char* tmp = getenv("TMPDIR");
-  std::string pattern =
-      std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/twick-XXXXXX";
+  return tmp != nullptr && *tmp != '\0' ? tmp : "/tmp";
+}
+
+bool ScratchFolder::Create() {
+  std::string pattern = TemporaryFolder() + "/twick-XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   if (mkdtemp(name.data()) == nullptr) {

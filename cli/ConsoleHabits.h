@@ -25,6 +25,9 @@ class ScratchFolder {
   std::string path_;
 };
 
+/// $TMPDIR, or /tmp when it is not set.
+std::string TemporaryFolder();
+
 /// Copies all of standard input into the new file `path`; false (with a
 /// message on stderr) on failure.
 bool SaveStandardInput(const std::string& path);

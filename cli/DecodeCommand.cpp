@@ -1,6 +1,5 @@
 // twick decode: finds and decodes every encoded section of mail or news files.
 
-#include <algorithm>
 #include <iostream>
 #include <memory>
 
@@ -12,6 +11,7 @@
 #include "core/Messages.h"
 #include "core/OutputFile.h"
 #include "core/PathRules.h"
+#include "core/StreamCopy.h"
 #include "jobs/JobSetup.h"
 
 namespace twick::cli {
@@ -25,7 +25,8 @@ constexpr const char* kUsage =
     "\n"
     "Decodes every encoded section (Base64, UU, XX, btoa, BinHex 4.0) of each FILE\n"
     "into its own output file and prints the saved files, one per line.\n"
-    "A FILE of - reads standard input (its outputs go to the current folder).\n"
+    "A FILE of - reads standard input (its outputs go to the current folder);\n"
+    "it is kept in an unnamed file in $TMPDIR while decoding, up to 4 GiB.\n"
     "\n"
     "  --mode auto1     the section header decides the format (default)\n"
     "  --mode auto2     the section content decides the format\n"
@@ -73,10 +74,11 @@ class DiscardingOpener : public OutputOpener {
 
 /// --list: one line per section, "LINE FORMAT complete|incomplete NAME".
 bool ListSections(ConsoleWindow& window, const Settings& settings, const std::string& source,
-                  const std::string& shownSource) {
+                  const std::string& shownSource, const std::string& sourceName) {
   DiscardingOpener discard;
   CDecodeJob job(window, discard);
   SetUpDecodeJob(job, settings, source);
+  job.m_strSourceName = sourceName;
   job.m_bOverwrite = true;  // nothing is written, so nothing is asked
   job.m_bUseDefName = true;
   job.RunDecodeJob();
@@ -90,6 +92,24 @@ bool ListSections(ConsoleWindow& window, const Settings& settings, const std::st
   }
   std::cout.flush();
   return job.m_result.sourceOpened && job.m_result.sourceReadToEnd && job.m_result.failed == 0;
+}
+
+// Standard input is read more than once (parts out of order), so it is
+// copied, up to this many bytes, into a file with no name.
+constexpr uint64_t kStandardInputLimit = uint64_t{4} << 30;
+
+// Copies standard input; false (with a message on stderr) when it cannot.
+bool CopyStandardInput(StreamCopy& copy) {
+  switch (copy.Fill(0, TemporaryFolder(), kStandardInputLimit)) {
+    case StreamCopyEnd::Copied: return true;
+    case StreamCopyEnd::TooLarge:
+      std::cerr << kFileErrorCaption << " Standard input is over the 4 GiB limit:"
+                << " save it to a file and decode that.\n-\n";
+      return false;
+    case StreamCopyEnd::Failed: break;
+  }
+  std::cerr << kFileErrorCaption << ' ' << kUnreadableSourceText << "\n-\n";
+  return false;
 }
 
 }  // namespace
@@ -114,9 +134,7 @@ int RunDecodeCommand(const Args& args) {
   if (!opt.list && !opt.toStdout && !CheckOutputDir(opt)) return kExitFailed;
 
   ScratchFolder scratch;
-  const bool needScratch =
-      opt.toStdout || std::find(opt.files.begin(), opt.files.end(), "-") != opt.files.end();
-  if (needScratch && !scratch.Create()) return kExitFailed;
+  if (opt.toStdout && !scratch.Create()) return kExitFailed;
 
   ConsoleWindow window(CanAsk(opt));
   window.SetRenameFree(opt.rename);
@@ -127,16 +145,19 @@ int RunDecodeCommand(const Args& args) {
     std::string source = AbsolutePath(file);
     if (file != "-") names.StartInput(source);
     Settings fileSettings = settings;
+    StreamCopy stdinCopy;
+    std::string sourceName;
     if (file == "-") {
-      source = scratch.Path() + "stdin";
-      if (!SaveStandardInput(source)) {
+      if (!CopyStandardInput(stdinCopy)) {
         allDone = false;
         continue;
       }
+      source = stdinCopy.Path();
+      sourceName = "stdin";
       if (opt.outputDir.empty()) fileSettings.decodeDir = FolderPath(".");
     }
     if (opt.list) {
-      if (!ListSections(window, fileSettings, source, file)) allDone = false;
+      if (!ListSections(window, fileSettings, source, file, sourceName)) allDone = false;
       continue;
     }
     if (opt.toStdout) fileSettings.decodeDir = scratch.Path();
@@ -144,6 +165,7 @@ int RunDecodeCommand(const Args& args) {
     SetUpDecodeJob(job, fileSettings, source);
     if (!opt.toStdout) job.m_pCommandNames = &names;
     job.m_bRenameOnConflict = opt.rename;
+    job.m_strSourceName = sourceName;
     job.RunDecodeJob();
     if (opt.toStdout) {
       if (job.m_result.found != 1 || job.m_result.written.size() != 1) {

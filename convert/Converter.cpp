@@ -116,7 +116,7 @@ bool CConvertJob::Convert() {
   m_window.BeginWaitCursor();
   ProgressCounter progress(m_window, source.Length(), kProgressSteps);
   Outcome outcome = Stream(source, *output, block.get(), buffer.get(), progress);
-  output.reset();  // partial output stays in place after a failure
+  output.reset();  // a failed write saves nothing; a read error keeps what was converted
   switch (outcome) {
     case Outcome::Done:
       progress.Finish();

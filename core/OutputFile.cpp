@@ -6,6 +6,7 @@
 #include <cstring>
 #include <utility>
 
+#include "core/DiskOutput.h"
 #include "core/FileIdentity.h"
 #include "core/PathRules.h"
 #include "core/Platform.h"
@@ -59,8 +60,12 @@ extern "C" void RemoveTemporariesAndExit(int signal) {
   platform::EndBySignal(signal);
 }
 
-// Creates a new, empty file beside `path` that no other program has open.
-int CreateTemporaryBeside(const std::string& path, std::string& temporary) {
+// Claims a new temporary name beside `path` and makes a file of that name
+// with `make` (which returns false, with `nameTaken`, when the name exists).
+// The name is registered for removal before the file exists, so that no
+// interrupt can leave it behind. Returns false when no name could be made.
+template <typename Make>
+bool ClaimTemporaryName(const std::string& path, TemporaryFile& temporary, Make make) {
   static std::atomic<unsigned> counter{0};
   const std::string folder = DirectoryOf(path);
   for (int attempt = 0; attempt < 100; ++attempt) {
@@ -69,12 +74,15 @@ int CreateTemporaryBeside(const std::string& path, std::string& temporary) {
     char name[96];
     std::snprintf(name, sizeof name, ".twick-%d-%u-%llx.part", platform::ProcessId(),
                   counter.fetch_add(1), stamp & 0xFFFFFFFFull);
-    temporary = folder + name;
+    temporary.path = folder + name;
+    temporary.slot = RegisterTemporary(temporary.path);
     bool nameTaken = false;
-    int fd = platform::CreateNewFile(temporary.c_str(), nameTaken);
-    if (fd >= 0 || !nameTaken) return fd;
+    if (make(temporary.path.c_str(), nameTaken)) return true;
+    ReleaseTemporary(temporary.slot);
+    temporary = TemporaryFile();
+    if (!nameTaken) return false;
   }
-  return -1;
+  return false;
 }
 
 class DiskOpener : public OutputOpener {
@@ -105,16 +113,33 @@ class DiskOpener : public OutputOpener {
     } else if (found == platform::Lookup::Failed) {
       return nullptr;
     }
-    std::string temporary;
-    int fd = CreateTemporaryBeside(path, temporary);
-    if (fd < 0) return nullptr;
-    if (keepMode != 0) platform::SetPermissions(fd, keepMode);  // a replaced file keeps its mode
-    return std::make_unique<OutputFile>(fd, temporary, path, options.replace,
-                                        options.renameOnConflict);
+    return CreateDiskOutput(path, options.replace, keepMode, true, options.renameOnConflict);
   }
 };
 
 }  // namespace
+
+std::unique_ptr<OutputSink> CreateDiskOutput(const std::string& path, bool replace,
+                                             unsigned keepMode, bool unnamedAllowed,
+                                             bool renameOnConflict) {
+  TemporaryFile temporary;
+  int fd = -1;
+  bool unsupported = true;
+  if (unnamedAllowed) {
+    const std::string folder = DirectoryOf(path);
+    fd = platform::CreateUnnamedFile(folder.empty() ? "." : folder.c_str(), unsupported);
+  }
+  if (fd < 0 && unsupported) {
+    // The file system has no unnamed files: a named, registered one.
+    ClaimTemporaryName(path, temporary, [&fd](const char* name, bool& nameTaken) {
+      fd = platform::CreateNewFile(name, nameTaken);
+      return fd >= 0;
+    });
+  }
+  if (fd < 0) return nullptr;
+  if (keepMode != 0) platform::SetPermissions(fd, keepMode);  // a replaced file keeps its mode
+  return std::make_unique<OutputFile>(fd, std::move(temporary), path, replace, renameOnConflict);
+}
 
 void InstallInterruptCleanup() { platform::InstallInterruptHandler(RemoveTemporariesAndExit); }
 
@@ -125,11 +150,10 @@ OutputOpener& DiskOutputOpener() {
 
 OutputFile::OutputFile(int fd) : fd_(fd) { buffer_.reserve(kBufferSize); }
 
-OutputFile::OutputFile(int fd, std::string temporaryPath, std::string finalPath, bool replace,
+OutputFile::OutputFile(int fd, TemporaryFile temporary, std::string finalPath, bool replace,
                        bool renameOnConflict)
-    : fd_(fd), temporaryPath_(std::move(temporaryPath)), finalPath_(std::move(finalPath)),
-      replace_(replace), renameOnConflict_(renameOnConflict) {
-  slot_ = RegisterTemporary(temporaryPath_);
+    : fd_(fd), temporaryPath_(std::move(temporary.path)), finalPath_(std::move(finalPath)),
+      replace_(replace), renameOnConflict_(renameOnConflict), slot_(temporary.slot) {
   buffer_.reserve(kBufferSize);
 }
 
@@ -158,47 +182,105 @@ bool OutputFile::SetLength(uint64_t length) {
   return !failed_;
 }
 
+bool OutputFile::CloseDescriptor() {
+  const bool closed = platform::Close(fd_);
+  fd_ = -1;
+  return closed;
+}
+
 bool OutputFile::Close() {
   if (fd_ < 0) return !failed_;
   Flush();
-  if (!platform::Close(fd_)) failed_ = true;
-  fd_ = -1;
-  // Even a failed output goes under its name: what was written is kept.
-  if (!temporaryPath_.empty() && !Publish()) failed_ = true;
+  if (finalPath_.empty()) {
+    // A plain descriptor: what was written stays.
+    if (!CloseDescriptor()) failed_ = true;
+    return !failed_;
+  }
+  // A failed write leaves nothing under the name: a truncated file that
+  // looks complete is worse than none.
+  if (failed_ || !Publish()) {
+    failed_ = true;
+    Drop();
+  }
   return !failed_;
 }
 
 void OutputFile::Discard() {
-  if (fd_ < 0) return;
-  platform::Close(fd_);
-  fd_ = -1;
   buffer_.clear();
-  if (temporaryPath_.empty()) return;
-  platform::RemoveFile(temporaryPath_.c_str());
+  Drop();
+}
+
+// Removes whatever is left of the temporary file.
+void OutputFile::Drop() {
+  if (fd_ >= 0) CloseDescriptor();  // an unnamed file vanishes with its descriptor
+  if (!temporaryPath_.empty()) platform::RemoveFile(temporaryPath_.c_str());
   ReleaseTemporary(slot_);
   slot_ = -1;
   temporaryPath_.clear();
 }
 
+// Gives an unnamed temporary file a registered temporary name beside the
+// output, so that it can be renamed over a file at the output's name.
+bool OutputFile::NameUnnamedTemporary() {
+  TemporaryFile temporary;
+  const int fd = fd_;
+  if (!ClaimTemporaryName(finalPath_, temporary, [fd](const char* name, bool& nameTaken) {
+        return platform::LinkUnnamedFile(fd, name, nameTaken);
+      }))
+    return false;
+  temporaryPath_ = std::move(temporary.path);
+  slot_ = temporary.slot;
+  return true;
+}
+
+// Puts the complete temporary file under finalPath_ and closes it. On
+// failure the caller drops what is left; nothing is under the name.
+//  - unnamed, no replace: one link, which fails when the name is taken;
+//  - unnamed, replace: a link to a temporary name, then as a named file;
+//  - named: closed, then renamed (exclusively unless replace_).
 bool OutputFile::Publish() {
+  if (temporaryPath_.empty()) {
+    if (!replace_) {
+      bool nameTaken = false;
+      bool linked = platform::LinkUnnamedFile(fd_, finalPath_.c_str(), nameTaken);
+      // With renameOnConflict a taken name moves the output to the next free
+      // numbered one; the file stays open and unnamed until a link succeeds.
+      for (int attempt = 0; !linked && nameTaken && renameOnConflict_ && attempt < kRenameAttempts;
+           ++attempt) {
+        const std::string numbered =
+            FreeNumberedName(finalPath_, [](const std::string& p) { return PathExists(p); });
+        nameTaken = false;
+        linked = platform::LinkUnnamedFile(fd_, numbered.c_str(), nameTaken);
+        if (linked) savedPath_ = numbered;
+      }
+      if (!linked) return false;
+      if (CloseDescriptor()) return true;
+      // The close failed: not saved after all.
+      platform::RemoveFile((savedPath_.empty() ? finalPath_ : savedPath_).c_str());
+      savedPath_.clear();
+      return false;
+    }
+    if (!NameUnnamedTemporary()) return false;
+  }
+  if (!CloseDescriptor()) return false;
   const char* from = temporaryPath_.c_str();
   const char* to = finalPath_.c_str();
   bool moved = replace_ ? platform::RenameReplacing(from, to) : platform::RenameNoReplace(from, to);
   // Another writer may take each free name between the look and the rename:
   // try the next one while the failure was a taken name.
-  std::string numbered = finalPath_;
   for (int attempt = 0; !moved && !replace_ && renameOnConflict_ && attempt < kRenameAttempts &&
-                        PathExists(numbered);
+                        PathExists(finalPath_);
        ++attempt) {
-    numbered = FreeNumberedName(finalPath_, [](const std::string& p) { return PathExists(p); });
+    const std::string numbered =
+        FreeNumberedName(finalPath_, [](const std::string& p) { return PathExists(p); });
     moved = platform::RenameNoReplace(from, numbered.c_str());
     if (moved) savedPath_ = numbered;
   }
-  if (!moved) platform::RemoveFile(from);
+  if (!moved) return false;
   ReleaseTemporary(slot_);
   slot_ = -1;
   temporaryPath_.clear();
-  return moved;
+  return true;
 }
 
 }  // namespace twick

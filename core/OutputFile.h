@@ -1,9 +1,10 @@
 #pragma once
 // Output files. Every write, flush, set-length and close is checked, and an
 // output is never created over the file the job is reading. Each output is
-// written to a new temporary file in its folder and renamed to its name when
-// closed, so that no other writer's bytes mix with it and a link at the name
-// is replaced rather than followed.
+// written to a new temporary file in its folder (an unnamed one where the
+// file system has them) and given its name when closed, so that no other
+// writer's bytes mix with it, a link at the name is replaced rather than
+// followed, and an output that failed or was stopped leaves nothing behind.
 
 #include <cstddef>
 #include <cstdint>
@@ -23,7 +24,8 @@ class OutputSink {
   virtual bool Write(const char* data, size_t size) = 0;
   /// Flushes and sets the file's length.
   virtual bool SetLength(uint64_t length) = 0;
-  /// Flushes and closes; false when anything failed since creation.
+  /// Flushes and closes; false when anything failed since creation. A file
+  /// output that failed is not saved: nothing appears under its name.
   virtual bool Close() = 0;
   /// Closes without keeping anything: nothing appears under the output's
   /// name (a stopped job leaves no trace of the output it was writing).
@@ -65,16 +67,25 @@ OutputOpener& DiskOutputOpener();
 /// interrupted (SIGINT, SIGTERM, SIGHUP), then ends it by the same signal.
 void InstallInterruptCleanup();
 
-/// A buffered writer on a file descriptor. Given a temporary path, Close
-/// renames that file to `finalPath` (replacing a file there only when
+/// The temporary file an output is written to before it gets its name: an
+/// unnamed file (empty path), or a named one registered for removal on an
+/// interrupt (`slot`, see RegisterTemporary in OutputFile.cpp).
+struct TemporaryFile {
+  std::string path;
+  int slot = -1;
+};
+
+/// A buffered writer on a file descriptor. Given a final path, Close puts
+/// the temporary file under that name (replacing a file there only when
 /// `replace` is true; with `renameOnConflict`, a taken name moves it to the
-/// next free numbered name) and removes it when that fails.
+/// next free numbered name) when everything was written, and otherwise
+/// removes it: a failed output never appears under its name.
 class OutputFile : public OutputSink {
  public:
   static constexpr size_t kBufferSize = 1 << 18;
 
   explicit OutputFile(int fd);
-  OutputFile(int fd, std::string temporaryPath, std::string finalPath, bool replace,
+  OutputFile(int fd, TemporaryFile temporary, std::string finalPath, bool replace,
              bool renameOnConflict = false);
   ~OutputFile() override;
   bool Write(const char* data, size_t size) override;
@@ -85,12 +96,14 @@ class OutputFile : public OutputSink {
 
  private:
   bool Flush();
-
+  bool CloseDescriptor();
   bool Publish();
+  bool NameUnnamedTemporary();
+  void Drop();
 
   int fd_;
   bool failed_ = false;
-  std::string temporaryPath_;
+  std::string temporaryPath_;  // empty: the file is unnamed until Publish
   std::string finalPath_;
   bool replace_ = true;
   bool renameOnConflict_ = false;

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace twick::platform {
 
@@ -33,6 +34,10 @@ int OpenForReading(const char* path);
 /// reads. Returns the bytes read (fewer only at the end), 0 at the end, -1
 /// on a read error.
 long long ReadAt(int fd, char* buffer, size_t size, uint64_t offset);
+/// Reads what is there, up to `size` bytes, from a stream (a pipe, a
+/// terminal or a file at its current position), waiting for at least one
+/// byte. Returns the bytes read, 0 at the end, -1 on a read error.
+long long ReadSome(int fd, char* buffer, size_t size);
 /// The status of an open file; false when it cannot be read.
 bool StatusOf(int fd, FileStatus& status);
 /// The status of the file at `path`; with `followLinks` false a symbolic
@@ -47,6 +52,17 @@ bool CanWrite(const char* path);
 /// anything already there. Returns the descriptor, or -1; `nameTaken` then
 /// tells whether something already had that name.
 int CreateNewFile(const char* path, bool& nameTaken);
+/// Creates a file in `folder` that has no name yet, open for reading and
+/// writing: it vanishes when closed unless LinkUnnamedFile names it first,
+/// so nothing of it can be left behind. Returns the descriptor, or -1;
+/// `unsupported` then tells whether the file system cannot make such files.
+int CreateUnnamedFile(const char* folder, bool& unsupported);
+/// Gives the unnamed file `fd` the name `to`, only while nothing has that
+/// name (the check and the link are one step). On failure `nameTaken` tells
+/// whether something already had the name.
+bool LinkUnnamedFile(int fd, const char* to, bool& nameTaken);
+/// A path that opens the file `fd` refers to, named or not.
+std::string PathOfDescriptor(int fd);
 /// Writes all `size` bytes, retrying short and interrupted writes.
 bool WriteAll(int fd, const char* data, size_t size);
 /// Sets the length of an open file.

@@ -12,6 +12,7 @@
 #include <csignal>
 #include <cstdio>
 #include <initializer_list>
+#include <string>
 
 #include "core/Platform.h"
 
@@ -50,6 +51,14 @@ long long ReadAt(int fd, char* buffer, size_t size, uint64_t offset) {
   return static_cast<long long>(done);
 }
 
+long long ReadSome(int fd, char* buffer, size_t size) {
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, size);
+    if (n < 0 && errno == EINTR) continue;
+    return static_cast<long long>(n);
+  }
+}
+
 bool StatusOf(int fd, FileStatus& status) {
   struct stat st {};
   if (::fstat(fd, &st) != 0) return false;
@@ -71,6 +80,34 @@ int CreateNewFile(const char* path, bool& nameTaken) {
   const int fd = ::open(path, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
   nameTaken = fd < 0 && errno == EEXIST;
   return fd;
+}
+
+int CreateUnnamedFile(const char* folder, bool& unsupported) {
+  unsupported = false;
+#ifdef O_TMPFILE
+  const int fd = ::open(folder, O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+  // A file system (or kernel) without unnamed files says so in one of these.
+  unsupported = fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL);
+  return fd;
+#else
+  (void)folder;
+  unsupported = true;
+  return -1;
+#endif
+}
+
+std::string PathOfDescriptor(int fd) { return "/proc/self/fd/" + std::to_string(fd); }
+
+bool LinkUnnamedFile(int fd, const char* to, bool& nameTaken) {
+  // Through /proc: linking the descriptor itself (AT_EMPTY_PATH) needs a
+  // privilege on most kernels, so it is only the second way.
+  const std::string self = PathOfDescriptor(fd);
+  bool linked = ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, to, AT_SYMLINK_FOLLOW) == 0;
+#ifdef AT_EMPTY_PATH
+  if (!linked && errno == ENOENT) linked = ::linkat(fd, "", AT_FDCWD, to, AT_EMPTY_PATH) == 0;
+#endif
+  nameTaken = !linked && errno == EEXIST;
+  return linked;
 }
 
 bool WriteAll(int fd, const char* data, size_t size) {

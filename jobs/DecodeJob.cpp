@@ -207,7 +207,7 @@ void CDecodeJob::RunDecodeJob() {
     m_sourceIdentity = in.Identity();
     m_window.BeginWaitCursor();
     m_strSourceDir = DirectoryOf(m_strSource);
-    m_strBaseName = BaseNameOf(m_strSource);
+    m_strBaseName = BaseNameOf(m_strSourceName.empty() ? m_strSource : m_strSourceName);
     DecodeSections(in, buffer.get());
     // A stopped job has not read its source to the end, but nothing failed.
     m_result.sourceReadToEnd = !in.Failed() && !m_result.stopped;

@@ -34,6 +34,9 @@ class CDecodeJob : public DecodeContext {
   bool m_bOverwrite = false;
   bool m_bPause = true;
   std::string m_strSource;
+  /// When set, the name that stands for the source where its path does not
+  /// say it (standard input read through a copy with no name).
+  std::string m_strSourceName;
   std::string m_strDecodeDir;  // empty, or a folder ending with the separator
   /// The names the command running this job has written or will read; when
   /// null, the job keeps its own (one job per command).

@@ -173,19 +173,102 @@ TEST(CliSafety, ParallelRenameRunsKeepEveryOutput) {
   EXPECT_EQ(ReadFile(dir.file("lost")), "0\n");
 }
 
+// A disk that refuses writes (a file-size limit, SIGXFSZ ignored) part way
+// through an output: nothing is saved under any name, no temporary file
+// stays, and a rerun with room saves everything without --overwrite.
+TEST(CliSafety, AFullDiskSavesNothingAndARerunNeedsNoOverwrite) {
+  ScratchDir dir;
+  const std::string big = test::RandomBytes(300000, 4);
+  WriteFile(dir.file("big.bin"), big);
+  WriteFile(dir.file("mail.txt"), test::UUXXSection("s1.bin", big, UUAlphabet) +
+                                      test::UUXXSection("s2.bin", big, UUAlphabet));
+  WriteFile(dir.file("notes.txt"), std::string(300000, '\n'));
+  const std::string out = dir.file("out");
+  const struct {
+    std::string args;
+    std::string ending;
+    std::string output;
+  } runs[] = {
+      {"decode --output-dir " + out + " " + dir.file("mail.txt"), "Decoding aborted!", "s1.bin"},
+      {"encode --output-dir " + out + " " + dir.file("big.bin"), "Encoding aborted!", "big.mme"},
+      {"convert --output " + out + "/notes.out " + dir.file("notes.txt"), "Conversion Aborted!",
+       "notes.out"},
+  };
+  for (const auto& run : runs) {
+    SCOPED_TRACE(run.args);
+    fs::remove_all(out);
+    fs::create_directories(out);
+    CliRun r = Twick(dir, run.args, "trap '' XFSZ; ulimit -f 64; ");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Error creating/writing to output file:\n" + out + "/" + run.output +
+                         "\n" + run.ending),
+              std::string::npos)
+        << r.err;
+    EXPECT_TRUE(fs::is_empty(out));
+    r = Twick(dir, run.args);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(fs::exists(out + "/" + run.output));
+  }
+}
+
+// SIGTERM at a random moment of a decode, an encode or a conversion: the
+// output folder holds whole outputs or nothing, never a temporary file.
 TEST(CliSafety, AnInterruptedRunLeavesNoFileBehind) {
   ScratchDir dir;
-  fs::create_directories(dir.file("out"));
-  WriteFile(dir.file("big.bin"), test::RandomBytes(64 << 20, 3));
-  // Stop the run once its temporary file exists.
-  const std::string cmd =
-      "'" TWICK_CLI_PATH "' encode --output-dir " + dir.file("out") + " " + dir.file("big.bin") +
-      " >/dev/null 2>&1 & pid=$!; " + "for i in $(seq 2000); do ls -A " + dir.file("out") +
-      " | grep -q part && break; sleep 0.005; done; kill -TERM $pid; wait $pid; " + "echo $? >" +
-      dir.file("status");
-  RunScript(dir, cmd);
+  const std::string big = test::RandomBytes(2 << 20, 3);
+  WriteFile(dir.file("big.bin"), big);
+  WriteFile(dir.file("mail.txt"), test::UUXXSection("a.bin", big, UUAlphabet) +
+                                      test::UUXXSection("b.bin", big, UUAlphabet));
+  WriteFile(dir.file("notes.txt"), std::string(4 << 20, '\n'));
+  const std::string out = dir.file("out");
+  const struct {
+    const char* args;
+    const char* outputs[2];
+  } runs[] = {
+      {"decode --output-dir OUT MAIL", {"a.bin", "b.bin"}},
+      {"encode --output-dir OUT BIG", {"big.mme", nullptr}},
+      {"convert --output OUT/notes.out NOTES", {"notes.out", nullptr}},
+  };
+  std::map<std::string, std::string> whole;  // each output as an undisturbed run writes it
+  for (const auto& run : runs) {
+    std::string args = run.args;
+    for (auto [from, to] : {std::pair<std::string, std::string>{"OUT", out},
+                            {"MAIL", dir.file("mail.txt")},
+                            {"BIG", dir.file("big.bin")},
+                            {"NOTES", dir.file("notes.txt")}})
+      if (size_t at = args.find(from); at != std::string::npos) args.replace(at, from.size(), to);
+    fs::create_directories(out);
+    ASSERT_EQ(Twick(dir, args).status, 0);
+    for (const char* name : run.outputs)
+      if (name != nullptr) whole[name] = ReadFile(out + "/" + name);
+    for (int round = 0; round < 17; ++round) {
+      fs::remove_all(out);
+      fs::create_directories(out);
+      const std::string cmd = "'" TWICK_CLI_PATH "' " + args +
+                              " >/dev/null 2>&1 & pid=$!; sleep 0.0$((RANDOM % 40)); "
+                              "kill -TERM $pid 2>/dev/null; wait $pid; true";
+      RunScript(dir, cmd);
+      for (const auto& entry : fs::directory_iterator(out)) {
+        const std::string name = entry.path().filename().string();
+        SCOPED_TRACE(args + ": " + name);
+        ASSERT_TRUE(whole.count(name));
+        EXPECT_EQ(ReadFile(entry.path().string()) == whole[name], true);
+      }
+    }
+  }
+}
+
+// An endless standard input is copied into a file with no name, so a signal
+// leaves nothing in $TMPDIR; the limit is stated in the help.
+TEST(CliSafety, StandardInputLeavesNothingBehindAndHasALimit) {
+  ScratchDir dir;
+  fs::create_directories(dir.file("tmp"));
+  RunScript(dir, "TMPDIR=" + dir.file("tmp") + " '" TWICK_CLI_PATH "' decode - </dev/zero " +
+                     ">/dev/null 2>&1 & pid=$!; sleep 0.3; kill -TERM $pid; wait $pid; echo $? >" +
+                     dir.file("status"));
   EXPECT_EQ(ReadFile(dir.file("status")), "143\n");
-  EXPECT_TRUE(fs::is_empty(dir.file("out")));
+  EXPECT_TRUE(fs::is_empty(dir.file("tmp")));
+  EXPECT_NE(Twick(dir, "decode --help").out.find("up to 4 GiB"), std::string::npos);
 }
 
 TEST(CliSafety, BtoaDataThatIsOneShortcutComesBack) {

@@ -1,15 +1,22 @@
 // An output that may not replace anything never does, even when its name is
 // taken after the output was created: the commit fails, whatever took the
 // name stays as it was, and nothing of the output is left in the folder.
+// An output whose write failed is not saved at all. Both hold for unnamed
+// temporary files and for the named ones used where there are none.
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
 #include <map>
 #include <string>
 
+#include "core/DiskOutput.h"
 #include "core/OutputFile.h"
 #include "core/PlatformPosix.h"
+#include "core/StreamCopy.h"
 #include "tests/TestFiles.h"
 
 namespace twick {
@@ -65,21 +72,23 @@ Snapshot Expected(Snapshot before, bool nameTaken, const std::string& moved) {
 }
 
 TEST(NoReplaceCommit, CloseNeverReplacesANameTakenAfterTheOutputWasCreated) {
-  for (const Intruder& intruder : kIntruders) {
-    SCOPED_TRACE(intruder.what);
-    ScratchDir dir;
-    const std::string name = dir.file("out.bin");
-    OutputOptions options;
-    options.replace = false;
-    auto out = DiskOutputOpener().Create(name, options);
-    ASSERT_TRUE(out);
-    ASSERT_TRUE(out->Write("ours", 4));
-    if (intruder.takeName) intruder.takeName(dir, name);
-    Snapshot before = Contents(dir);
-    std::erase_if(before, [](const auto& e) { return e.first.starts_with(".twick-"); });
+  for (bool unnamed : {true, false}) {
+    for (const Intruder& intruder : kIntruders) {
+      SCOPED_TRACE(std::string(intruder.what) + (unnamed ? ", unnamed" : ", named"));
+      ScratchDir dir;
+      const std::string name = dir.file("out.bin");
+      auto out = CreateDiskOutput(name, false, 0, unnamed);
+      ASSERT_TRUE(out);
+      ASSERT_TRUE(out->Write("ours", 4));
+      // Unnamed (this test's file system has them): nothing in the folder yet.
+      EXPECT_EQ(fs::is_empty(dir.path()), unnamed);
+      if (intruder.takeName) intruder.takeName(dir, name);
+      Snapshot before = Contents(dir);
+      std::erase_if(before, [](const auto& e) { return e.first.starts_with(".twick-"); });
 
-    EXPECT_EQ(out->Close(), intruder.takeName == nullptr);
-    EXPECT_EQ(Contents(dir), Expected(before, intruder.takeName != nullptr, ""));
+      EXPECT_EQ(out->Close(), intruder.takeName == nullptr);
+      EXPECT_EQ(Contents(dir), Expected(before, intruder.takeName != nullptr, ""));
+    }
   }
 }
 
@@ -113,6 +122,54 @@ TEST(NoReplaceCommit, RenameOnConflictTakesTheNextFreeNumberedName) {
   }
 }
 
+// Writes that fail as on a full disk (a file-size limit, SIGXFSZ ignored),
+// at each step that writes: the folder is left as it was, with no temporary
+// file and nothing under the name, whether or not a file was to be replaced.
+TEST(FailedWrite, LeavesNothingUnderTheName) {
+  constexpr rlim_t kLimit = 4096;
+  const std::string big(OutputFile::kBufferSize + 1, 'x');
+  const struct {
+    const char* what;
+    bool (*step)(OutputSink& out, const std::string& big);
+    bool stepFails;  // else only the close fails
+  } steps[] = {
+      {"a write",
+       [](OutputSink& out, const std::string& b) { return out.Write(b.data(), b.size()); }, true},
+      {"the flush at close",
+       [](OutputSink& out, const std::string& b) { return out.Write(b.data(), kLimit * 2); },
+       false},
+      {"set-length", [](OutputSink& out, const std::string&) { return out.SetLength(kLimit * 4); },
+       true},
+  };
+  struct rlimit old {};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  for (const auto& step : steps) {
+    for (bool unnamed : {true, false}) {
+      for (bool replace : {false, true}) {
+        SCOPED_TRACE(std::string(step.what) + (unnamed ? ", unnamed" : ", named") +
+                     (replace ? ", replacing" : ""));
+        ScratchDir dir;
+        const std::string name = dir.file("out.bin");
+        if (replace) WriteFile(name, "theirs");
+        const Snapshot before = Contents(dir);
+        auto out = CreateDiskOutput(name, replace, 0, unnamed);
+        ASSERT_TRUE(out);
+        struct rlimit small = old;
+        small.rlim_cur = kLimit;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+        const bool stepDone = step.step(*out, big);
+        const bool closed = out->Close();
+        setrlimit(RLIMIT_FSIZE, &old);
+        EXPECT_EQ(stepDone, !step.stepFails);
+        EXPECT_FALSE(closed);
+        EXPECT_EQ(Contents(dir), before);
+      }
+    }
+  }
+  std::signal(SIGXFSZ, oldHandler);
+}
+
 // The exclusive rename and the link that stands in for it where the kernel
 // or file system has none. A failed rename leaves the old name for the caller
 // to remove.
@@ -129,6 +186,36 @@ TEST(NoReplaceCommit, BothWaysOfTheRenameFailWhenTheNameIsTaken) {
       EXPECT_EQ(platform::posix::RenameNoReplace(from.c_str(), name.c_str(), exclusiveRename),
                 intruder.takeName == nullptr);
       EXPECT_EQ(Contents(dir), Expected(before, intruder.takeName != nullptr, "from.part"));
+    }
+  }
+}
+
+// A stream copied into a file with no name: readable through its path, never
+// in the folder, and dropped when the stream holds more than the limit.
+TEST(StreamCopy, KeepsUpToTheLimitAndNothingInTheFolder) {
+  const struct {
+    size_t size;
+    uint64_t limit;
+    StreamCopyEnd end;
+  } cases[] = {
+      {0, 10, StreamCopyEnd::Copied},
+      {100000, 100000, StreamCopyEnd::Copied},
+      {100001, 100000, StreamCopyEnd::TooLarge},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.size);
+    ScratchDir dir;
+    const std::string bytes = test::RandomBytes(c.size, 7);
+    WriteFile(dir.file("in"), bytes);
+    FILE* in = std::fopen(dir.file("in").c_str(), "rb");
+    ASSERT_NE(in, nullptr);
+    fs::create_directories(dir.file("tmp"));
+    StreamCopy copy;
+    EXPECT_EQ(copy.Fill(fileno(in), dir.file("tmp"), c.limit), c.end);
+    std::fclose(in);
+    EXPECT_TRUE(fs::is_empty(dir.file("tmp")));
+    if (c.end == StreamCopyEnd::Copied) {
+      EXPECT_EQ(ReadFile(copy.Path()), bytes);
     }
   }
 }

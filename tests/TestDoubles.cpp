@@ -33,7 +33,7 @@ class FailingSink : public OutputSink {
   bool Write(const char*, size_t) override { return false; }
   bool SetLength(uint64_t) override { return false; }
   bool Close() override {
-    real_->Close();
+    real_->Discard();  // as a real file whose write failed: not saved
     return false;
   }
 
