@@ -21,8 +21,9 @@ class BtoaEncoder {
   /// The most characters one word takes: five digits and a line end. Encode
   /// stops before a word when less room than this is left.
   static constexpr size_t kMaxUnitOutput = 7;
-  /// The most characters Finish writes: a held word and a line end.
-  static constexpr size_t kMaxFinishOutput = 7;
+  /// The most characters Finish writes: a held word with the line end that
+  /// fills its line, then the line end that closes the last line.
+  static constexpr size_t kMaxFinishOutput = kMaxUnitOutput + 2;
   /// Room enough for Encode to take all of `size` bytes at once.
   static constexpr size_t MaxOutput(size_t size) { return (size / 4 + 2) * kMaxUnitOutput; }
 
