@@ -51,16 +51,17 @@ std::string SanitizeHeaderName(const std::string& name) {
   return safe;
 }
 
+std::string NumberedName(const std::string& path, unsigned long long number) {
+  const size_t nameStart = path.rfind(kPathSeparator) + 1;  // 0 without a separator
+  size_t dot = path.rfind('.');
+  if (dot == std::string::npos || dot <= nameStart) dot = path.size();
+  return path.substr(0, dot) + "-" + std::to_string(number) + path.substr(dot);
+}
+
 std::string FreeNumberedName(const std::string& path,
                              const std::function<bool(const std::string&)>& taken) {
-  const std::string folder = DirectoryOf(path);
-  const std::string name = FileNameOf(path);
-  size_t dot = name.rfind('.');
-  if (dot == std::string::npos || dot == 0) dot = name.size();
-  const std::string stem = folder + name.substr(0, dot);
-  const std::string extension = name.substr(dot);
   for (unsigned long long n = 1;; ++n) {
-    std::string candidate = stem + "-" + std::to_string(n) + extension;
+    std::string candidate = NumberedName(path, n);
     if (!taken(candidate)) return candidate;
   }
 }

@@ -1,6 +1,5 @@
 #include "jobs/DecodeJob.h"
 
-#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
@@ -75,18 +74,20 @@ bool CDecodeJob::SettleOutputName() {
   }
   // A name this job has already written is never replaced, whatever the
   // overwrite setting: the section goes to the first free numbered name.
-  auto writtenByThisJob = [this](const std::string& path) {
-    return std::find(m_result.written.begin(), m_result.written.end(), path) !=
-           m_result.written.end();
-  };
-  if (!skip && writtenByThisJob(output)) {
-    output = FreeNumberedName(output, [&](const std::string& path) {
-      return writtenByThisJob(path) || PathExists(path);
-    });
-  }
+  if (!skip && m_writtenNames.contains(output)) output = NextNumberedName(output);
   m_current.replaceOutput = overwrite;
   m_window.BeginWaitCursor();
   return !skip;
+}
+
+std::string CDecodeJob::NextNumberedName(const std::string& path) {
+  // The numbers below the last one given for this name were taken then and
+  // are passed over, so many sections of one name cost one probe each.
+  unsigned long long& last = m_lastNumbers[path];
+  for (;;) {
+    std::string candidate = NumberedName(path, ++last);
+    if (!m_writtenNames.contains(candidate) && !PathExists(candidate)) return candidate;
+  }
 }
 
 void CDecodeJob::DecodeSections(TextStream& in, char* buffer) {
@@ -153,6 +154,7 @@ void CDecodeJob::CountDecoded() {
   if (!output.empty()) {
     m_arrOutput.push_back(output);
     m_result.written.push_back(output);
+    m_writtenNames.insert(output);
   }
 }
 
@@ -180,6 +182,8 @@ void CDecodeJob::RunDecodeJob() {
   m_arrOutput.clear();
   m_sections.clear();
   m_result = JobResult();
+  m_writtenNames.clear();
+  m_lastNumbers.clear();
   m_window.SetProgressRange(0, kProgressEnd);
   m_window.SetProgressStep(1);
   m_window.SetProgressPos(0);
