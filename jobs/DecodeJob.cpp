@@ -158,16 +158,43 @@ void CDecodeJob::CountDecoded() {
   }
 }
 
+namespace {
+
+/// Items at most in the list of missing parts.
+constexpr size_t kMissingItemsListed = 20;
+
+/// "2, 3, 7-12, 15, ...": runs of three parts or more as ranges, shorter
+/// ones part by part; at most kMissingItemsListed items, "..." for the rest.
+std::string MissingPartsList(const MissingParts& missing) {
+  std::string list;
+  size_t items = 0;
+  int listed = 0;  // parts named so far
+  auto add = [&](const std::string& item) {
+    list += (list.empty() ? "" : ", ") + item;
+    ++items;
+  };
+  for (const MissingParts::Run& run : missing.runs) {
+    if (run.last - run.first >= 2 && items < kMissingItemsListed) {
+      add(std::to_string(run.first) + "-" + std::to_string(run.last));
+      listed += run.last - run.first + 1;
+      continue;
+    }
+    for (int part = run.first; part <= run.last && items < kMissingItemsListed; ++part) {
+      add(std::to_string(part));
+      ++listed;
+    }
+  }
+  if (listed < missing.count) list += ", ...";
+  return list;
+}
+
+}  // namespace
+
 bool CDecodeJob::ReportLostData() {
-  constexpr size_t kPartsListed = 20;
-  const MissingParts missing = m_plan.Missing(kPartsListed);
   std::string detail;
-  if (missing.count > 0) {
-    std::string list;
-    for (int part : missing.first) list += (list.empty() ? "" : ", ") + std::to_string(part);
-    if (static_cast<size_t>(missing.count) > kPartsListed) list += ", ...";
-    detail = "Missing part" + std::string(missing.count > 1 ? "s " : " ") + list + " of " +
-             std::to_string(missing.total) + ".";
+  if (const MissingParts missing = m_plan.Missing(kMissingItemsListed); missing.count > 0) {
+    detail = "Missing part" + std::string(missing.count > 1 ? "s " : " ") +
+             MissingPartsList(missing) + " of " + std::to_string(missing.total) + ".";
   } else if (m_current.cutShort && m_current.section.beginHeader) {
     detail = "The closing line of the section is missing.";
   } else {
