@@ -112,20 +112,45 @@ std::string ParameterName(std::string_view line, size_t end) {
   return name;
 }
 
+/// Finds `needle` in `text` for searches whose starts never move back: a
+/// search that starts no earlier than the last one and no later than the
+/// place it found has the same answer, so a run of them reads the text once.
+class ForwardFinder {
+ public:
+  ForwardFinder(std::string_view text, std::string_view needle) : text_(text), needle_(needle) {}
+  size_t From(size_t start) {
+    if (start < from_ || (found_ != std::string_view::npos && start > found_)) {
+      from_ = start;
+      found_ = text_.find(needle_, start);
+    }
+    return found_;
+  }
+
+ private:
+  std::string_view text_;
+  std::string_view needle_;
+  size_t from_ = std::string_view::npos;  // no search yet
+  size_t found_ = std::string_view::npos;
+};
+
 }  // namespace
 
 std::string DecodeEncodedWords(std::string_view text) {
   if (text.find("=?") == std::string_view::npos) return std::string(text);
   std::string out;
+  out.reserve(text.size());
   std::string blanks;  // held back: dropped when an encoded word follows
   bool lastWasEncoded = false;
+  // Each search below starts further on than its last one did, so the
+  // line is read a bounded number of times however its words are formed.
+  ForwardFinder charsetEnd(text, "?"), codingEnd(text, "?"), wordEnd(text, "?=");
   size_t k = 0;
   while (k < text.size()) {
     // =?charset?E?text?=
     if (text.compare(k, 2, "=?") == 0) {
-      const size_t q1 = text.find('?', k + 2);
-      const size_t q2 = q1 == std::string_view::npos ? q1 : text.find('?', q1 + 1);
-      const size_t end = q2 == std::string_view::npos ? q2 : text.find("?=", q2 + 1);
+      const size_t q1 = charsetEnd.From(k + 2);
+      const size_t q2 = q1 == std::string_view::npos ? q1 : codingEnd.From(q1 + 1);
+      const size_t end = q2 == std::string_view::npos ? q2 : wordEnd.From(q2 + 1);
       if (end != std::string_view::npos && q2 == q1 + 2) {
         std::string_view charset = text.substr(k + 2, q1 - k - 2);
         charset = charset.substr(0, charset.find('*'));  // a language tag
