@@ -2,6 +2,7 @@
 // The texts and captions the program shows the user, kept in one place so
 // that every job and every front end says the same thing the same way.
 
+#include <cstddef>
 #include <string>
 
 namespace twick {
@@ -59,6 +60,9 @@ inline constexpr const char* kNoEncodeMemoryText = "Not enough memory for encodi
 inline constexpr const char* kMissingNameText =
     "The default output filename was not found!\nEncoded contents may be corrupted.\n"
     " Tarnwick will save the output file using the input filename.";
+inline constexpr const char* kNameTooLongText =
+    "The output filename in the header is too long!\n"
+    "Tarnwick will save the output file using the input filename.";
 inline constexpr const char* kNoHeaderFoundText =
     "Unable to find file header info!\nPlease do a manual decoding (autodecoding-OFF) and "
     "try all of the possible coding formats on the file.";

@@ -7,6 +7,12 @@
 namespace twick {
 namespace {
 
+/// What one stored piece counts beyond its text (the map's own memory).
+constexpr size_t kPieceCost = 64;
+/// The pieces of a name of kLongestHeaderName bytes, every byte written as
+/// "%XX", with a charset and room to spare.
+constexpr size_t kPiecesBudget = 4 * kLongestHeaderName;
+
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -241,11 +247,16 @@ size_t MimeNameCollector::TakeExtended(std::string_view param, std::string_view 
   k += used;
   if (number < 0) number = 0;
   if (number == 0 || kind_ != Kind::Pieces || param != piecesParam_) {
-    if (number == 0) pieces_.clear();
+    if (number == 0) DropPieces(false);
     piecesParam_ = std::string(param);
   }
-  pieces_[number] = {encoded, std::move(value)};
   kind_ = Kind::Pieces;
+  if (piecesTooLong_) return k;  // until a new name starts
+  auto [piece, added] = pieces_.try_emplace(number);
+  piecesSize_ -= piece->second.second.size();  // a piece given again replaces the first
+  piecesSize_ += (added ? kPieceCost : 0) + value.size();
+  piece->second = {encoded, std::move(value)};
+  if (piecesSize_ > kPiecesBudget) DropPieces(true);
   return k;
 }
 
@@ -274,11 +285,17 @@ std::string MimeNameCollector::Name() const {
   return ToUtf8(charset, bytes);
 }
 
+void MimeNameCollector::DropPieces(bool tooLong) {
+  pieces_.clear();
+  piecesSize_ = 0;
+  piecesTooLong_ = tooLong;
+}
+
 void MimeNameCollector::Clear() {
   kind_ = Kind::None;
   plain_.clear();
   piecesParam_.clear();
-  pieces_.clear();
+  DropPieces(false);
 }
 
 }  // namespace twick
