@@ -2,6 +2,7 @@
 // The texts and captions the program shows the user, kept in one place so
 // that every job and every front end says the same thing the same way.
 
+#include <cstddef>
 #include <string>
 
 namespace twick {
@@ -32,22 +33,39 @@ inline constexpr const char* kNoOutputFolderText = "The output folder does not e
 inline constexpr const char* kOutputFolderIsFileText = "The output folder is not a folder:";
 inline constexpr const char* kOutputFolderFailedText = "Unable to create the output folder:";
 
+/// The longest path a message shows whole, in bytes.
+inline constexpr size_t kLongestPathShown = 1024;
+
+/// `path` as a message shows it: a longer one than kLongestPathShown keeps
+/// its beginning and its end with "..." between them, cut between UTF-8
+/// characters. Only the text shown is cut, never the path used.
+inline std::string ShownPath(const std::string& path) {
+  if (path.size() <= kLongestPathShown) return path;
+  auto continues = [&](size_t at) { return (static_cast<unsigned char>(path[at]) & 0xC0) == 0x80; };
+  const size_t kept = (kLongestPathShown - 3) / 2;
+  size_t headEnd = kept;
+  while (headEnd > 0 && continues(headEnd)) --headEnd;
+  size_t tailStart = path.size() - kept;
+  while (tailStart < path.size() && continues(tailStart)) ++tailStart;
+  return path.substr(0, headEnd) + "..." + path.substr(tailStart);
+}
+
 /// The output named by `path` could not be created or written; `aborted`
 /// says what stopped (kDecodingAbortedText, ...).
 inline std::string OutputFailedText(const std::string& path, const char* aborted) {
-  return "Error creating/writing to output file:\n" + path + "\n" + aborted;
+  return "Error creating/writing to output file:\n" + ShownPath(path) + "\n" + aborted;
 }
 
 /// The check values of a decoded file (BinHex CRCs, the btoa end line) do
 /// not match its bytes, or are missing; the file is kept as decoded.
 inline std::string DamagedOutputText(const std::string& path) {
-  return "The decoded data does not match its check values:\n" + path +
+  return "The decoded data does not match its check values:\n" + ShownPath(path) +
          "\nThe file was saved, but it is damaged or incomplete.";
 }
 /// A section ended before its closing line, or parts of a split file are
 /// missing; the file is kept as decoded.
 inline std::string IncompleteOutputText(const std::string& path, const std::string& detail) {
-  return "The encoded data ends before the file is complete:\n" + path + "\n" + detail +
+  return "The encoded data ends before the file is complete:\n" + ShownPath(path) + "\n" + detail +
          "\nThe file was saved, but it is incomplete.";
 }
 
@@ -61,6 +79,9 @@ inline constexpr const char* kNoEncodeMemoryText = "Not enough memory for encodi
 inline constexpr const char* kMissingNameText =
     "The default output filename was not found!\nEncoded contents may be corrupted.\n"
     " Tarnwick will save the output file using the input filename.";
+inline constexpr const char* kNameTooLongText =
+    "The output filename in the header is too long!\n"
+    "Tarnwick will save the output file using the input filename.";
 inline constexpr const char* kNoHeaderFoundText =
     "Unable to find file header info!\nPlease do a manual decoding (autodecoding-OFF) and "
     "try all of the possible coding formats on the file.";

@@ -92,15 +92,17 @@ std::string FitNameLength(const std::string& path) {
   return JoinFitted(DirectoryOf(path), name.substr(0, dot), "", name.substr(dot));
 }
 
-std::string FreeNumberedName(const std::string& path,
-                             const std::function<bool(const std::string&)>& taken) {
-  const std::string folder = DirectoryOf(path);
+std::string NumberedName(const std::string& path, unsigned long long number) {
   const std::string name = FileNameOf(path);
   const size_t dot = ExtensionStart(name);
-  const std::string stem = name.substr(0, dot);
-  const std::string extension = name.substr(dot);
+  return JoinFitted(DirectoryOf(path), name.substr(0, dot), "-" + std::to_string(number),
+                    name.substr(dot));
+}
+
+std::string FreeNumberedName(const std::string& path,
+                             const std::function<bool(const std::string&)>& taken) {
   for (unsigned long long n = 1;; ++n) {
-    std::string candidate = JoinFitted(folder, stem, "-" + std::to_string(n), extension);
+    std::string candidate = NumberedName(path, n);
     if (!taken(candidate)) return candidate;
   }
 }

@@ -42,9 +42,14 @@ inline constexpr size_t kMaxNameBytes = 255;
 /// sequence. Shorter names are returned as they are.
 std::string FitNameLength(const std::string& path);
 
-/// The first of "name-1.ext", "name-2.ext", ... (same folder; the number goes
-/// before the last extension of the name, or at its end without one) for
-/// which `taken` says no. A leading dot of the name is not an extension.
+/// "name-N.ext" in the folder of `path`: the number goes before the last
+/// extension of the name, or at its end without one. A leading dot of the
+/// name is not an extension. The name is fitted to kMaxNameBytes, the
+/// number and the extension kept.
+std::string NumberedName(const std::string& path, unsigned long long number);
+
+/// The first of NumberedName(path, 1), NumberedName(path, 2), ... for which
+/// `taken` says no.
 std::string FreeNumberedName(const std::string& path,
                              const std::function<bool(const std::string&)>& taken);
 

@@ -1,6 +1,5 @@
 #include "jobs/DecodeJob.h"
 
-#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
@@ -78,16 +77,24 @@ bool CDecodeJob::SettleOutputName() {
   // A name this command has written or will read is never replaced,
   // whatever the overwrite setting: the section goes to the first free
   // numbered name.
-  CommandNames& names = Names();
-  if (!skip && names.Taken(output)) {
+  if (!skip && Names().Taken(output)) {
     const std::string wanted = output;
-    output = FreeNumberedName(
-        output, [&](const std::string& path) { return names.Taken(path) || PathExists(path); });
+    output = NextNumberedName(output);
     m_result.renamedInCommand.push_back({wanted, output});
   }
   m_current.replaceOutput = overwrite;
   m_window.BeginWaitCursor();
   return !skip;
+}
+
+std::string CDecodeJob::NextNumberedName(const std::string& path) {
+  // The numbers below the last one given for this name were taken then and
+  // are passed over, so many sections of one name cost one probe each.
+  unsigned long long& last = m_lastNumbers[path];
+  for (;;) {
+    std::string candidate = NumberedName(path, ++last);
+    if (!Names().Taken(candidate) && !PathExists(candidate)) return candidate;
+  }
 }
 
 void CDecodeJob::DecodeSections(TextStream& in, char* buffer) {
@@ -158,16 +165,43 @@ void CDecodeJob::CountDecoded() {
   }
 }
 
+namespace {
+
+/// Items at most in the list of missing parts.
+constexpr size_t kMissingItemsListed = 20;
+
+/// "2, 3, 7-12, 15, ...": runs of three parts or more as ranges, shorter
+/// ones part by part; at most kMissingItemsListed items, "..." for the rest.
+std::string MissingPartsList(const MissingParts& missing) {
+  std::string list;
+  size_t items = 0;
+  int listed = 0;  // parts named so far
+  auto add = [&](const std::string& item) {
+    list += (list.empty() ? "" : ", ") + item;
+    ++items;
+  };
+  for (const MissingParts::Run& run : missing.runs) {
+    if (run.last - run.first >= 2 && items < kMissingItemsListed) {
+      add(std::to_string(run.first) + "-" + std::to_string(run.last));
+      listed += run.last - run.first + 1;
+      continue;
+    }
+    for (int part = run.first; part <= run.last && items < kMissingItemsListed; ++part) {
+      add(std::to_string(part));
+      ++listed;
+    }
+  }
+  if (listed < missing.count) list += ", ...";
+  return list;
+}
+
+}  // namespace
+
 bool CDecodeJob::ReportLostData() {
-  constexpr size_t kPartsListed = 20;
-  const MissingParts missing = m_plan.Missing(kPartsListed);
   std::string detail;
-  if (missing.count > 0) {
-    std::string list;
-    for (int part : missing.first) list += (list.empty() ? "" : ", ") + std::to_string(part);
-    if (static_cast<size_t>(missing.count) > kPartsListed) list += ", ...";
-    detail = "Missing part" + std::string(missing.count > 1 ? "s " : " ") + list + " of " +
-             std::to_string(missing.total) + ".";
+  if (const MissingParts missing = m_plan.Missing(kMissingItemsListed); missing.count > 0) {
+    detail = "Missing part" + std::string(missing.count > 1 ? "s " : " ") +
+             MissingPartsList(missing) + " of " + std::to_string(missing.total) + ".";
   } else if (m_current.cutShort && m_current.section.beginHeader) {
     detail = "The closing line of the section is missing.";
   } else {
@@ -183,6 +217,7 @@ void CDecodeJob::RunDecodeJob() {
   m_sections.clear();
   m_result = JobResult();
   m_ownNames = CommandNames();
+  m_lastNumbers.clear();
   m_window.SetProgressRange(0, kProgressEnd);
   m_window.SetProgressStep(1);
   m_window.SetProgressPos(0);

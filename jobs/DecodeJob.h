@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "core/CommandNames.h"
@@ -78,6 +79,9 @@ class CDecodeJob : public DecodeContext {
   /// Settles the section's output name with the user where the options ask
   /// for it; false when the user declined to name the output.
   bool SettleOutputName();
+  /// The next numbered form of `path` that this job has not written and
+  /// that is not on disk.
+  std::string NextNumberedName(const std::string& path);
   /// Hands the section to its decoder through the context's members and
   /// keeps what it reported.
   SectionResult CallDecoder(TextStream& in, char* buffer, uint64_t sectionStart);
@@ -104,6 +108,9 @@ class CDecodeJob : public DecodeContext {
     bool cutShort = false;
   };
   SectionRun m_current;
+  /// The outputs of this run (as in m_result.written), and for each name
+  /// that had to be numbered the last number it was given.
+  std::unordered_map<std::string, unsigned long long> m_lastNumbers;
   /// The parts of the section's file, when it was posted in parts.
   SplitPlan m_plan;
 };

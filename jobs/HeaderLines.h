@@ -30,6 +30,10 @@ bool IsBase64EncodingLine(std::string_view line);
 /// Whether "ENCODING: BASE64" (any case) has its colon at `colon` of `text`.
 bool Base64EncodingAt(std::string_view text, size_t colon);
 
+/// The longest file name a header may give, in bytes. A longer one is no
+/// name a file could have: it is not used, and the user is told.
+inline constexpr size_t kLongestHeaderName = 64 * 1024;
+
 /// The name on a "begin" (or "begin-base64") line: all the text after the
 /// mode field, trailing blanks and enclosing double quotes removed; on a line
 /// with a single word after "begin", that word.

@@ -85,6 +85,7 @@ LineVerdict MimeBlockEnds(HeaderScan& scan) {
   if (scan.blockBase64 && scan.blockName.HasName()) {
     Opens(scan, HeaderKind::MimeBase64, kFormatBase64, false);
     scan.name = scan.blockName.Name();
+    scan.nameTooLong = scan.blockName.NameTooLong();
     return LineVerdict::Found;
   }
   scan.blockName.Clear();

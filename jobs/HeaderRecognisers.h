@@ -40,6 +40,8 @@ struct HeaderScan {
   /// is told when it gives none.
   std::string name;
   bool noticeWhenUnnamed = true;
+  /// The header's name was too long to be kept (see kLongestHeaderName).
+  bool nameTooLong = false;
 
   /// The MIME part whose header block is being read: a blank line ends the
   /// block, a boundary line starts a new part, and a name never carries over

@@ -7,6 +7,12 @@
 namespace twick {
 namespace {
 
+/// What one stored piece counts beyond its text (the map's own memory).
+constexpr size_t kPieceCost = 64;
+/// The pieces of a name of kLongestHeaderName bytes, every byte written as
+/// "%XX", with a charset and room to spare.
+constexpr size_t kPiecesBudget = 4 * kLongestHeaderName;
+
 int HexValue(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -112,20 +118,45 @@ std::string ParameterName(std::string_view line, size_t end) {
   return name;
 }
 
+/// Finds `needle` in `text` for searches whose starts never move back: a
+/// search that starts no earlier than the last one and no later than the
+/// place it found has the same answer, so a run of them reads the text once.
+class ForwardFinder {
+ public:
+  ForwardFinder(std::string_view text, std::string_view needle) : text_(text), needle_(needle) {}
+  size_t From(size_t start) {
+    if (start < from_ || (found_ != std::string_view::npos && start > found_)) {
+      from_ = start;
+      found_ = text_.find(needle_, start);
+    }
+    return found_;
+  }
+
+ private:
+  std::string_view text_;
+  std::string_view needle_;
+  size_t from_ = std::string_view::npos;  // no search yet
+  size_t found_ = std::string_view::npos;
+};
+
 }  // namespace
 
 std::string DecodeEncodedWords(std::string_view text) {
   if (text.find("=?") == std::string_view::npos) return std::string(text);
   std::string out;
+  out.reserve(text.size());
   std::string blanks;  // held back: dropped when an encoded word follows
   bool lastWasEncoded = false;
+  // Each search below starts further on than its last one did, so the
+  // line is read a bounded number of times however its words are formed.
+  ForwardFinder charsetEnd(text, "?"), codingEnd(text, "?"), wordEnd(text, "?=");
   size_t k = 0;
   while (k < text.size()) {
     // =?charset?E?text?=
     if (text.compare(k, 2, "=?") == 0) {
-      const size_t q1 = text.find('?', k + 2);
-      const size_t q2 = q1 == std::string_view::npos ? q1 : text.find('?', q1 + 1);
-      const size_t end = q2 == std::string_view::npos ? q2 : text.find("?=", q2 + 1);
+      const size_t q1 = charsetEnd.From(k + 2);
+      const size_t q2 = q1 == std::string_view::npos ? q1 : codingEnd.From(q1 + 1);
+      const size_t end = q2 == std::string_view::npos ? q2 : wordEnd.From(q2 + 1);
       if (end != std::string_view::npos && q2 == q1 + 2) {
         std::string_view charset = text.substr(k + 2, q1 - k - 2);
         charset = charset.substr(0, charset.find('*'));  // a language tag
@@ -216,11 +247,16 @@ size_t MimeNameCollector::TakeExtended(std::string_view param, std::string_view 
   k += used;
   if (number < 0) number = 0;
   if (number == 0 || kind_ != Kind::Pieces || param != piecesParam_) {
-    if (number == 0) pieces_.clear();
+    if (number == 0) DropPieces(false);
     piecesParam_ = std::string(param);
   }
-  pieces_[number] = {encoded, std::move(value)};
   kind_ = Kind::Pieces;
+  if (piecesTooLong_) return k;  // until a new name starts
+  auto [piece, added] = pieces_.try_emplace(number);
+  piecesSize_ -= piece->second.second.size();  // a piece given again replaces the first
+  piecesSize_ += (added ? kPieceCost : 0) + value.size();
+  piece->second = {encoded, std::move(value)};
+  if (piecesSize_ > kPiecesBudget) DropPieces(true);
   return k;
 }
 
@@ -249,11 +285,17 @@ std::string MimeNameCollector::Name() const {
   return ToUtf8(charset, bytes);
 }
 
+void MimeNameCollector::DropPieces(bool tooLong) {
+  pieces_.clear();
+  piecesSize_ = 0;
+  piecesTooLong_ = tooLong;
+}
+
 void MimeNameCollector::Clear() {
   kind_ = Kind::None;
   plain_.clear();
   piecesParam_.clear();
-  pieces_.clear();
+  DropPieces(false);
 }
 
 }  // namespace twick

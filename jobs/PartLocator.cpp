@@ -14,16 +14,18 @@ constexpr int kMaxGapLines = 2000;
 /// Parts kept at most; a source with more ends the search there.
 constexpr size_t kMaxParts = 50000;
 
-/// Reads a decimal number of at most six digits at `at`; 0 when none.
+/// The most digits a part number or total may have (it fits an int).
+constexpr size_t kMaxNumberDigits = 9;
+
+/// Reads the decimal number at `at` and moves past its digits; 0 when there
+/// is none or it has more than kMaxNumberDigits digits (no part number).
 int NumberAt(std::string_view text, size_t& at) {
   int value = 0;
   size_t digits = 0;
-  while (at < text.size() && text[at] >= '0' && text[at] <= '9' && digits < 6) {
-    value = value * 10 + (text[at] - '0');
-    ++at;
-    ++digits;
+  for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at, ++digits) {
+    if (digits < kMaxNumberDigits) value = value * 10 + (text[at] - '0');
   }
-  return digits == 0 ? 0 : value;
+  return digits > kMaxNumberDigits ? 0 : value;
 }
 
 /// "K of N" at `at` (after "part " or "section ").

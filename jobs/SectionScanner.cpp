@@ -7,6 +7,7 @@
 #include "core/Messages.h"
 #include "core/PathRules.h"
 #include "jobs/ContentFormat.h"
+#include "jobs/HeaderLines.h"
 
 namespace twick {
 namespace {
@@ -79,11 +80,18 @@ std::optional<Section> SectionScanner::FindNextSection(TextStream& in) {
 std::optional<Section> SectionScanner::ParseSectionHeader(TextStream& in) {
   HeaderScan scan(in, settings_.tables, btoaVersion_);
   if (!FindSectionHeader(scan)) return std::nullopt;
-  scan.section.output = HeaderOutput(scan.name, scan.noticeWhenUnnamed);
+  const bool tooLong = scan.nameTooLong || scan.name.size() > kLongestHeaderName;
+  scan.section.output = HeaderOutput(scan.name, scan.noticeWhenUnnamed, tooLong);
   return std::move(scan.section);
 }
 
-std::string SectionScanner::HeaderOutput(const std::string& name, bool notice) {
+std::string SectionScanner::HeaderOutput(const std::string& name, bool notice, bool tooLong) {
+  if (tooLong) {
+    // A cut name would be one the header never gave: the section is saved
+    // under the source's name, as when the header gives none.
+    window_.ShowMessage(kNameTooLongText, kMissingNameCaption, MessageIcon::Exclamation);
+    return settings_.outputFolder + settings_.baseName;
+  }
   const std::string safe = SanitizeHeaderName(name);
   if (!safe.empty()) return settings_.outputFolder + safe;
   if (notice) window_.ShowMessage(kMissingNameText, kMissingNameCaption, MessageIcon::Exclamation);

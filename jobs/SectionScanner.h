@@ -69,8 +69,9 @@ class SectionScanner {
   std::optional<Section> ParseSectionHeader(TextStream& in);
   /// The output path for a name taken from a header; an empty (or unsafe and
   /// emptied) name gives the source's base name, with the notice when
-  /// `notice` is set.
-  std::string HeaderOutput(const std::string& name, bool notice);
+  /// `notice` is set. A name too long to be used gives the base name too,
+  /// and the user is always told.
+  std::string HeaderOutput(const std::string& name, bool notice, bool tooLong);
 
   JobWindow& window_;
   ScanSettings settings_;

@@ -90,11 +90,23 @@ void SplitPlan::SkipPastParts(TextStream& in) const {
 MissingParts SplitPlan::Missing(size_t listed) const {
   MissingParts missing;
   missing.total = partTotal_;
-  for (int part = 1; part <= partTotal_; ++part) {
-    if (std::find(partsSeen_.begin(), partsSeen_.end(), part) != partsSeen_.end()) continue;
-    ++missing.count;
-    if (missing.first.size() < listed) missing.first.push_back(part);
+  std::vector<int> seen = partsSeen_;
+  std::sort(seen.begin(), seen.end());
+  seen.erase(std::unique(seen.begin(), seen.end()), seen.end());
+  // The gaps between the parts read, and after the last one.
+  int next = 1;  // the lowest part not yet accounted for
+  auto gapBefore = [&](int part) {
+    if (part > next) {
+      missing.count += part - next;
+      if (missing.runs.size() < listed) missing.runs.push_back({next, part - 1});
+    }
+    next = std::max(next, part + 1);
+  };
+  for (int part : seen) {
+    if (part > partTotal_) break;
+    gapBefore(part);
   }
+  if (partTotal_ >= next) gapBefore(partTotal_ + 1);
   return missing;
 }
 

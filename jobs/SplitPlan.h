@@ -18,11 +18,16 @@ namespace twick {
 
 /// The parts of a section's file that were never read.
 struct MissingParts {
+  /// A run of missing part numbers, `first` to `last`.
+  struct Run {
+    int first = 0;
+    int last = 0;
+  };
   /// The number of parts the markers announce (0: none seen).
   int total = 0;
-  /// How many of them are missing, and the numbers of the first ones.
+  /// How many of them are missing, and the first runs of them in order.
   int count = 0;
-  std::vector<int> first;
+  std::vector<Run> runs;
 };
 
 class SplitPlan {
@@ -40,7 +45,8 @@ class SplitPlan {
   /// section of its own.
   void SkipPastParts(TextStream& in) const;
 
-  /// The announced parts that were not read; at most `listed` numbers given.
+  /// The announced parts that were not read; at most `listed` runs given.
+  /// The time taken grows with the parts read, not with the total.
   MissingParts Missing(size_t listed) const;
 
  private:

@@ -75,7 +75,17 @@ TEST(MimeNames, EncodedParametersAndWordsGiveUtf8) {
     for (const auto& line : c.lines) names.Take(line);
     ASSERT_TRUE(names.HasName());
     EXPECT_EQ(names.Name(), c.name);
+    EXPECT_FALSE(names.NameTooLong());
   }
+  // Pieces past what a 64 KiB name needs are dropped; a new name starts afresh.
+  MimeNameCollector names;
+  const std::string piece = std::string(100000, 'x');
+  for (int k = 0; k < 400; ++k) names.Take(" name*" + std::to_string(k) + "*=" + piece);
+  EXPECT_TRUE(names.NameTooLong());
+  EXPECT_EQ(names.Name(), "");
+  names.Take(" name*0*=utf-8''a.bin");
+  EXPECT_FALSE(names.NameTooLong());
+  EXPECT_EQ(names.Name(), "a.bin");
   // Encoded names are sanitised like any other header name.
   ScannerHarness h;
   ASSERT_TRUE(h.Open("filename*=utf-8''..%2F..%2Fx.bin\nContent-Transfer-Encoding: base64\n\nAA\n",

@@ -3,6 +3,7 @@
 #include <set>
 #include <string>
 
+#include "core/Messages.h"
 #include "core/PathRules.h"
 
 namespace twick {
@@ -72,6 +73,27 @@ TEST(PathRules, LongNamesAreCutKeepingExtensionAndNumber) {
     EXPECT_EQ(out.find('\xC3'), std::string::npos) << "a cut UTF-8 sequence";
   }
   EXPECT_EQ(FitNameLength("/o/short.txt"), "/o/short.txt");
+}
+
+TEST(Messages, LongPathsAreShownCutInTheMiddle) {
+  const std::string longest(1024, 'a'), e = "\xC3\xA9";  // e: two UTF-8 bytes
+  struct Case {
+    std::string path, shown;
+  } cases[] = {
+      {"/o/a.bin", "/o/a.bin"},
+      {longest, longest},
+      {longest + "z", std::string(510, 'a') + "..." + std::string(509, 'a') + "z"},
+      {"/" + std::string(3 << 20, 'd') + "/x.bin",
+       "/" + std::string(509, 'd') + "..." + std::string(504, 'd') + "/x.bin"},
+      // Cut between characters, never inside one.
+      {std::string(509, 'a') + e + std::string(600, 'b') + e + std::string(509, 'c'),
+       std::string(509, 'a') + "..." + std::string(509, 'c')},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ShownPath(c.path), c.shown) << c.path.size();
+    EXPECT_EQ(OutputFailedText(c.path, "Decoding aborted!"),
+              "Error creating/writing to output file:\n" + c.shown + "\nDecoding aborted!");
+  }
 }
 
 }  // namespace

@@ -80,6 +80,15 @@ TEST(SectionScanner, EachHeaderKindGivesNameFormatAndFirstDataLine) {
       {"filename=..\\..\\boot.ini\nContent-Transfer-Encoding: base64\n\nAAAA\n", kFormatBase64,
        "boot.ini", "AAAA"},
       {"xbtoa Begin ../..\nG^4T8\n", kFormatBtoa, "mail", "G^4T8", false, 4},
+      // Names of up to 64 KiB are kept; a longer one gives the source's name and the notice.
+      {"begin 644 " + std::string(65536, 'n') + "\n" + kFullUU, kFormatUU, std::string(65536, 'n'),
+       kFullUU},
+      {"begin 644 " + std::string(65537, 'n') + "\n" + kFullUU, kFormatUU, "mail", kFullUU, true},
+      {"xbtoa Begin " + std::string(70000, 'n') + "\nG^4T8\n", kFormatBtoa, "mail", "G^4T8", true,
+       4},
+      {"Content-Type: x;\n name*0*=" + std::string(200000, 'n') + "\n name*1*=" +
+           std::string(200000, 'n') + "\nContent-Transfer-Encoding: base64\n\nAAAA\n",
+       kFormatBase64, "mail", "AAAA", true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text.substr(0, 60));

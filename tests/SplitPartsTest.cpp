@@ -102,6 +102,53 @@ TEST(SplitPostings, PartsAreJoinedInPartOrderAndGapsReported) {
   EXPECT_FALSE(ParsePartMarker("Subject: see (1/2 of the budget)", part, total));
 }
 
+/// One line of UU data in each of the given parts of `total`, each under
+/// its "(k/total)" Subject line; part 1 holds the begin line.
+std::string LinePerPart(const std::vector<int>& parts, int total) {
+  std::string text;
+  for (int k : parts) {
+    text += "Subject: p.bin (" + std::to_string(k) + "/" + std::to_string(total) + ")\n\n";
+    if (k == 1) text += "begin 644 p.bin\n";
+    text += "M" + std::string(60, 'A') + "\n\n";
+  }
+  return text;
+}
+
+TEST(SplitPostings, MissingPartsAreListedWithTheirRuns) {
+  std::vector<int> odd;
+  for (int k = 1; k <= 50; k += 2) odd.push_back(k);
+  struct Case {
+    std::vector<int> parts;
+    int total;
+    std::string detail;
+  } cases[] = {
+      {{1, 3}, 4, "Missing parts 2, 4 of 4."},
+      {{1, 2, 3}, 4, "Missing part 4 of 4."},
+      {{1, 4}, 5, "Missing parts 2, 3, 5 of 5."},
+      {{1, 6, 10}, 12, "Missing parts 2-5, 7-9, 11, 12 of 12."},
+      {odd, 50,
+       "Missing parts 2, 4, 6, 8, 10, 12, 14, 16, 18, 20, 22, 24, 26, 28, 30, 32, 34, 36, 38, "
+       "40, ... of 50."},
+      {{1, 2}, 999999, "Missing parts 3-999999 of 999999."},
+      {{1, 1234566}, 1234567, "Missing parts 2-1234565, 1234567 of 1234567."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.detail);
+    ScratchDir dir;
+    WriteFile(dir.file("mail.txt"), LinePerPart(c.parts, c.total));
+    FakeWindow window;
+    CDecodeJob job(window);
+    job.m_strSource = dir.file("mail.txt");
+    job.m_bPause = false;
+    job.RunDecodeJob();
+    ASSERT_EQ(window.messages.size(), 1u);
+    EXPECT_EQ(window.messages[0].text, "The encoded data ends before the file is complete:\n" +
+                                           dir.file("p.bin") + "\n" + c.detail +
+                                           "\nThe file was saved, but it is incomplete.");
+    EXPECT_EQ(job.m_result.failed, 1);
+  }
+}
+
 /// A Base64 file posted in parts: numbered by message/partial headers with
 /// `id`, or only by the Subject line when `id` is empty. Only part 1 has the
 /// name and the encoding.
