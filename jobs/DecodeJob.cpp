@@ -166,7 +166,7 @@ bool CDecodeJob::ReportLostData() {
     if (static_cast<size_t>(missing.count) > kPartsListed) list += ", ...";
     detail = "Missing part" + std::string(missing.count > 1 ? "s " : " ") + list + " of " +
              std::to_string(missing.total) + ".";
-  } else if (m_current.cutShort && m_current.section.beginHeader) {
+  } else if (m_current.cutShort && m_current.section.header != HeaderKind::None) {
     detail = "The closing line of the section is missing.";
   } else {
     return false;
