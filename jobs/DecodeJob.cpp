@@ -168,9 +168,14 @@ bool CDecodeJob::ReportLostData() {
              std::to_string(missing.total) + ".";
   } else if (m_current.cutShort && m_current.section.header != HeaderKind::None) {
     detail = "The closing line of the section is missing.";
-  } else {
-    return false;
   }
+  // Two different copies of one part: the first was read, and either may be
+  // the right one.
+  for (int part : missing.conflicting) {
+    if (!detail.empty()) detail += "\n";
+    detail += "Part " + std::to_string(part) + " was found twice with different data.";
+  }
+  if (detail.empty()) return false;
   m_window.ShowMessage(IncompleteOutputText(m_current.section.output, detail), kContentErrorCaption,
                        MessageIcon::Stop);
   return true;

@@ -56,7 +56,11 @@ SectionResult DecodeUUXX(DecodeContext& job, TextStream& in, char* buffer, const
       if (reader.StartsLine() && MayOpenSection(static_cast<unsigned char>(piece[0]))) {
         const uint64_t afterPiece = in.Tell();
         in.Seek(reader.PieceStart());
-        if (LineOpensSection(in, headers)) break;
+        if (LineOpensSection(in, headers)) {
+          // Parts read out of order: the next part goes on elsewhere.
+          if (job.ReadingFurtherPart() && job.FindContinuation(in)) continue;
+          break;
+        }
         in.Seek(afterPiece);
       }
       continue;
