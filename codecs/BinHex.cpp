@@ -1,5 +1,7 @@
 #include "codecs/BinHex.h"
 
+#include <array>
+
 #include <algorithm>
 #include <cstring>
 #include <vector>
@@ -71,6 +73,25 @@ std::string DecodeBinHexName(std::string_view text, const DecodeTable& table) {
     pos = item.next;
   }
   return expanded.empty() ? std::string() : expanded.substr(1);
+}
+
+namespace {
+
+constexpr std::array<bool, 256> BinHexMembers() {
+  std::array<bool, 256> members{};
+  for (size_t i = 0; i < 64; ++i) members[static_cast<unsigned char>(BinHexAlphabet[i])] = true;
+  return members;
+}
+
+constexpr std::array<bool, 256> kBinHexMembers = BinHexMembers();
+
+}  // namespace
+
+bool IsBinHexDataText(std::string_view text) {
+  unsigned char outside = 0;
+  for (const char c : text)
+    outside |= static_cast<unsigned char>(!kBinHexMembers[static_cast<unsigned char>(c)]);
+  return outside == 0;
 }
 
 }  // namespace twick

@@ -110,4 +110,9 @@ inline size_t BinHexHeldBack(const unsigned char* bytes, size_t size) {
 /// that reaches past the name is cut at its length.
 std::string DecodeBinHexName(std::string_view text, const DecodeTable& table);
 
+/// Whether every character of `text` (a data line without its colons) is
+/// one of the 64 BinHex characters: a line holding any other character
+/// cannot be BinHex data.
+bool IsBinHexDataText(std::string_view text);
+
 }  // namespace twick

@@ -10,6 +10,7 @@ const char* CodecStatusName(CodecStatus status) {
     case CodecStatus::CutShort: return "cut short";
     case CodecStatus::DataLost: return "data lost";
     case CodecStatus::ChecksWrong: return "check values wrong";
+    case CodecStatus::NotData: return "not data";
   }
   return "?";
 }

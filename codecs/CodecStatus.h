@@ -13,6 +13,7 @@ enum class CodecStatus {
   CutShort,     // the section ended before its closing line
   DataLost,     // bytes are missing or damaged (a length or a part lacking)
   ChecksWrong,  // the section's check values do not match its bytes
+  NotData,      // a line that cannot be data: passed over, nothing decoded
 };
 
 /// A short English name, for test output and logs.

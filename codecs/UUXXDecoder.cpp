@@ -6,11 +6,32 @@
 
 namespace twick {
 
+UUXXDecoder::UUXXDecoder(const DecodeTable& table, const char* alphabet)
+    : table_(table), spread_(table) {
+  for (size_t i = 0; i < 64 && alphabet[i] != 0; ++i)
+    member_[static_cast<unsigned char>(alphabet[i])] = true;
+  member_['~'] = true;
+  // UU writes the value 0 as a backquote or, as older encoders did, a blank.
+  if (member_['`']) member_[' '] = true;
+}
+
+bool UUXXDecoder::IsDataLine(std::string_view piece) const {
+  const auto* src = reinterpret_cast<const unsigned char*>(piece.data());
+  const size_t length = piece.size();
+  if (length == 0 || !member_[src[0]]) return false;
+  const size_t count = static_cast<size_t>(std::max<int32_t>(table_[src[0]], 0));
+  if (length > 2 + (count + 2) / 3 * 4) return false;
+  unsigned char outside = 0;
+  for (size_t i = 1; i < length; ++i) outside |= static_cast<unsigned char>(!member_[src[i]]);
+  return outside == 0;
+}
+
 CodecStatus UUXXDecoder::Piece(std::string_view piece, unsigned char* out, size_t& produced) const {
   produced = 0;
   const size_t length = std::min(piece.size(), kMaxPieceChars);
   if (length == 0) return CodecStatus::Gap;
   if (IsUUXXClosingLine(piece.substr(0, length))) return CodecStatus::Done;
+  if (!IsDataLine(piece.substr(0, length))) return CodecStatus::NotData;
 
   // The groups follow the count character; a last group cut short is filled
   // with "~", which reads as 0: it stands in for trailing blanks a mailer

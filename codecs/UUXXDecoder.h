@@ -4,6 +4,7 @@
 // characters. A line that is exactly "`", "+", "~" or "end" (any case)
 // closes the file.
 
+#include <array>
 #include <cstddef>
 #include <string_view>
 
@@ -26,17 +27,27 @@ class UUXXDecoder {
   static constexpr size_t kMaxPieceChars = 80;
   static constexpr size_t kMaxBytesPerPiece = 60;
 
-  explicit UUXXDecoder(const DecodeTable& table) : table_(table), spread_(table) {}
+  /// `alphabet` is the format's 64 characters (UU also takes a blank for
+  /// the value 0); "~" stands for a removed trailing blank in both.
+  UUXXDecoder(const DecodeTable& table, const char* alphabet);
+
+  /// Whether a piece can be a data line: its count character and every other
+  /// character in the alphabet, and no longer than the count asks for
+  /// (1 + 4 * ceil(n / 3)) plus one check character. It may be shorter:
+  /// mailers strip trailing blanks.
+  bool IsDataLine(std::string_view piece) const;
 
   /// Takes one piece of a line (at most kMaxPieceChars characters, without
   /// its LF), decoded as a line of its own, and writes its bytes to `out`
   /// (room for kMaxBytesPerPiece). NeedMore after data, Gap for a blank
-  /// line, Done for the closing line.
+  /// line, Done for the closing line, NotData (nothing decoded) for a line
+  /// that cannot be data.
   CodecStatus Piece(std::string_view piece, unsigned char* out, size_t& produced) const;
 
  private:
   const DecodeTable& table_;
   const SpreadTable spread_;
+  std::array<bool, 256> member_{};
 };
 
 }  // namespace twick

@@ -1,7 +1,8 @@
 // Reads one MIME Base64 section and drives the Base64 codec over it. The
 // section ends where the codec says, at a blank line (unless the job finds
 // the next part of a file posted in parts), or at the end of the stream; the
-// ending line is consumed.
+// ending line is consumed. A line that opens another section ends it too,
+// cut short, and is left unread.
 
 #include <algorithm>
 
@@ -9,6 +10,7 @@
 #include "core/ProgressCounter.h"
 #include "jobs/DecodeContext.h"
 #include "jobs/DecoderOutput.h"
+#include "jobs/HeaderRecognisers.h"
 #include "jobs/TextDecoderSupport.h"
 
 namespace twick {
@@ -29,7 +31,20 @@ SectionResult DecodeBase64(DecodeContext& job, TextStream& in, char* buffer,
   if (!out.Create()) return {};
   window.BeginWaitCursor();
 
+  decoding::PieceReader reader(in);
   Base64Decoder codec(*job.m_pB64Table, job.m_bEqualsLineEnds);
+  const HeaderTables headers{job.m_pUUAlphabet, job.m_pXXAlphabet, job.m_pBinHexTable};
+  // A boundary is how a MIME body ends; under begin-base64 it cuts the
+  // section short like any other opening line.
+  auto opensSection = [&](const char* piece) {
+    const auto first = static_cast<unsigned char>(piece[0]);
+    if (!MayOpenSection(first) || (first == '-' && !job.m_bEqualsLineEnds)) return false;
+    const uint64_t afterPiece = in.Tell();
+    in.Seek(reader.PieceStart());
+    if (LineOpensSection(in, headers)) return true;
+    in.Seek(afterPiece);
+    return false;
+  };
   // The job's work buffer holds at least 280 bytes; writing it out whenever
   // fewer than a piece's bytes would stay free keeps every piece inside it.
   const size_t capacity = static_cast<size_t>(std::max(job.m_nBufSize, 0));
@@ -46,14 +61,18 @@ SectionResult DecodeBase64(DecodeContext& job, TextStream& in, char* buffer,
     }
   };
 
-  decoding::PieceReader reader(in);
   char piece[decoding::PieceReader::kPieceSize];
   size_t length = 0;
   bool endsLine = false;
+  CodecStatus ending = CodecStatus::Done;
   // Line ends carry no meaning to Base64. At a blank line or the end of the
   // stream, a file posted in parts may go on with its next part.
   while (reader.Next(piece, length, endsLine) ||
          (job.FindContinuation(in) && reader.Next(piece, length, endsLine))) {
+    if (length > 0 && reader.StartsLine() && opensSection(piece)) {
+      ending = CodecStatus::CutShort;
+      break;
+    }
     size_t produced = 0;
     const CodecStatus status =
         codec.Piece(std::string_view(piece, length), endsLine, work + pending, produced);
@@ -69,7 +88,7 @@ SectionResult DecodeBase64(DecodeContext& job, TextStream& in, char* buffer,
   if (const size_t produced = codec.Finish(work + pending)) take(produced);
 
   if (pending > 0) out.Write(buffer, pending);
-  return {out.EndSection(), CodecStatus::Done};
+  return {out.EndSection(), ending};
 }
 
 }  // namespace twick

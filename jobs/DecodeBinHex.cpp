@@ -12,6 +12,7 @@
 #include <string_view>
 #include <utility>
 
+#include "codecs/BinHex.h"
 #include "codecs/BinHexDecoder.h"
 #include "core/Messages.h"
 #include "core/ProgressCounter.h"
@@ -88,6 +89,22 @@ bool EndsBorrowing(std::string_view text) {
   return i > 0 && i + 1 < text.size() && text[i] == ':' && text[i + 1] == ' ';
 }
 
+/// Whether the line at the read position can be BinHex data (blank lines,
+/// banners and mail headers end a borrow before this is asked). The stream
+/// is left where it was.
+bool NextLineIsData(TextStream& in) {
+  const uint64_t start = in.Tell();
+  std::string_view line;
+  bool data = true;
+  if (in.ReadLine(line)) {
+    if (!line.empty() && line.front() == ':') line.remove_prefix(1);
+    if (!line.empty() && line.back() == ':') line.remove_suffix(1);
+    data = IsBinHexDataText(line);
+  }
+  in.Seek(start);
+  return data;
+}
+
 /// A short line takes characters (line ends too) from the lines after it
 /// until its length is a multiple of four or it has a full chunk; returns
 /// the line with what it took, in `borrowed`.
@@ -98,6 +115,7 @@ std::string_view FillUp(TextStream& in, std::string_view line,
   bool atLineStart = true;
   while (size % 4 != 0 && size < kChunkChars) {
     const uint64_t before = in.Tell();
+    if (atLineStart && !NextLineIsData(in)) break;  // it ends the section
     size_t got = in.ReadUpTo(borrowed.data() + size, kChunkChars - size);
     if (got == 0) break;
     if (atLineStart && EndsBorrowing(std::string_view(borrowed.data() + size, got))) {
@@ -137,8 +155,10 @@ SectionResult DecodeBinHex(DecodeContext& job, TextStream& in, char* buffer,
   std::string longLine;
   bool lineStart = true;
   bool complete = true;
+  CodecStatus ending = CodecStatus::Done;
   for (;;) {
     if (window.CancelRequested()) return out.Discard();  // nothing of the output stays
+    const uint64_t partStart = in.Tell();
     if (!in.ReadLinePart(line, complete)) break;
     const bool first = std::exchange(lineStart, complete);
     if (first && complete && line.empty()) break;  // a blank line ends the section
@@ -146,6 +166,13 @@ SectionResult DecodeBinHex(DecodeContext& job, TextStream& in, char* buffer,
     // The closing colon ends the data: the next file may follow at once.
     const bool closing = complete && !line.empty() && line.back() == ':';
     if (closing) line.remove_suffix(1);
+    // A line with other characters (the next section's header, mail text)
+    // ends a section whose closing colon is missing; it stays unread.
+    if (first && complete && !IsBinHexDataText(line)) {
+      in.Seek(partStart);
+      ending = CodecStatus::CutShort;
+      break;
+    }
     if (!first || !complete) {
       longLine.append(line);
       const size_t whole = complete ? longLine.size() : longLine.size() / 4 * 4;
@@ -161,8 +188,9 @@ SectionResult DecodeBinHex(DecodeContext& job, TextStream& in, char* buffer,
 
   const bool checksPassed = work.Finish();
   out.CutTo(decoder.OutputLength());
-  SectionResult result{out.EndSection(), CodecStatus::Done};
-  if (result.written && !checksPassed && !in.Failed()) {
+  SectionResult result{out.EndSection(), ending};
+  // A section cut short is reported as such by the job.
+  if (result.written && ending == CodecStatus::Done && !checksPassed && !in.Failed()) {
     window.ShowMessage(DamagedOutputText(job.m_strOutput), kContentErrorCaption, MessageIcon::Stop);
     result.status = CodecStatus::ChecksWrong;
   }

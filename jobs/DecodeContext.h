@@ -26,6 +26,9 @@ struct DecodeContext {
   /// lies in the source); the stream then stands at that part's first data
   /// line. Otherwise the stream is left where it was.
   virtual bool FindContinuation(TextStream& /*in*/) { return false; }
+  /// Whether the decoder is reading a further part that FindContinuation
+  /// moved it to: a header line there is where that part ends.
+  virtual bool ReadingFurtherPart() const { return false; }
 
   JobWindow& m_window;
   OutputOpener& m_opener;

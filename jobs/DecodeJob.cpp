@@ -199,14 +199,21 @@ std::string MissingPartsList(const MissingParts& missing) {
 
 bool CDecodeJob::ReportLostData() {
   std::string detail;
-  if (const MissingParts missing = m_plan.Missing(kMissingItemsListed); missing.count > 0) {
+  const MissingParts missing = m_plan.Missing(kMissingItemsListed);
+  if (missing.count > 0) {
     detail = "Missing part" + std::string(missing.count > 1 ? "s " : " ") +
              MissingPartsList(missing) + " of " + std::to_string(missing.total) + ".";
-  } else if (m_current.cutShort && m_current.section.beginHeader) {
+  } else if (m_current.cutShort && m_current.section.header != HeaderKind::None) {
     detail = "The closing line of the section is missing.";
-  } else {
-    return false;
   }
+  // Two different copies of one part: the first was read, and either may be
+  // the right one.
+  for (size_t k = 0; k < missing.conflicting.size() && k < kMissingItemsListed; ++k) {
+    if (!detail.empty()) detail += "\n";
+    detail +=
+        "Part " + std::to_string(missing.conflicting[k]) + " was found twice with different data.";
+  }
+  if (detail.empty()) return false;
   m_window.ShowMessage(IncompleteOutputText(m_current.section.output, detail), kContentErrorCaption,
                        MessageIcon::Stop);
   return true;

@@ -63,6 +63,7 @@ class CDecodeJob : public DecodeContext {
 
   /// Finds the next part of a file posted in parts (see DecodeContext).
   bool FindContinuation(TextStream& in) override;
+  bool ReadingFurtherPart() const override { return m_plan.ReadingFurtherPart(); }
 
   /// The source's folder (ending with the separator) and its name without
   /// the extension, as the last run found them.

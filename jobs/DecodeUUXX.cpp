@@ -1,7 +1,10 @@
 // Reads one UU or XX section and drives the UU/XX codec over it, a piece of
 // at most 80 characters at a time. The section ends at its closing line, at
 // a blank line (unless the job finds the next part of a file posted in parts
-// after it), or at the end of the stream; the ending line is consumed.
+// after it), or at the end of the stream; the ending line is consumed. A line
+// that opens another section ends it too, cut short, and is left unread.
+// Lines that cannot be data (part and cut lines of a split posting, prose)
+// are passed over.
 
 #include <algorithm>
 
@@ -9,6 +12,7 @@
 #include "core/ProgressCounter.h"
 #include "jobs/DecodeContext.h"
 #include "jobs/DecoderOutput.h"
+#include "jobs/HeaderRecognisers.h"
 #include "jobs/TextDecoderSupport.h"
 
 namespace twick {
@@ -29,7 +33,8 @@ SectionResult DecodeUUXX(DecodeContext& job, TextStream& in, char* buffer, const
   if (!out.Create()) return {};
   window.BeginWaitCursor();
 
-  const UUXXDecoder codec(table);
+  const UUXXDecoder codec(table, &table == job.m_pXXTable ? job.m_pXXAlphabet : job.m_pUUAlphabet);
+  const HeaderTables headers{job.m_pUUAlphabet, job.m_pXXAlphabet, job.m_pBinHexTable};
   // The job's work buffer holds at least 280 bytes; writing it out whenever
   // fewer than a piece's bytes would stay free keeps every piece inside it.
   const size_t capacity = static_cast<size_t>(std::max(job.m_nBufSize, 0));
@@ -46,6 +51,20 @@ SectionResult DecodeUUXX(DecodeContext& job, TextStream& in, char* buffer, const
          (job.FindContinuation(in) && reader.Next(piece, length, endsLine))) {
     size_t produced = 0;
     const CodecStatus step = codec.Piece(std::string_view(piece, length), work + pending, produced);
+    if (step == CodecStatus::NotData) {
+      // Only a line that is not data can open a section.
+      if (reader.StartsLine() && MayOpenSection(static_cast<unsigned char>(piece[0]))) {
+        const uint64_t afterPiece = in.Tell();
+        in.Seek(reader.PieceStart());
+        if (LineOpensSection(in, headers)) {
+          // Parts read out of order: the next part goes on elsewhere.
+          if (job.ReadingFurtherPart() && job.FindContinuation(in)) continue;
+          break;
+        }
+        in.Seek(afterPiece);
+      }
+      continue;
+    }
     if (step == CodecStatus::Done) {
       status = step;
       break;

@@ -109,9 +109,52 @@ bool BlockEnds(HeaderScan& scan, std::span<const HeaderRecogniser> recognisers) 
   return false;
 }
 
+/// The first characters of the lines that may open a section: the one-line
+/// recognisers' openers in both cases, and "-" for a MIME boundary.
+constexpr std::array<bool, 256> OpenerTable() {
+  std::array<bool, 256> table{};
+  for (const HeaderRecogniser& recogniser : kRecognisers) {
+    if (recogniser.opener == 0) continue;
+    const auto opener = static_cast<unsigned char>(recogniser.opener);
+    table[opener] = true;
+    if (opener >= 'a' && opener <= 'z') table[opener - 0x20] = true;
+  }
+  table['-'] = true;
+  return table;
+}
+
+constexpr std::array<bool, 256> kOpeners = OpenerTable();
+
 }  // namespace
 
 std::span<const HeaderRecogniser> HeaderRecognisers() { return kRecognisers; }
+
+bool MayOpenSection(unsigned char first) { return kOpeners[first]; }
+
+bool LineOpensSection(TextStream& in, const HeaderTables& tables) {
+  const uint64_t start = in.Tell();
+  std::string_view line;
+  bool opens = false;
+  if (in.ReadLine(line) && line.size() >= 2 && kOpeners[static_cast<unsigned char>(line[0])]) {
+    if (line[0] == '-') {
+      // A boundary holds no blanks; "--- cut here ---" is a cut line.
+      opens = line[1] == '-' && line.find_first_of(" \t") == std::string_view::npos;
+    } else {
+      int btoaVersion = 0;  // a header looked at here sets nothing for later
+      HeaderScan scan(in, tables, btoaVersion);
+      const char opener = static_cast<char>(line.front() | 0x20);
+      for (const HeaderRecogniser& recogniser : kRecognisers) {
+        if (recogniser.opener == 0 || recogniser.opener != opener) continue;
+        const LineVerdict verdict = recogniser.look(scan, line);
+        if (verdict == LineVerdict::NotMine) continue;
+        opens = verdict == LineVerdict::Found;
+        break;
+      }
+    }
+  }
+  in.Seek(start);
+  return opens;
+}
 
 bool FindSectionHeader(HeaderScan& scan, std::span<const HeaderRecogniser> recognisers) {
   std::string_view line;

@@ -80,4 +80,13 @@ std::span<const HeaderRecogniser> HeaderRecognisers();
 bool FindSectionHeader(HeaderScan& scan,
                        std::span<const HeaderRecogniser> recognisers = HeaderRecognisers());
 
+/// Whether a line beginning with `first` may open a section: a quick filter
+/// (one table lookup) for the data loops of the section readers.
+bool MayOpenSection(unsigned char first);
+
+/// Whether the line at the stream's read position opens a section by the
+/// same rules the search for a header uses, or is a MIME boundary ("--"
+/// and no blanks). The stream is left where it was.
+bool LineOpensSection(TextStream& in, const HeaderTables& tables);
+
 }  // namespace twick

@@ -70,6 +70,12 @@ bool OpensOtherSection(std::string_view line) {
          IsBinHexHeader(line) || IsBase64EncodingLine(line);
 }
 
+/// A line that cannot belong to a run of data: a part marker or a header.
+bool EndsRun(std::string_view line) {
+  int part = 0, total = 0;
+  return OpensOtherSection(line) || ParsePartMarker(line, part, total);
+}
+
 bool FitsBase64(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '+' ||
          c == '/';
@@ -97,6 +103,19 @@ bool IsUUXXDataLine(std::string_view line, int format) {
   const int bytes = index(line.front());
   if (bytes < 1 || line.size() != 1 + 4 * static_cast<size_t>((bytes + 2) / 3)) return false;
   return std::all_of(line.begin(), line.end(), [&](char c) { return index(c) >= 0; });
+}
+
+/// A fingerprint of a part's data lines from `range.start` up to its end, a
+/// blank line or a line that ends a run (FNV-1a over the lines).
+uint64_t RunFingerprint(TextStream& in, const PartRange& range) {
+  in.Seek(range.start);
+  uint64_t hash = 14695981039346656037ull;
+  std::string_view line;
+  while (in.Tell() < range.end && in.ReadLine(line) && !line.empty() && !EndsRun(line)) {
+    for (const char c : line) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    hash = (hash ^ '\n') * 1099511628211ull;
+  }
+  return hash;
 }
 
 }  // namespace
@@ -173,9 +192,11 @@ bool PartLocator::NextRun(TextStream& in, uint64_t to, bool following, Run& run)
     if (following && gapLines >= kMaxGapLines) return false;
     if (line.empty()) continue;
     if (StartsRun(line)) {
-      // The run goes on to the next blank line, as the decoders read it.
+      // The run goes on to the next blank line, as the decoders read it, or
+      // to the next part's marker or another section's header when no blank
+      // line comes between.
       uint64_t end = in.Tell();
-      while (end < to && in.ReadLine(line) && !line.empty()) end = in.Tell();
+      while (end < to && in.ReadLine(line) && !line.empty() && !EndsRun(line)) end = in.Tell();
       in.Seek(end);
       run.marker = pending_;
       run.range = {0, lineStart, end};
@@ -239,6 +260,29 @@ uint64_t PartLocator::CollectFollowing(TextStream& in, uint64_t from) {
     after = run.range.end;
   }
   return after;
+}
+
+std::vector<int> PartLocator::Conflicting(TextStream& in, const PartRange& first) const {
+  // Part 1 as the header holds it comes first among its copies.
+  std::vector<PartRange> order{first};
+  order.insert(order.end(), parts_.begin(), parts_.end());
+  std::stable_sort(order.begin(), order.end(),
+                   [](const PartRange& a, const PartRange& b) { return a.number < b.number; });
+  std::vector<int> numbers;
+  const uint64_t at = in.Tell();
+  for (size_t i = 0, j = 0; i < order.size(); i = j) {
+    for (j = i + 1; j < order.size() && order[j].number == order[i].number;) ++j;
+    if (j == i + 1) continue;  // one copy
+    const uint64_t kept = RunFingerprint(in, order[i]);
+    for (size_t k = i + 1; k < j; ++k) {
+      if (RunFingerprint(in, order[k]) != kept) {
+        numbers.push_back(order[i].number);
+        break;
+      }
+    }
+  }
+  in.Seek(at);
+  return numbers;
 }
 
 std::vector<PartRange> PartLocator::InPartOrder() const {

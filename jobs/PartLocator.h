@@ -65,6 +65,9 @@ class PartLocator {
   /// The parts found, in part order, each number once (the first one found
   /// is kept), part 1 left out.
   std::vector<PartRange> InPartOrder() const;
+  /// The numbers of the parts found twice or more with different data (the
+  /// first copy is the one read); `first` is part 1 as the header holds it.
+  std::vector<int> Conflicting(TextStream& in, const PartRange& first) const;
   /// The number of parts the markers announce; 0 when none did.
   int Total() const { return file_.Marked() ? file_.total : 0; }
 

@@ -1,5 +1,6 @@
 #include "jobs/SectionScanner.h"
 
+#include <cstring>
 #include <string_view>
 #include <utility>
 
@@ -12,13 +13,21 @@
 namespace twick {
 namespace {
 
+/// Whether a one-character line is data of the format: "z" or "y" in btoa
+/// (four bytes), a Base64 character (Base64 may be written at any width).
+bool OneCharacterData(std::string_view line, int format) {
+  if (line.size() != 1) return false;
+  if (format == kFormatBtoa) return line == "z" || line == "y";
+  return format == kFormatBase64 && line[0] != 0 && std::strchr(Base64Alphabet, line[0]) != nullptr;
+}
+
 /// Moves `offset` past the lines that are at most `longest` characters long
-/// and leaves the stream there. With `btoa`, a line that is only "z" or "y"
-/// is data (four bytes) and stops the pass.
-void PassShortLines(TextStream& in, uint64_t& offset, size_t longest, bool btoa = false) {
+/// (but not the one-character data lines of `format`) and leaves the stream
+/// there.
+void PassShortLines(TextStream& in, uint64_t& offset, size_t longest, int format = -1) {
   in.Seek(offset);
   std::string_view line;
-  while (in.ReadLine(line) && line.size() <= longest && !(btoa && (line == "z" || line == "y")))
+  while (in.ReadLine(line) && line.size() <= longest && !OneCharacterData(line, format))
     offset = in.Tell();
   in.Seek(offset);
 }
@@ -34,7 +43,7 @@ std::optional<Section> SectionScanner::FindNextSection(TextStream& in) {
     std::optional<Section> section = ParseSectionHeader(in);
     if (!section) break;
     // Blank and one-character lines before the data are passed over.
-    PassShortLines(in, section->dataStart, 1, section->headerFormat == kFormatBtoa);
+    PassShortLines(in, section->dataStart, 1, section->headerFormat);
     if (settings_.autoMode == kAutoDecode2) {
       int detected = section->headerFormat;
       if (DetectContentFormat(in, section->dataStart, detected) != 1) {

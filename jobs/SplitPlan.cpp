@@ -41,6 +41,7 @@ void SplitPlan::Begin(const Section& section, uint64_t searchStart) {
   partTotal_ = 0;
   partsLocated_ = false;
   parts_.clear();
+  conflicting_.clear();
   nextPart_ = 0;
   resumeAt_ = 0;
 }
@@ -61,6 +62,7 @@ void SplitPlan::LocateParts(TextStream& in) {
   resumeAt_ = locator.CollectFollowing(in, gap);
   parts_ = locator.InPartOrder();
   partTotal_ = locator.Total();
+  if (partTotal_ > 0) conflicting_ = locator.Conflicting(in, {1, dataStart_, gap});
   in.Seek(gap);
 }
 
@@ -90,6 +92,7 @@ void SplitPlan::SkipPastParts(TextStream& in) const {
 MissingParts SplitPlan::Missing(size_t listed) const {
   MissingParts missing;
   missing.total = partTotal_;
+  missing.conflicting = conflicting_;
   std::vector<int> seen = partsSeen_;
   std::sort(seen.begin(), seen.end());
   seen.erase(std::unique(seen.begin(), seen.end()), seen.end());

@@ -28,6 +28,8 @@ struct MissingParts {
   /// How many of them are missing, and the first runs of them in order.
   int count = 0;
   std::vector<Run> runs;
+  /// Parts found twice with different data (the first copy was read).
+  std::vector<int> conflicting;
 };
 
 class SplitPlan {
@@ -40,6 +42,8 @@ class SplitPlan {
   /// standing at that part's first data line (or at the closing line that
   /// follows blank lines). Otherwise the stream is left where it was.
   bool FindContinuation(TextStream& in);
+  /// Whether FindContinuation has moved the stream to a further part.
+  bool ReadingFurtherPart() const { return nextPart_ > 0; }
   /// After the section: when its parts were read out of order, moves the
   /// stream past the last part in the source, so no part is taken for a
   /// section of its own.
@@ -68,6 +72,7 @@ class SplitPlan {
   /// the offset after the last part in the source.
   bool partsLocated_ = false;
   std::vector<PartRange> parts_;
+  std::vector<int> conflicting_;
   size_t nextPart_ = 0;
   uint64_t resumeAt_ = 0;
 };

@@ -3,6 +3,7 @@
 // and btoa decoders do.
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 #include "core/TextStream.h"
@@ -27,6 +28,7 @@ class PieceReader {
   /// does not look like a blank line that ends the section.
   bool Next(char* dst, size_t& length, bool& endsLine) {
     for (;;) {
+      const uint64_t at = in_.Tell();
       size_t n = in_.ReadUpTo(dst, kPieceSize);
       if (n == 0) return false;
       const bool lf = dst[n - 1] == '\n';
@@ -36,12 +38,20 @@ class PieceReader {
       if (n == 0 && restOfLine) continue;
       length = n;
       endsLine = lf;
+      pieceStart_ = at;
+      startsLine_ = !restOfLine;
       return true;
     }
   }
 
+  /// Where the last piece began, and whether it began a line.
+  uint64_t PieceStart() const { return pieceStart_; }
+  bool StartsLine() const { return startsLine_; }
+
  private:
   TextStream& in_;
+  uint64_t pieceStart_ = 0;
+  bool startsLine_ = true;
   bool midLine_ = false;  // the last piece stopped before the end of its line
 };
 

@@ -10,10 +10,11 @@ namespace {
 
 TEST(CodecStatusTest, EveryStatusHasItsOwnName) {
   std::set<std::string> names;
-  for (auto status : {CodecStatus::NeedMore, CodecStatus::Done, CodecStatus::Gap,
-                      CodecStatus::CutShort, CodecStatus::DataLost, CodecStatus::ChecksWrong})
+  for (auto status :
+       {CodecStatus::NeedMore, CodecStatus::Done, CodecStatus::Gap, CodecStatus::CutShort,
+        CodecStatus::DataLost, CodecStatus::ChecksWrong, CodecStatus::NotData})
     names.insert(CodecStatusName(status));
-  EXPECT_EQ(names.size(), 6u);
+  EXPECT_EQ(names.size(), 7u);
   EXPECT_EQ(names.count("?"), 0u);
 }
 

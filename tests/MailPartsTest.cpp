@@ -171,6 +171,48 @@ TEST(CheckValues, DamagedBinHexAndBtoaAreWrittenReportedAndFailed) {
   }
 }
 
+// A section missing its closing line ends at the line that opens the next
+// one: it is kept, reported as cut short and failed, and the next section
+// is decoded whole.
+TEST(SectionEnds, ALineOpeningAnotherSectionEndsTheOpenOne) {
+  const std::string a = RandomBytes(100, 20), b = RandomBytes(70, 21);
+  const std::string uuA = UUXXSection("a.bin", a), uuB = UUXXSection("b.bin", b);
+  const std::string uuNoEnd = uuA.substr(0, uuA.find("`\nend"));
+  std::string hqxNoColon = Hqx(BinHexFile("a.bin", a));
+  hqxNoColon.erase(hqxNoColon.rfind(':'), 1);
+  std::string hqxCrLf = Hqx(BinHexFile("a.bin", a), "\r\n");
+  hqxCrLf.erase(hqxCrLf.rfind(':'), 1);
+  const std::string mimeA =
+      "Content-Type: application/octet-stream; name=\"a.bin\"\n"
+      "Content-Transfer-Encoding: base64\n\n" +
+      Base64Lines(a);
+  struct Case {
+    const char* what;
+    std::string text;
+  } cases[] = {
+      {"UU without end lines", uuNoEnd + uuB},
+      {"XX without end lines", "begin 644 a.bin\n" + UUXXLines(a, XXAlphabet) + uuB},
+      {"UU before begin-base64", uuNoEnd + "begin-base64 644 b.bin\n" + Base64Lines(b) + "====\n"},
+      {"begin-base64 without ====", "begin-base64 644 a.bin\n" + Base64Lines(a) + uuB},
+      {"begin-base64 before btoa",
+       "begin-base64 644 a.bin\n" + Base64Lines(a) + BtoaSection("b.bin", b)},
+      {"MIME body followed by begin", mimeA + uuB},
+      {"MIME body before BinHex", mimeA + Hqx(BinHexFile("b.bin", b))},
+      {"BinHex without its colon", hqxNoColon + uuB},
+      {"BinHex without its colon, CR LF", hqxCrLf + uuB},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchDir dir;
+    Decoded d = DecodeText(dir, c.text);
+    EXPECT_EQ(d.written, (std::vector<std::string>{dir.file("a.bin"), dir.file("b.bin")}));
+    EXPECT_EQ(ReadFile(dir.file("a.bin")).substr(0, 90), a.substr(0, 90));
+    EXPECT_EQ(ReadFile(dir.file("b.bin")), b);
+    EXPECT_EQ(d.captions, std::vector<std::string>{"Content Error:"});
+    EXPECT_EQ(d.result.failed, 1);
+  }
+}
+
 TEST(LineEnds, CarriageReturnOnlySourcesDecodeInEveryFormat) {
   const std::string data = RandomBytes(200, 8);
   const std::string sections[] = {

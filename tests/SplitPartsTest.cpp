@@ -60,9 +60,73 @@ std::string Reordered(const std::string& posted, const std::vector<int>& order,
   return out;
 }
 
+/// The lines of `text` from line `from` (counted from 0) up to `to`.
+std::string Lines(const std::string& text, size_t from, size_t to) {
+  std::string out;
+  size_t line = 0;
+  for (size_t at = 0, next; at < text.size() && line < to; at = next + 1, ++line) {
+    next = text.find('\n', at);
+    if (line >= from) out += text.substr(at, next - at + 1);
+  }
+  return out;
+}
+
+// Which lines are data: part and cut lines between data lines never become
+// bytes, and parts without blank lines between them are joined in order.
+TEST(DataLines, OnlyDataLinesBecomeBytes) {
+  const std::string g = RandomBytes(90, 30), h = RandomBytes(900, 31);
+  const std::string uuG = UUXXSection("g.bin", g), uuH = UUXXSection("h.bin", h);
+  const std::string b64 = RandomBytes(40, 32);
+  std::string oneCharLines;
+  for (char c : Base64Lines(b64))
+    if (c != '\n') oneCharLines += std::string(1, c) + "\n";
+  struct Case {
+    const char* what;
+    std::string text;
+    std::string name, data;
+  } cases[] = {
+      {"part and cut lines inside UU data",
+       Lines(uuG, 0, 2) + "--- cut here ---\nPart 2 of 2 of file g.bin\n" + Lines(uuG, 2, 9),
+       "g.bin", g},
+      {"parts out of order, no blank lines",
+       "Part 2 of 2 of file h.bin\n" + Lines(uuH, 12, 99) + "Part 1 of 2 of file h.bin\n" +
+           Lines(uuH, 0, 12),
+       "h.bin", h},
+      {"three parts backwards, no blank lines",
+       "Part 3 of 3 of file h.bin\n" + Lines(uuH, 16, 99) + "Part 2 of 3 of file h.bin\n" +
+           Lines(uuH, 8, 16) + "Part 1 of 3 of file h.bin\n" + Lines(uuH, 0, 8),
+       "h.bin", h},
+      {"Base64 one character per line", "begin-base64 644 c.bin\n" + oneCharLines + "====\n",
+       "c.bin", b64},
+      {"MIME Base64 one character per line",
+       "name=c.bin\nContent-Transfer-Encoding: base64\n\n" + oneCharLines, "c.bin", b64},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchDir dir;
+    Decoded d = DecodeText(dir, c.text);
+    EXPECT_EQ(d.written, std::vector<std::string>{dir.file(c.name)});
+    EXPECT_EQ(ReadFile(dir.file(c.name)), c.data);
+    EXPECT_TRUE(d.captions.empty());
+    EXPECT_TRUE(d.result.Complete());
+  }
+}
+
 TEST(SplitPostings, PartsAreJoinedInPartOrderAndGapsReported) {
   const std::string data = RandomBytes(45 * 40, 7);
   const std::string posted = Posted("big.bin", data, 4);
+  {
+    // Two different copies of one part are reported, never settled silently.
+    const std::string other = Posted("big.bin", RandomBytes(45 * 40, 9), 4);
+    for (int part : {1, 3}) {
+      SCOPED_TRACE(part);
+      ScratchDir dir;
+      Decoded d = DecodeText(dir, posted + Reordered(other, {part}));
+      EXPECT_EQ(d.captions, std::vector<std::string>{"Content Error:"});
+      EXPECT_EQ(d.result.failed, 1);
+      EXPECT_EQ(ReadFile(dir.file("big.bin")), data);
+    }
+  }
   // In order, shuffled with part 1 inside, a part twice: each part is read
   // once, and the search goes on after the last one.
   for (const auto& order :

@@ -105,7 +105,7 @@ TEST(UUXXCodecTest, EveryLineLengthAndAlphabet) {
   } codes[] = {{UUAlphabet, SharedDecodeTables().UUTable},
                {XXAlphabet, SharedDecodeTables().XXTable}};
   for (const auto& code : codes) {
-    const UUXXDecoder codec(code.table);
+    const UUXXDecoder codec(code.table, code.alphabet);
     unsigned char out[UUXXDecoder::kMaxBytesPerPiece];
     size_t produced = 0;
     for (size_t n = 1; n <= 45; ++n) {  // the empty line "`" or "+" closes the file
@@ -130,14 +130,55 @@ TEST(UUXXCodecTest, EveryLineLengthAndAlphabet) {
 }
 
 TEST(UUXXCodecTest, ClosingAndBlankLines) {
-  const UUXXDecoder codec(SharedDecodeTables().UUTable);
+  const UUXXDecoder codec(SharedDecodeTables().UUTable, UUAlphabet);
   unsigned char out[UUXXDecoder::kMaxBytesPerPiece];
   size_t produced = 0;
   for (std::string_view line : {"`", "+", "~", "end", "END", "eNd"})
     EXPECT_EQ(codec.Piece(line, out, produced), CodecStatus::Done) << line;
   EXPECT_EQ(codec.Piece("", out, produced), CodecStatus::Gap);
-  for (std::string_view line : {"ends", "``", "en"})
-    EXPECT_EQ(codec.Piece(line, out, produced), CodecStatus::NeedMore) << line;
+  EXPECT_EQ(codec.Piece("``", out, produced), CodecStatus::NeedMore);
+  for (std::string_view line : {"ends", "en"})
+    EXPECT_EQ(codec.Piece(line, out, produced), CodecStatus::NotData) << line;
+}
+
+// Which lines are data: the count character fixes the longest line (one
+// check character allowed); shorter lines lost trailing blanks in the mail.
+TEST(UUXXCodecTest, LinesThatAreNotData) {
+  const std::string full = "M" + std::string(60, '!');
+  const std::string xxFull = "h" + std::string(60, '1');
+  const struct {
+    bool xx;
+    std::string line;
+    CodecStatus status;
+  } cases[] = {
+      {false, full, CodecStatus::NeedMore},
+      {false, full + "M", CodecStatus::NeedMore},  // a check character
+      {false, full + "MM", CodecStatus::NotData},
+      {false, "M!!!!", CodecStatus::NeedMore},  // trailing blanks stripped
+      {false, " ", CodecStatus::NeedMore},      // the zero-length line
+      {false, "&!!!!!!!!", CodecStatus::NeedMore},
+      {false, "&!!!!!!!!!!", CodecStatus::NotData},
+      {false, "Part 2 of 2 of file g.bin", CodecStatus::NotData},
+      {false, "--- cut here ---", CodecStatus::NotData},
+      {false, "M!!!a", CodecStatus::NotData},
+      {false, "begin 644 b.bin", CodecStatus::NotData},
+      {true, xxFull, CodecStatus::NeedMore},
+      {true, xxFull + "h", CodecStatus::NeedMore},
+      {true, xxFull + "hh", CodecStatus::NotData},
+      {true, "h11 11", CodecStatus::NotData},
+      {true, "h11~", CodecStatus::NeedMore},
+      {true, "--- cut here ---", CodecStatus::NotData},
+  };
+  const UUXXDecoder uu(SharedDecodeTables().UUTable, UUAlphabet);
+  const UUXXDecoder xx(SharedDecodeTables().XXTable, XXAlphabet);
+  unsigned char out[UUXXDecoder::kMaxBytesPerPiece];
+  for (const auto& c : cases) {
+    size_t produced = 99;
+    EXPECT_EQ((c.xx ? xx : uu).Piece(c.line, out, produced), c.status) << c.line;
+    if (c.status == CodecStatus::NotData) {
+      EXPECT_EQ(produced, 0u) << c.line;
+    }
+  }
 }
 
 }  // namespace
