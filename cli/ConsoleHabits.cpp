@@ -12,6 +12,7 @@
 
 #include "core/FileIdentity.h"
 #include "core/Messages.h"
+#include "core/OutputFile.h"
 #include "core/PathRules.h"
 
 namespace twick::cli {
@@ -20,6 +21,7 @@ ScratchFolder::~ScratchFolder() {
   if (path_.empty()) return;
   std::error_code ec;
   std::filesystem::remove_all(path_, ec);
+  ForgetFolderOnInterrupt(slot_);
 }
 
 std::string TemporaryFolder() {
@@ -36,29 +38,35 @@ bool ScratchFolder::Create() {
     return false;
   }
   path_ = std::string(name.data()) + kPathSeparator;
+  // Its files are unnamed or removed as soon as they are open, so on an
+  // interrupt the folder is empty and goes too.
+  slot_ = RemoveFolderOnInterrupt(name.data());
   return true;
 }
 
-bool SaveStandardInput(const std::string& path) {
-  std::FILE* out = std::fopen(path.c_str(), "wb");
-  bool ok = out != nullptr;
-  std::vector<char> buffer(1 << 16);
-  while (ok) {
-    const size_t got = std::fread(buffer.data(), 1, buffer.size(), stdin);
-    if (got > 0 && std::fwrite(buffer.data(), 1, got, out) != got) ok = false;
-    if (got < buffer.size()) {
-      ok = ok && !std::ferror(stdin);
-      break;
-    }
+// Standard input may be read more than once (parts out of order), so it is
+// copied, up to this many bytes, into a file with no name.
+constexpr uint64_t kStandardInputLimit = uint64_t{4} << 30;
+
+bool CopyStandardInput(StreamCopy& copy) {
+  switch (copy.Fill(0, TemporaryFolder(), kStandardInputLimit)) {
+    case StreamCopyEnd::Copied: return true;
+    case StreamCopyEnd::TooLarge:
+      std::cerr << kFileErrorCaption << " Standard input is over the 4 GiB limit:"
+                << " save it to a file and use that.\n-\n";
+      return false;
+    case StreamCopyEnd::Failed: break;
   }
-  if (out != nullptr && std::fclose(out) != 0) ok = false;
-  if (!ok) std::cerr << kFileErrorCaption << ' ' << kUnreadableSourceText << "\n-\n";
-  return ok;
+  std::cerr << kFileErrorCaption << ' ' << kUnreadableSourceText << "\n-\n";
+  return false;
 }
 
 bool CopyToStandardOutput(const std::string& path) {
   std::FILE* in = std::fopen(path.c_str(), "rb");
   if (in == nullptr) return false;
+  // The open file is read to its end without its name, which an interrupt
+  // would otherwise leave behind.
+  std::remove(path.c_str());
   std::cout.flush();
   bool ok = true;
   std::vector<char> buffer(1 << 16);

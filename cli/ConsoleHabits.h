@@ -7,6 +7,8 @@
 #include <fstream>
 #include <string>
 
+#include "core/StreamCopy.h"
+
 namespace twick::cli {
 
 /// A private folder under $TMPDIR (or /tmp), removed with its contents.
@@ -23,16 +25,17 @@ class ScratchFolder {
 
  private:
   std::string path_;
+  int slot_ = -1;
 };
 
 /// $TMPDIR, or /tmp when it is not set.
 std::string TemporaryFolder();
 
-/// Copies all of standard input into the new file `path`; false (with a
-/// message on stderr) on failure.
-bool SaveStandardInput(const std::string& path);
-/// Writes the bytes of `path` to standard output; false on a read or write
-/// failure.
+/// Copies all of standard input, up to 4 GiB, into an unnamed file in
+/// $TMPDIR; false (with a message on stderr) when it cannot.
+bool CopyStandardInput(StreamCopy& copy);
+/// Writes the bytes of the scratch file `path` to standard output and
+/// removes it; false on a read or write failure.
 bool CopyToStandardOutput(const std::string& path);
 
 /// `path` when nothing is there, else the first of name-1.ext, name-2.ext,

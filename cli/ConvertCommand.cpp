@@ -54,15 +54,16 @@ int RunConvertCommand(const Args& args) {
   }
 
   ScratchFolder scratch;
-  if ((opt.toStdout || opt.files[0] == "-") && !scratch.Create()) return kExitFailed;
+  if (opt.toStdout && !scratch.Create()) return kExitFailed;
+  StreamCopy stdinCopy;
   ConsoleWindow window(CanAsk(opt));
   CConvertJob job(window);
   job.m_bOverwrite = opt.overwrite;
   job.m_strFrom = AbsolutePath(opt.files[0]);
   std::string proposed = ProposeConvertOutput(job.m_strFrom);
   if (opt.files[0] == "-") {
-    job.m_strFrom = scratch.Path() + "stdin";
-    if (!SaveStandardInput(job.m_strFrom)) return kExitFailed;
+    if (!CopyStandardInput(stdinCopy)) return kExitFailed;
+    job.m_strFrom = stdinCopy.Path();
     proposed = FolderPath(".") + "stdin.out";
   }
   job.m_strTo = opt.output.empty() ? proposed : AbsolutePath(opt.output);

@@ -94,24 +94,6 @@ bool ListSections(ConsoleWindow& window, const Settings& settings, const std::st
   return job.m_result.sourceOpened && job.m_result.sourceReadToEnd && job.m_result.failed == 0;
 }
 
-// Standard input is read more than once (parts out of order), so it is
-// copied, up to this many bytes, into a file with no name.
-constexpr uint64_t kStandardInputLimit = uint64_t{4} << 30;
-
-// Copies standard input; false (with a message on stderr) when it cannot.
-bool CopyStandardInput(StreamCopy& copy) {
-  switch (copy.Fill(0, TemporaryFolder(), kStandardInputLimit)) {
-    case StreamCopyEnd::Copied: return true;
-    case StreamCopyEnd::TooLarge:
-      std::cerr << kFileErrorCaption << " Standard input is over the 4 GiB limit:"
-                << " save it to a file and decode that.\n-\n";
-      return false;
-    case StreamCopyEnd::Failed: break;
-  }
-  std::cerr << kFileErrorCaption << ' ' << kUnreadableSourceText << "\n-\n";
-  return false;
-}
-
 }  // namespace
 
 int RunDecodeCommand(const Args& args) {

@@ -1,8 +1,5 @@
 // twick encode: encodes files as Base64 (MIME), UU, XX or btoa.
 
-#include <sys/stat.h>
-
-#include <algorithm>
 #include <iostream>
 
 #include "cli/Commands.h"
@@ -53,9 +50,7 @@ int RunEncodeCommand(const Args& args) {
   if (!opt.toStdout && !CheckOutputDir(opt)) return kExitFailed;
 
   ScratchFolder scratch;
-  const bool needScratch =
-      opt.toStdout || std::find(opt.files.begin(), opt.files.end(), "-") != opt.files.end();
-  if (needScratch && !scratch.Create()) return kExitFailed;
+  if (opt.toStdout && !scratch.Create()) return kExitFailed;
 
   ConsoleWindow window(CanAsk(opt));
   window.SetRenameFree(opt.rename);
@@ -66,22 +61,19 @@ int RunEncodeCommand(const Args& args) {
     std::string source = AbsolutePath(file);
     if (file != "-") names.StartInput(source);
     Settings fileSettings = settings;
+    StreamCopy stdinCopy;
     if (file == "-") {
-      source = scratch.Path() + "stdin";
-      if (!SaveStandardInput(source)) {
+      if (!CopyStandardInput(stdinCopy)) {
         allDone = false;
         continue;
       }
+      source = stdinCopy.Path();
       if (opt.outputDir.empty()) fileSettings.encodeDir = FolderPath(".");
     }
-    if (opt.toStdout) fileSettings.encodeDir = scratch.Path() + "out/";
-    if (opt.toStdout && !IsFolder(fileSettings.encodeDir) &&
-        mkdir(fileSettings.encodeDir.c_str(), 0700) != 0) {
-      allDone = false;
-      continue;
-    }
+    if (opt.toStdout) fileSettings.encodeDir = scratch.Path();
     CEncodeJob job(window);
     SetUpEncodeJob(job, fileSettings, source);
+    if (file == "-") job.m_strSourceName = "stdin";
     if (!opt.toStdout) job.m_pCommandNames = &names;
     job.m_bRenameOnConflict = opt.rename;
     job.RunEncodeJob();

@@ -20,7 +20,7 @@ namespace {
 constexpr int kSlots = 32;
 constexpr size_t kSlotPath = 4096;
 struct Slot {
-  std::atomic<int> state{0};  // 0 free, 1 being filled, 2 holds a path
+  std::atomic<int> state{0};  // 0 free, 1 being filled, 2 a file, 3 a folder
   char path[kSlotPath];
 };
 Slot g_slots[kSlots];
@@ -36,18 +36,23 @@ FileIdentity IdentityOfStatus(const platform::FileStatus& status) {
   return id;
 }
 
-int RegisterTemporary(const std::string& path) {
+constexpr int kFileSlot = 2;
+constexpr int kFolderSlot = 3;
+
+int RegisterForRemoval(const std::string& path, int kind) {
   if (path.size() >= kSlotPath) return -1;
   for (int i = 0; i < kSlots; ++i) {
     int expected = 0;
     if (g_slots[i].state.compare_exchange_strong(expected, 1)) {
       std::memcpy(g_slots[i].path, path.c_str(), path.size() + 1);
-      g_slots[i].state.store(2);
+      g_slots[i].state.store(kind);
       return i;
     }
   }
   return -1;
 }
+
+int RegisterTemporary(const std::string& path) { return RegisterForRemoval(path, kFileSlot); }
 
 void ReleaseTemporary(int slot) {
   if (slot >= 0) g_slots[slot].state.store(0);
@@ -55,7 +60,9 @@ void ReleaseTemporary(int slot) {
 
 extern "C" void RemoveTemporariesAndExit(int signal) {
   for (Slot& slot : g_slots)
-    if (slot.state.load() == 2) platform::RemoveFile(slot.path);
+    if (slot.state.load() == kFileSlot) platform::RemoveFile(slot.path);
+  for (Slot& slot : g_slots)
+    if (slot.state.load() == kFolderSlot) platform::RemoveFolder(slot.path);
   // Ended by the signal itself, so the parent sees 128 + signal.
   platform::EndBySignal(signal);
 }
@@ -142,6 +149,12 @@ std::unique_ptr<OutputSink> CreateDiskOutput(const std::string& path, bool repla
 }
 
 void InstallInterruptCleanup() { platform::InstallInterruptHandler(RemoveTemporariesAndExit); }
+
+int RemoveFolderOnInterrupt(const std::string& path) {
+  return RegisterForRemoval(path, kFolderSlot);
+}
+
+void ForgetFolderOnInterrupt(int slot) { ReleaseTemporary(slot); }
 
 OutputOpener& DiskOutputOpener() {
   static DiskOpener opener;

@@ -67,6 +67,12 @@ OutputOpener& DiskOutputOpener();
 /// interrupted (SIGINT, SIGTERM, SIGHUP), then ends it by the same signal.
 void InstallInterruptCleanup();
 
+/// Registers the folder `path` for removal on an interrupt (after the
+/// temporary files, so only when it is empty by then). Returns a slot for
+/// ForgetFolderOnInterrupt, -1 when none is free.
+int RemoveFolderOnInterrupt(const std::string& path);
+void ForgetFolderOnInterrupt(int slot);
+
 /// The temporary file an output is written to before it gets its name: an
 /// unnamed file (empty path), or a named one registered for removal on an
 /// interrupt (`slot`, see RegisterTemporary in OutputFile.cpp).

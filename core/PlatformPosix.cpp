@@ -133,6 +133,8 @@ bool Close(int fd) { return ::close(fd) == 0; }
 
 bool RemoveFile(const char* path) { return ::unlink(path) == 0; }
 
+bool RemoveFolder(const char* path) { return ::rmdir(path) == 0; }
+
 bool RenameReplacing(const char* from, const char* to) { return ::rename(from, to) == 0; }
 
 bool RenameNoReplace(const char* from, const char* to) {

@@ -115,7 +115,7 @@ void CEncodeJob::RunEncodeJob() {
       // The open file's full path: a relative path is made absolute.
       const std::string full = FullPath(in.Path());
       m_strSourceDir = DirectoryOf(full);
-      m_strTitle = FileNameOf(full);
+      m_strTitle = m_strSourceName.empty() ? FileNameOf(full) : m_strSourceName;
       MakeOutputName();
       // Questions are answered with an ordinary cursor.
       m_window.EndWaitCursor();

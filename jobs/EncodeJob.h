@@ -27,6 +27,9 @@ class CEncodeJob : public EncodeContext {
   bool m_bReplaceOutput = false;
   bool m_bPause = true;
   std::string m_strSource;
+  /// The name the source goes by when its path does not say it (standard
+  /// input); empty to use the name of the source's path.
+  std::string m_strSourceName;
   std::string m_strEncodeDir;  // empty, or a folder ending with the separator
   /// When not replacing: an output whose name is taken when it is committed
   /// goes to the next free numbered name (the console's --rename).
