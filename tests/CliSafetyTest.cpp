@@ -259,15 +259,22 @@ TEST(CliSafety, AnInterruptedRunLeavesNoFileBehind) {
 }
 
 // An endless standard input is copied into a file with no name, so a signal
-// leaves nothing in $TMPDIR; the limit is stated in the help.
+// leaves nothing in $TMPDIR (nor the scratch folder of --stdout); the limit
+// is stated in the help.
 TEST(CliSafety, StandardInputLeavesNothingBehindAndHasALimit) {
   ScratchDir dir;
-  fs::create_directories(dir.file("tmp"));
-  RunScript(dir, "TMPDIR=" + dir.file("tmp") + " '" TWICK_CLI_PATH "' decode - </dev/zero " +
-                     ">/dev/null 2>&1 & pid=$!; sleep 0.3; kill -TERM $pid; wait $pid; echo $? >" +
-                     dir.file("status"));
-  EXPECT_EQ(ReadFile(dir.file("status")), "143\n");
-  EXPECT_TRUE(fs::is_empty(dir.file("tmp")));
+  for (const char* args : {"decode -", "encode -", "convert -", "encode --stdout -",
+                           "decode --stdout -", "convert --stdout -"}) {
+    SCOPED_TRACE(args);
+    fs::remove_all(dir.file("tmp"));
+    fs::create_directories(dir.file("tmp"));
+    RunScript(dir, "TMPDIR=" + dir.file("tmp") + " '" TWICK_CLI_PATH "' " + args +
+                       " </dev/zero >/dev/null 2>&1 & pid=$!; sleep 0.3; kill -TERM $pid; "
+                       "wait $pid; echo $? >" +
+                       dir.file("status"));
+    EXPECT_EQ(ReadFile(dir.file("status")), "143\n");
+    EXPECT_TRUE(fs::is_empty(dir.file("tmp")));
+  }
   EXPECT_NE(Twick(dir, "decode --help").out.find("up to 4 GiB"), std::string::npos);
 }
 
