@@ -46,6 +46,7 @@ SectionResult CDecodeJob::CallDecoder(TextStream& in, char* buffer, uint64_t sec
   }
   m_current.section.output = m_strOutput;  // the name it was saved under
   m_current.cutShort = result.status == CodecStatus::CutShort;
+  m_current.noData = result.status == CodecStatus::NotData;
   m_current.dataLost = result.status == CodecStatus::ChecksWrong;
   return result;
 }
@@ -203,6 +204,8 @@ bool CDecodeJob::ReportLostData() {
   if (missing.count > 0) {
     detail = "Missing part" + std::string(missing.count > 1 ? "s " : " ") +
              MissingPartsList(missing) + " of " + std::to_string(missing.total) + ".";
+  } else if (m_current.noData) {
+    detail = "No line of the section is encoded data.";
   } else if (m_current.cutShort && m_current.section.header != HeaderKind::None) {
     detail = "The closing line of the section is missing.";
   }

@@ -107,6 +107,7 @@ class CDecodeJob : public DecodeContext {
     bool replaceOutput = false;
     bool dataLost = false;
     bool cutShort = false;
+    bool noData = false;  // every line of the section was passed over
   };
   SectionRun m_current;
   /// The outputs of this run (as in m_result.written), and for each name

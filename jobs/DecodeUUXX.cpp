@@ -46,6 +46,8 @@ SectionResult DecodeUUXX(DecodeContext& job, TextStream& in, char* buffer, const
   size_t length = 0;
   bool endsLine = false;
   CodecStatus status = CodecStatus::CutShort;
+  bool anyData = false;     // a line that was data
+  bool passedOver = false;  // a line that was not
   // At the end of the stream a file posted in parts may go on elsewhere.
   while (reader.Next(piece, length, endsLine) ||
          (job.FindContinuation(in) && reader.Next(piece, length, endsLine))) {
@@ -63,6 +65,7 @@ SectionResult DecodeUUXX(DecodeContext& job, TextStream& in, char* buffer, const
         }
         in.Seek(afterPiece);
       }
+      passedOver = true;
       continue;
     }
     if (step == CodecStatus::Done) {
@@ -74,6 +77,7 @@ SectionResult DecodeUUXX(DecodeContext& job, TextStream& in, char* buffer, const
       if (job.FindContinuation(in)) continue;
       break;
     }
+    anyData = true;
     pending += produced;
     if (pending + UUXXDecoder::kMaxBytesPerPiece > capacity) {
       out.Write(buffer, pending);
@@ -85,6 +89,9 @@ SectionResult DecodeUUXX(DecodeContext& job, TextStream& in, char* buffer, const
   }
 
   if (pending > 0) out.Write(buffer, pending);
+  // A section none of whose lines were data (another format's data under a
+  // begin line) is reported, not saved as an empty file that looks whole.
+  if (passedOver && !anyData) status = CodecStatus::NotData;
   return {out.EndSection(), status};
 }
 

@@ -112,6 +112,35 @@ TEST(DataLines, OnlyDataLinesBecomeBytes) {
   }
 }
 
+// Decoded by hand as UU, a section whose every line is another format's
+// data is reported, not saved as an empty file that looks whole; a UU
+// section of an empty file is whole.
+TEST(DataLines, ASectionWithoutDataLinesIsReported) {
+  const struct {
+    const char* what;
+    std::string text;
+    bool reported;
+  } cases[] = {
+      {"XX data read as UU", UUXXSection("x.bin", RandomBytes(200, 33), XXAlphabet), true},
+      {"an empty file", "begin 644 x.bin\n`\nend\n", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchDir dir;
+    WriteFile(dir.file("mail.txt"), c.text);
+    FakeWindow window;
+    CDecodeJob job(window);
+    job.m_strSource = dir.file("mail.txt");
+    job.m_bPause = false;
+    job.m_nAutoMode = kAutoOff;
+    job.m_nCodeFormat = kFormatUU;
+    job.RunDecodeJob();
+    EXPECT_EQ(job.m_result.failed, c.reported ? 1 : 0);
+    EXPECT_EQ(window.messages.size(), c.reported ? 1u : 0u);
+    EXPECT_EQ(ReadFile(dir.file("x.bin")), "");
+  }
+}
+
 TEST(SplitPostings, PartsAreJoinedInPartOrderAndGapsReported) {
   const std::string data = RandomBytes(45 * 40, 7);
   const std::string posted = Posted("big.bin", data, 4);
