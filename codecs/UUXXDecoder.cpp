@@ -28,9 +28,22 @@ bool UUXXDecoder::IsDataLine(std::string_view piece) const {
 
 CodecStatus UUXXDecoder::Piece(std::string_view piece, unsigned char* out, size_t& produced) const {
   produced = 0;
-  const size_t length = std::min(piece.size(), kMaxPieceChars);
+  size_t length = std::min(piece.size(), kMaxPieceChars);
   if (length == 0) return CodecStatus::Gap;
   if (IsUUXXClosingLine(piece.substr(0, length))) return CodecStatus::Done;
+  // The zero-count line that ends the data may carry added blanks too ("end"
+  // with a blank after it stays a line like any other).
+  if (piece.find_first_not_of(" \t", 1) >= length && IsUUXXClosingLine(piece.substr(0, 1)))
+    return CodecStatus::Done;
+  // Blanks a mail system added at the end of a line are not data: those past
+  // the length the count asks for, and any the alphabet has no place for.
+  const auto first = static_cast<unsigned char>(piece[0]);
+  const size_t longest = 2 + (static_cast<size_t>(std::max<int32_t>(table_[first], 0)) + 2) / 3 * 4;
+  auto addedBlank = [&](size_t at) {
+    const auto c = static_cast<unsigned char>(piece[at]);
+    return (c == ' ' || c == '\t') && (at >= longest || !member_[c]);
+  };
+  while (length > 1 && addedBlank(length - 1)) --length;
   if (!IsDataLine(piece.substr(0, length))) return CodecStatus::NotData;
 
   // The groups follow the count character; a last group cut short is filled

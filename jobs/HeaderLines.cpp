@@ -166,6 +166,10 @@ int UUXXFormatOfFirstLine(std::string_view line, const char* uuAlphabet, const c
     int bytes = AlphabetIndex(alphabets[k], count);
     if (bytes >= 0 && length == 1 + 4 * static_cast<size_t>((bytes + 2) / 3)) return formats[k];
   }
+  // Blanks a mail system added at the end of the line are not data.
+  size_t kept = length;
+  while (kept > 1 && (line[kept - 1] == ' ' || line[kept - 1] == '\t')) --kept;
+  if (kept < length) return UUXXFormatOfFirstLine(line.substr(0, kept), uuAlphabet, xxAlphabet);
   return 0;
 }
 

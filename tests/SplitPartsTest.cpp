@@ -77,6 +77,12 @@ TEST(DataLines, OnlyDataLinesBecomeBytes) {
   const std::string g = RandomBytes(90, 30), h = RandomBytes(900, 31);
   const std::string uuG = UUXXSection("g.bin", g), uuH = UUXXSection("h.bin", h);
   const std::string b64 = RandomBytes(40, 32);
+  // Blanks added at the end of every line, the header's too.
+  auto blanksAdded = [](const std::string& text) {
+    std::string out;
+    for (char c : text) out += c == '\n' ? std::string("   \n") : std::string(1, c);
+    return out;
+  };
   std::string oneCharLines;
   for (char c : Base64Lines(b64))
     if (c != '\n') oneCharLines += std::string(1, c) + "\n";
@@ -96,6 +102,8 @@ TEST(DataLines, OnlyDataLinesBecomeBytes) {
        "Part 3 of 3 of file h.bin\n" + Lines(uuH, 16, 99) + "Part 2 of 3 of file h.bin\n" +
            Lines(uuH, 8, 16) + "Part 1 of 3 of file h.bin\n" + Lines(uuH, 0, 8),
        "h.bin", h},
+      {"UU lines with blanks added", blanksAdded(uuH), "h.bin", h},
+      {"XX lines with blanks added", blanksAdded(UUXXSection("x.bin", g, XXAlphabet)), "x.bin", g},
       {"Base64 one character per line", "begin-base64 644 c.bin\n" + oneCharLines + "====\n",
        "c.bin", b64},
       {"MIME Base64 one character per line",
