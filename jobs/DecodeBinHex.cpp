@@ -188,9 +188,11 @@ SectionResult DecodeBinHex(DecodeContext& job, TextStream& in, char* buffer,
 
   const bool checksPassed = work.Finish();
   out.CutTo(decoder.OutputLength());
+  // A section cut short whose checks pass is reported as cut short by the
+  // job; one whose checks fail as damaged, here, header or not (a manual
+  // decoding has none, and no report of its own for a section cut short).
   SectionResult result{out.EndSection(), ending};
-  // A section cut short is reported as such by the job.
-  if (result.written && ending == CodecStatus::Done && !checksPassed && !in.Failed()) {
+  if (result.written && !checksPassed && !in.Failed()) {
     window.ShowMessage(DamagedOutputText(job.m_strOutput), kContentErrorCaption, MessageIcon::Stop);
     result.status = CodecStatus::ChecksWrong;
   }

@@ -120,17 +120,20 @@ TEST(DataLines, OnlyDataLinesBecomeBytes) {
   }
 }
 
-// Decoded by hand as UU, a section whose every line is another format's
-// data is reported, not saved as an empty file that looks whole; a UU
-// section of an empty file is whole.
+// Decoded by hand, a section whose lines are another format's data is
+// reported, not saved as a file that looks whole; a UU section of an empty
+// file is whole.
 TEST(DataLines, ASectionWithoutDataLinesIsReported) {
   const struct {
     const char* what;
     std::string text;
+    int format;
     bool reported;
   } cases[] = {
-      {"XX data read as UU", UUXXSection("x.bin", RandomBytes(200, 33), XXAlphabet), true},
-      {"an empty file", "begin 644 x.bin\n`\nend\n", false},
+      {"XX data read as UU", UUXXSection("x.bin", RandomBytes(200, 33), XXAlphabet), kFormatUU,
+       true},
+      {"an empty file", "begin 644 x.bin\n`\nend\n", kFormatUU, false},
+      {"UU data read as BinHex", UUXXLines(RandomBytes(200, 34), UUAlphabet), kFormatBinHex, true},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -141,11 +144,10 @@ TEST(DataLines, ASectionWithoutDataLinesIsReported) {
     job.m_strSource = dir.file("mail.txt");
     job.m_bPause = false;
     job.m_nAutoMode = kAutoOff;
-    job.m_nCodeFormat = kFormatUU;
+    job.m_nCodeFormat = c.format;
     job.RunDecodeJob();
     EXPECT_EQ(job.m_result.failed, c.reported ? 1 : 0);
     EXPECT_EQ(window.messages.size(), c.reported ? 1u : 0u);
-    EXPECT_EQ(ReadFile(dir.file("x.bin")), "");
   }
 }
 
