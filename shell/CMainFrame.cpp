@@ -164,7 +164,10 @@ void CMainFrame::FitOuterSize(int triesLeft) {
 bool CMainFrame::TakesDrops() const { return !m_bOpeningDrops && !m_doc.IsJobRunning(); }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
-  if (TakesDrops() && !LocalFiles(event->mimeData()).isEmpty()) {
+  // A saved file dragged out of the log is not taken back as a new job.
+  const auto* source = qobject_cast<const QWidget*>(event->source());
+  const bool fromLog = source != nullptr && (source == m_view || m_view->isAncestorOf(source));
+  if (TakesDrops() && !fromLog && !LocalFiles(event->mimeData()).isEmpty()) {
     event->acceptProposedAction();
   } else {
     event->ignore();
