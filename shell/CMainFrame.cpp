@@ -57,6 +57,8 @@ CMainFrame::CMainFrame(CTwick32Doc& doc, const std::string& settingsPath, QWidge
   resize(m_placement.size());
 
   setCentralWidget(m_view);
+  // The log has the keys from the start.
+  m_view->setFocus(Qt::OtherFocusReason);
   CreateMenus();
   CreateToolBar();
   CreateStatusBar();

@@ -60,6 +60,13 @@ void CTwick32View::OnUpdateAllViews() {
   m_strCurrentFile.clear();
   m_dragStart = QPoint();
   viewport()->update();
+  // The log takes the keys again once a job has ended, so the arrows and
+  // Page Up/Down scroll it without a click.
+  if (m_doc.IsJobRunning()) return;
+  setFocus(Qt::OtherFocusReason);
+  // The job's window has closed: when it was the active one, none of the
+  // program's windows is active now, and the main window takes over.
+  if (QApplication::activeWindow() == nullptr && window()->isVisible()) window()->activateWindow();
 }
 
 void CTwick32View::OnInitialUpdate() {

@@ -56,6 +56,42 @@ class LogFilesTest : public QObject {
   void cleanupTestCase() { QDesktopServices::unsetUrlHandler("file"); }
   void init() { recorder_.urls.clear(); }
 
+  void logHasTheKeysAtStartAndAfterEveryJob_data() {
+    QTest::addColumn<bool>("decode");
+    QTest::addColumn<bool>("fails");
+    QTest::newRow("decode") << true << false;
+    QTest::newRow("encode") << false << false;
+    QTest::newRow("failed decode") << true << true;
+  }
+  void logHasTheKeysAtStartAndAfterEveryJob() {
+    QFETCH(bool, decode);
+    QFETCH(bool, fails);
+    Settings settings = QuietSettings();
+    settings.dragDrop = decode;
+    Shell shell(settings);
+    shell.frame().activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&shell.frame()));
+    QCOMPARE(QApplication::focusWidget(), &shell.view());
+
+    QStringList seen;
+    std::string source = CopySample(shell.dir().file(std::string(100, 'w')));
+    if (fails) {
+      source = shell.dir().file("plain.txt");
+      WriteFile(source, "nothing encoded here\n");
+      AcceptJobMessageBox(&seen);
+    }
+    shell.doc().OnOpenDocument(source);
+    QTRY_VERIFY(!shell.doc().IsJobRunning());
+    QTRY_COMPARE(QApplication::focusWidget(), &shell.view());
+
+    shell.frame().resize(300, 160);
+    shell.Repaint();
+    QScrollBar* v = shell.view().verticalScrollBar();
+    QVERIFY(v->maximum() > 0);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown);
+    QCOMPARE(v->value(), shell.view().PageSize().height());
+  }
+
   void savedFilesOpenShowTheirFolderAndDragOut() {
     Shell shell;
     const std::string source = CopySample(shell.dir().file("mail box"));
