@@ -95,16 +95,27 @@ void CMainFrame::CreateToolBar() {
   m_toolBar->setIconSize(kToolbarIconSize);
   m_toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
   m_toolBar->setAllowedAreas(Qt::AllToolBarAreas);
-  const std::pair<int, QIcon> buttons[] = {
-      {kCmdDecode, DecodePicture()}, {kCmdEncode, EncodePicture()}, {kCmdAbout, AboutPicture()}};
-  for (const auto& [id, picture] : buttons) {
+  for (int id : {kCmdDecode, kCmdEncode, kCmdAbout}) {
     if (id != kCmdDecode) m_toolBar->addSeparator();
     QAction* action = m_actions.value(id);
-    action->setIcon(picture);
     action->setIconVisibleInMenu(false);
     m_toolBar->addAction(action);
   }
+  UpdateToolBarPictures();
   addToolBar(Qt::TopToolBarArea, m_toolBar);
+}
+
+void CMainFrame::UpdateToolBarPictures() {
+  const QColor word = ToolbarWordColor(palette());
+  m_actions.value(kCmdDecode)->setIcon(DecodePicture(word));
+  m_actions.value(kCmdEncode)->setIcon(EncodePicture(word));
+  m_actions.value(kCmdAbout)->setIcon(AboutPicture(word));
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  // A new theme or palette: the pictures' words follow its text colour.
+  if (event->type() == QEvent::PaletteChange && m_toolBar != nullptr) UpdateToolBarPictures();
 }
 
 void CMainFrame::CreateStatusBar() {

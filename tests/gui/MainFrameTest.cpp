@@ -9,14 +9,17 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPalette>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
+#include <cstdlib>
 #include <filesystem>
 #include <tuple>
 
 #include "dialogs/MessageBoxes.h"
+#include "dialogs/Pictures.h"
 #include "shell/Commands.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/gui/ShellTestSupport.h"
@@ -37,6 +40,34 @@ QStringList MenuDump(CMainFrame& frame) {
     lines += line;
   }
   return lines;
+}
+
+// A dark theme: light text on dark grey.
+QPalette DarkPalette() {
+  QPalette p;
+  for (auto [role, color] : {std::pair{QPalette::Window, QColor(0x30, 0x30, 0x30)},
+                             {QPalette::WindowText, QColor(0xEE, 0xEE, 0xEE)},
+                             {QPalette::Base, QColor(0x20, 0x20, 0x20)},
+                             {QPalette::Text, QColor(0xEE, 0xEE, 0xEE)},
+                             {QPalette::Button, QColor(0x38, 0x38, 0x38)},
+                             {QPalette::ButtonText, QColor(0xF0, 0xF0, 0xF0)},
+                             {QPalette::Highlight, QColor(0x2A, 0x82, 0xDA)},
+                             {QPalette::HighlightedText, QColor(0xFF, 0xFF, 0xFF)}})
+    p.setColor(role, color);
+  return p;
+}
+
+// Pixels of `picture` inside `area` that are close to `color`.
+int PixelsNear(const QImage& picture, const QRect& area, const QColor& color) {
+  int count = 0;
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x) {
+      const QColor c = picture.pixelColor(x, y);
+      if (c.alpha() > 200 && std::abs(c.red() - color.red()) < 40 &&
+          std::abs(c.green() - color.green()) < 40 && std::abs(c.blue() - color.blue()) < 40)
+        ++count;
+    }
+  return count;
 }
 
 std::string Ini(const std::string& secondLine) {
@@ -88,6 +119,37 @@ class MainFrameTest : public QObject {
     QCOMPARE(bar->findChild<QLabel*>("readyText")->text(), QString("Ready!"));
     frame.CommandAction(kCmdClearScreen)->showStatusText(&frame);
     QCOMPARE(bar->currentMessage(), QString("Clear the view window"));
+  }
+
+  // The toolbar's words are drawn in the palette's button text colour, and
+  // follow a palette that changes while the program runs.
+  void toolbarWordsFollowThePalette() {
+    const QPalette light = QApplication::palette();
+    Shell shell;
+    // Where each picture has its word (picture pixels at 1x).
+    const std::pair<int, QRect> words[] = {{kCmdDecode, QRect(5, 29, 38, 9)},
+                                           {kCmdEncode, QRect(5, 29, 38, 9)},
+                                           {kCmdAbout, QRect(8, 3, 32, 8)}};
+    const QColor oldWord(0x25, 0x30, 0x3C);
+    for (const auto& [name, palette] : {std::pair{"light", light}, {"dark", DarkPalette()}}) {
+      QApplication::setPalette(palette);
+      QApplication::processEvents();
+      const QColor word = palette.color(QPalette::ButtonText);
+      for (const auto& [id, area] : words) {
+        const QImage picture =
+            shell.frame().CommandAction(id)->icon().pixmap(kToolbarIconSize).toImage();
+        QVERIFY2(PixelsNear(picture, area, word) > 10, name);
+        if (word != oldWord) QCOMPARE(PixelsNear(picture, area, oldWord), 0);
+      }
+      // The encode picture's "ascii" stays dark on its white box.
+      const QImage encode =
+          shell.frame().CommandAction(kCmdEncode)->icon().pixmap(kToolbarIconSize).toImage();
+      QVERIFY(PixelsNear(encode, QRect(28, 10, 17, 13), oldWord) > 5);
+      // A program started in this palette, as a user of the theme sees it.
+      Shell started;
+      SaveScreenshot(&started.frame(), QString("main-window-") + name);
+    }
+    QApplication::setPalette(light);
   }
 
   void checkMarksFollowOptionCommands() {
