@@ -18,6 +18,7 @@
 #include "shell/CTwick32Doc.h"
 #include "shell/Commands.h"
 #include "shell/LogFiles.h"
+#include "shell/WindowPlacement.h"
 
 using namespace twick;
 
@@ -263,11 +264,7 @@ std::optional<bool> CTwick32View::OnUpdateCheck(int id) const {
 }
 
 void CTwick32View::OnSaveSettings() {
-  // The outer rectangle of the main window, right and bottom after its last pixel.
-  const QRect outer = window()->frameGeometry();
-  const WindowRect rect{outer.left(), outer.top(), outer.left() + outer.width(),
-                        outer.top() + outer.height()};
-  if (!m_doc.SaveSettings(rect)) {
+  if (!m_doc.SaveSettings(SavedWindowRect(*window()))) {
     ShowMessageBox(this, kSaveFailedText, kSaveFailedCaption, kSaveFailedIcon);
     return;
   }

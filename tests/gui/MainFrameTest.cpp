@@ -21,6 +21,7 @@
 #include "dialogs/MessageBoxes.h"
 #include "dialogs/Pictures.h"
 #include "shell/Commands.h"
+#include "shell/WindowPlacement.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/gui/ShellTestSupport.h"
 
@@ -208,10 +209,62 @@ class MainFrameTest : public QObject {
     row("no area", Ini("WNDPOS=100 100 100 400"), half);
     row("on no screen", Ini("WNDPOS=5000 5000 5640 5480"), half);
     const QPoint corner = screen.bottomRight() - QPoint(99, 99);
+    // A window partly off its screen is moved onto it, one larger than the
+    // screen is made to fit.
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
     row("partly on screen",
         Ini("WNDPOS=" + std::to_string(corner.x()) + " " + std::to_string(corner.y()) + " " +
             std::to_string(corner.x() + 400) + " " + std::to_string(corner.y() + 300)),
-        QRect(corner, QSize(400, 300)));
+        QRect(available.right() - 399, available.bottom() - 299, 400, 300));
+    row("larger than the screen",
+        Ini("WNDPOS=-50 -60 " + std::to_string(available.width() + 100) + " " +
+            std::to_string(available.height() + 100)),
+        available);
+  }
+
+  // The settings file keeps device pixels; Qt places windows in logical
+  // ones. At a scale factor of 2 the saved 640 x 480 comes out 320 x 240
+  // logical pixels, which the screen shows as 640 x 480 again.
+  void devicePixelsAndLogicalPixels_data() {
+    QTest::addColumn<QRect>("device");
+    QTest::addColumn<QPoint>("origin");
+    QTest::addColumn<double>("ratio");
+    QTest::addColumn<QRect>("logical");
+    QTest::newRow("scale 1") << QRect(10, 20, 640, 480) << QPoint(0, 0) << 1.0
+                             << QRect(10, 20, 640, 480);
+    QTest::newRow("scale 2") << QRect(10, 20, 640, 480) << QPoint(0, 0) << 2.0
+                             << QRect(5, 10, 320, 240);
+    QTest::newRow("scale 2, second screen")
+        << QRect(1300, 40, 800, 600) << QPoint(1280, 0) << 2.0 << QRect(1290, 20, 400, 300);
+    QTest::newRow("scale 1.5") << QRect(30, 60, 900, 600) << QPoint(0, 0) << 1.5
+                               << QRect(20, 40, 600, 400);
+  }
+  void devicePixelsAndLogicalPixels() {
+    QFETCH(QRect, device);
+    QFETCH(QPoint, origin);
+    QFETCH(double, ratio);
+    QFETCH(QRect, logical);
+    QCOMPARE(LogicalFromDevice(device, origin, ratio), logical);
+    QCOMPARE(DeviceFromLogical(logical, origin, ratio), device);
+    // A 1280 x 900 screen at scale 2 has room for the saved window as it is.
+    const QRect screen = LogicalFromDevice(QRect(origin, QSize(1280, 900)), origin, ratio);
+    QCOMPARE(FitInto(logical, screen), logical);
+  }
+
+  void fitIntoTheScreen_data() {
+    QTest::addColumn<QRect>("rect");
+    QTest::addColumn<QRect>("fitted");
+    const QRect area(0, 0, 640, 450);
+    QTest::newRow("inside") << QRect(5, 10, 320, 240) << QRect(5, 10, 320, 240);
+    QTest::newRow("off right and bottom") << QRect(500, 400, 320, 240) << QRect(320, 210, 320, 240);
+    QTest::newRow("off left and top") << QRect(-30, -5, 320, 240) << QRect(0, 0, 320, 240);
+    QTest::newRow("too large") << QRect(5, 10, 638, 467) << QRect(2, 0, 638, 450);
+    QTest::newRow("larger both ways") << QRect(-9, 3, 700, 500) << area;
+  }
+  void fitIntoTheScreen() {
+    QFETCH(QRect, rect);
+    QFETCH(QRect, fitted);
+    QCOMPARE(FitInto(rect, QRect(0, 0, 640, 450)), fitted);
   }
 
   void placementFromTheSettingsFile() {
