@@ -55,7 +55,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::Framele
   big.setPointSizeF(big.pointSizeF() * 1.4);
   title->setFont(big);
   QLabel* subtitle = PlainLabel("Mail file encoder, decoder and converter", "subtitle", frame);
-  QLabel* author = PlainLabel("Written by Jon Hallory", "author", frame);
+  QLabel* author = PlainLabel("Written by The Tarnwick32 developers", "author", frame);
   QLabel* released = PlainLabel("Released on 12 March 2025", "released", frame);
   QLabel* assistance = PlainLabel(kAssistance, "assistance", frame);
   assistance->setWordWrap(true);

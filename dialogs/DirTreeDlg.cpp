@@ -21,6 +21,9 @@ CDirTreeDlg::DriveSource& CurrentDriveSource() {
   return source;
 }
 
+// Marks a node whose folder has been read.
+constexpr int kReadRole = Qt::UserRole + 1;
+
 DriveList Drives() {
   const CDirTreeDlg::DriveSource& source = CurrentDriveSource();
   return source ? source() : SystemDrives();
@@ -71,10 +74,14 @@ CDirTreeDlg::CDirTreeDlg(QWidget* parent)
   connect(cancel, &QPushButton::clicked, this, &CDirTreeDlg::reject);
   connect(m_tree, &QTreeWidget::currentItemChanged, this,
           [this](QTreeWidgetItem* node) { OnCurrentNodeChanged(node); });
+  // A double click reads the folder before the tree opens it, so a folder
+  // is opened however it is asked to.
   connect(m_tree, &QTreeWidget::itemDoubleClicked, this,
-          [this](QTreeWidgetItem* node) { OnDoubleClicked(node); });
-  connect(m_tree, &QTreeWidget::itemExpanded, this,
-          [this](QTreeWidgetItem* node) { node->setIcon(0, m_openFolder); });
+          [this](QTreeWidgetItem* node) { ReadSubfolders(node); });
+  connect(m_tree, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* node) {
+    ReadSubfolders(node);
+    node->setIcon(0, m_openFolder);
+  });
   connect(m_tree, &QTreeWidget::itemCollapsed, this,
           [this](QTreeWidgetItem* node) { node->setIcon(0, m_closedFolder); });
   connect(m_drives, &QComboBox::activated, this, &CDirTreeDlg::OnDriveChosen);
@@ -102,16 +109,24 @@ void CDirTreeDlg::BuildTree() {
   m_tree->clear();
   auto* node = new QTreeWidgetItem(m_tree, QStringList(root));
   node->setIcon(0, m_closedFolder);
-  AddSubfolders(node, root);
+  ReadSubfolders(node);
   node->setExpanded(true);
   m_tree->setCurrentItem(node);
   m_strPath = root;
 }
 
-void CDirTreeDlg::AddSubfolders(QTreeWidgetItem* node, const QString& folder) {
+void CDirTreeDlg::ReadSubfolders(QTreeWidgetItem* node) {
+  // Folders are read once: later changes show only in a new tree.
+  if (node == nullptr || node->data(0, kReadRole).toBool()) return;
+  node->setData(0, kReadRole, true);
+  node->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+  const QString folder = PathOf(node);
   for (const QString& name : ListSubfolders(folder)) {
     auto* child = new QTreeWidgetItem(node, QStringList(name));
     child->setIcon(0, m_closedFolder);
+    // The arrow shows before the folder is read when it has something to open.
+    if (HasSubfolders(folder + name))
+      child->setChildIndicatorPolicy(QTreeWidgetItem::ShowIndicator);
   }
 }
 
@@ -128,12 +143,6 @@ QString CDirTreeDlg::PathOf(const QTreeWidgetItem* node) const {
 
 void CDirTreeDlg::OnCurrentNodeChanged(QTreeWidgetItem* node) {
   if (node != nullptr) m_strPath = PathOf(node);
-}
-
-void CDirTreeDlg::OnDoubleClicked(QTreeWidgetItem* node) {
-  // Folders are read once: a node that has children keeps them, so the
-  // tree's own double click only opens or closes it.
-  if (node != nullptr && node->childCount() == 0) AddSubfolders(node, PathOf(node));
 }
 
 void CDirTreeDlg::OnDriveChosen(int index) {

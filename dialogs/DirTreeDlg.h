@@ -1,7 +1,9 @@
 #pragma once
 // "Directories...": pick a folder from a list of drives and a folder tree
-// that is read one level at a time, on double click. The chosen path always
-// ends with '/'. The dialog never changes the process's current directory.
+// that is read one level at a time, when a folder is opened (double click,
+// Right, + or its expand arrow, which every folder with subfolders shows).
+// The chosen path always ends with '/'. The dialog never changes the
+// process's current directory.
 
 #include <QDialog>
 #include <QIcon>
@@ -37,11 +39,11 @@ class CDirTreeDlg : public QDialog {
  private:
   /// Fills the tree for the drive of `m_strPath`: its root and one level.
   void BuildTree();
-  void AddSubfolders(QTreeWidgetItem* node, const QString& folder);
+  /// Reads the subfolders of `node` the first time it is opened.
+  void ReadSubfolders(QTreeWidgetItem* node);
   /// The folder a node stands for, ending with '/'.
   QString PathOf(const QTreeWidgetItem* node) const;
   void OnCurrentNodeChanged(QTreeWidgetItem* node);
-  void OnDoubleClicked(QTreeWidgetItem* node);
   void OnDriveChosen(int index);
 
   QComboBox* m_drives;

@@ -1,6 +1,7 @@
 #include "dialogs/Drives.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QSet>
 #include <QStorageInfo>
@@ -62,6 +63,11 @@ QString DriveOf(const QStringList& roots, const QString& path) {
 bool CanList(const QString& folder) {
   QFileInfo info(folder);
   return info.isDir() && info.isReadable() && info.isExecutable();
+}
+
+bool HasSubfolders(const QString& folder) {
+  if (!CanList(folder)) return false;
+  return QDirIterator(folder, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden).hasNext();
 }
 
 QStringList ListSubfolders(const QString& folder) {

@@ -26,6 +26,10 @@ QString DriveOf(const QStringList& roots, const QString& path);
 /// True when `folder` can be opened for listing.
 bool CanList(const QString& folder);
 
+/// True when `folder` can be listed and holds at least one folder (hidden
+/// ones count); stops at the first one found.
+bool HasSubfolders(const QString& folder);
+
 /// The names of the folders in `folder` (hidden ones too, never "." or ".."),
 /// sorted without regard to case; empty when it cannot be listed.
 QStringList ListSubfolders(const QString& folder);

@@ -73,9 +73,14 @@ FontRecord RecordFromFont(const QFont& font, const FontRecord& base) {
   r.italic = font.italic() ? 1 : 0;
   r.underline = font.underline() ? 1 : 0;
   r.strikeOut = font.strikeOut() ? 1 : 0;
-  r.pitchAndFamily = static_cast<uint8_t>((info.fixedPitch() ? kFixedPitch : kVariablePitch) |
-                                          FamilyOf(font.styleHint()));
   QByteArray face = font.family().toUtf8();
+  // Fonts from the font dialog carry no style hint: the same face keeps the
+  // family it had.
+  const uint8_t family = font.styleHint() == QFont::AnyStyle && face == base.faceName.c_str()
+                             ? static_cast<uint8_t>(base.pitchAndFamily & 0xF0)
+                             : FamilyOf(font.styleHint());
+  r.pitchAndFamily =
+      static_cast<uint8_t>((info.fixedPitch() ? kFixedPitch : kVariablePitch) | family);
   // The settings file takes face names up to this length; cut on a character.
   qsizetype cut = std::min<qsizetype>(face.size(), kMaxFaceNameBytes);
   while (cut < face.size() && cut > 0 && (static_cast<unsigned char>(face[cut]) & 0xC0) == 0x80)

@@ -1,5 +1,6 @@
 #include "dialogs/Pictures.h"
 
+#include <QFile>
 #include <QPainter>
 #include <QPixmap>
 #include <QSvgRenderer>
@@ -12,10 +13,24 @@ namespace {
 
 constexpr QSize kSmall{16, 16};
 
-/// Renders the picture at 1x and 2x, so it stays sharp on dense screens.
-QIcon Render(const QString& name, QSize size = kSmall) {
+// The toolbar pictures mark their word as the element with this id and fill.
+constexpr char kWordFill[] = R"(id="word" fill="#25303C")";
+
+/// The SVG text of a picture; its word, if it has one, filled with `word`.
+QByteArray SvgText(const QString& name, const QColor& word) {
   InitResources();
-  QSvgRenderer renderer(":/icons/" + name);
+  QFile file(":/icons/" + name);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  QByteArray svg = file.readAll();
+  if (word.isValid()) {
+    svg.replace(kWordFill, QByteArray(R"(id="word" fill=")") + word.name().toLatin1() + '"');
+  }
+  return svg;
+}
+
+/// Renders the picture at 1x and 2x, so it stays sharp on dense screens.
+QIcon Render(const QString& name, QSize size = kSmall, const QColor& word = QColor()) {
+  QSvgRenderer renderer(SvgText(name, word));
   QIcon icon;
   if (!renderer.isValid()) return icon;
   for (int scale : {1, 2}) {
@@ -38,11 +53,15 @@ QIcon ClosedFolderPicture() { return Render("folder-closed.svg"); }
 
 QIcon OpenFolderPicture() { return Render("folder-open.svg"); }
 
-QIcon DecodePicture() { return Render("decode.svg", kToolbarIconSize); }
+QColor ToolbarWordColor(const QPalette& palette) {
+  return palette.color(QPalette::Active, QPalette::ButtonText);
+}
 
-QIcon EncodePicture() { return Render("encode.svg", kToolbarIconSize); }
+QIcon DecodePicture(const QColor& word) { return Render("decode.svg", kToolbarIconSize, word); }
 
-QIcon AboutPicture() { return Render("about.svg", kToolbarIconSize); }
+QIcon EncodePicture(const QColor& word) { return Render("encode.svg", kToolbarIconSize, word); }
+
+QIcon AboutPicture(const QColor& word) { return Render("about.svg", kToolbarIconSize, word); }
 
 QIcon ProgramIcon() {
   QIcon icon;

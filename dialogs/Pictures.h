@@ -2,7 +2,9 @@
 // The program's pictures, drawn from its own SVG files at the screen's pixel
 // density.
 
+#include <QColor>
 #include <QIcon>
+#include <QPalette>
 #include <QSize>
 
 namespace twick {
@@ -18,12 +20,16 @@ QIcon ClosedFolderPicture();
 /// A folder in the folder tree whose node is expanded.
 QIcon OpenFolderPicture();
 
-/// A folder with an arrow to a box marked BIN, above "Decode".
-QIcon DecodePicture();
-/// A folder with an arrow to a box marked ascii, above "Encode".
-QIcon EncodePicture();
-/// "About..." above a question mark.
-QIcon AboutPicture();
+/// The colour of the toolbar pictures' words in `palette`: the buttons' text
+/// colour, so the words read on light and dark themes alike.
+QColor ToolbarWordColor(const QPalette& palette);
+
+/// A folder with an arrow to a box marked BIN, above "Decode" drawn in `word`.
+QIcon DecodePicture(const QColor& word);
+/// A folder with an arrow to a box marked ascii, above "Encode" drawn in `word`.
+QIcon EncodePicture(const QColor& word);
+/// "About..." drawn in `word`, above a question mark.
+QIcon AboutPicture(const QColor& word);
 /// The program's icon, for its windows.
 QIcon ProgramIcon();
 

@@ -3,9 +3,16 @@
 # some of them): the main window at start and after a job, each menu opened,
 # the progress dialog mid-job, "Save As...", "Directories...", the paths
 # dialog, the converter, About and the help window. The GUI tests draw them
-# on the offscreen platform: scripts/screenshots.sh [BUILD_DIR]
+# on the offscreen platform: scripts/screenshots.sh [--help-pictures] [BUILD_DIR]
+# With --help-pictures the help page's pictures in res/images are replaced by
+# the new screenshots (commit them with the change that altered a window).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+help_pictures=0
+if [ "${1:-}" = --help-pictures ]; then
+  help_pictures=1
+  shift
+fi
 build=${1:-$root/build}
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh" "$build" >/dev/null
@@ -14,3 +21,9 @@ rm -rf "$build/screenshots"
   --output-on-failure >/dev/null)
 echo "Screenshots in $build/screenshots:"
 ls "$build/screenshots"
+if [ "$help_pictures" = 1 ]; then
+  for picture in "$root"/res/images/*.png; do
+    cp "$build/screenshots/$(basename "$picture")" "$picture"
+  done
+  echo "Help pictures replaced in $root/res/images"
+fi

@@ -57,6 +57,8 @@ CMainFrame::CMainFrame(CTwick32Doc& doc, const std::string& settingsPath, QWidge
   resize(m_placement.size());
 
   setCentralWidget(m_view);
+  // The log has the keys from the start.
+  m_view->setFocus(Qt::OtherFocusReason);
   CreateMenus();
   CreateToolBar();
   CreateStatusBar();
@@ -93,16 +95,27 @@ void CMainFrame::CreateToolBar() {
   m_toolBar->setIconSize(kToolbarIconSize);
   m_toolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
   m_toolBar->setAllowedAreas(Qt::AllToolBarAreas);
-  const std::pair<int, QIcon> buttons[] = {
-      {kCmdDecode, DecodePicture()}, {kCmdEncode, EncodePicture()}, {kCmdAbout, AboutPicture()}};
-  for (const auto& [id, picture] : buttons) {
+  for (int id : {kCmdDecode, kCmdEncode, kCmdAbout}) {
     if (id != kCmdDecode) m_toolBar->addSeparator();
     QAction* action = m_actions.value(id);
-    action->setIcon(picture);
     action->setIconVisibleInMenu(false);
     m_toolBar->addAction(action);
   }
+  UpdateToolBarPictures();
   addToolBar(Qt::TopToolBarArea, m_toolBar);
+}
+
+void CMainFrame::UpdateToolBarPictures() {
+  const QColor word = ToolbarWordColor(palette());
+  m_actions.value(kCmdDecode)->setIcon(DecodePicture(word));
+  m_actions.value(kCmdEncode)->setIcon(EncodePicture(word));
+  m_actions.value(kCmdAbout)->setIcon(AboutPicture(word));
+}
+
+void CMainFrame::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  // A new theme or palette: the pictures' words follow its text colour.
+  if (event->type() == QEvent::PaletteChange && m_toolBar != nullptr) UpdateToolBarPictures();
 }
 
 void CMainFrame::CreateStatusBar() {
@@ -164,7 +177,10 @@ void CMainFrame::FitOuterSize(int triesLeft) {
 bool CMainFrame::TakesDrops() const { return !m_bOpeningDrops && !m_doc.IsJobRunning(); }
 
 void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
-  if (TakesDrops() && !LocalFiles(event->mimeData()).isEmpty()) {
+  // A saved file dragged out of the log is not taken back as a new job.
+  const auto* source = qobject_cast<const QWidget*>(event->source());
+  const bool fromLog = source != nullptr && (source == m_view || m_view->isAncestorOf(source));
+  if (TakesDrops() && !fromLog && !LocalFiles(event->mimeData()).isEmpty()) {
     event->acceptProposedAction();
   } else {
     event->ignore();

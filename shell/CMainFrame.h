@@ -35,10 +35,12 @@ class CMainFrame : public QMainWindow {
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
   void showEvent(QShowEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void CreateMenus();
   void CreateToolBar();
+  void UpdateToolBarPictures();
   void CreateStatusBar();
   void OnCommand(int id);
   bool OnFrameCommand(int id);

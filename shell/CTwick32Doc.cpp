@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 #include <QPalette>
+#include <QWidget>
 
 #include "dialogs/DecodeDlg.h"
 #include "dialogs/EncodeDlg.h"
@@ -122,7 +123,10 @@ bool CTwick32Doc::SaveSettings(const WindowRect& window) const {
 
 void CTwick32Doc::OnFonts() {
   int32_t color = m_settings.color.value_or(0);
-  if (!ChooseDisplayFont(m_pDialogParent, m_settings.font, color)) return;
+  // Without a font of its own the log is drawn in its window's font.
+  const QFont logFont =
+      m_pDialogParent != nullptr ? m_pDialogParent->font() : QGuiApplication::font();
+  if (!ChooseDisplayFont(m_pDialogParent, m_settings.font, color, logFont)) return;
   m_settings.color = color;
   emit updateAllViews();
 }

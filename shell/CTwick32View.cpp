@@ -1,6 +1,11 @@
 #include "shell/CTwick32View.h"
 
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QDesktopServices>
+#include <QDrag>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
 #include <utility>
@@ -12,6 +17,8 @@
 #include "dialogs/PathsDlg.h"
 #include "shell/CTwick32Doc.h"
 #include "shell/Commands.h"
+#include "shell/LogFiles.h"
+#include "shell/WindowPlacement.h"
 
 using namespace twick;
 
@@ -47,7 +54,20 @@ CTwick32View::CTwick32View(CTwick32Doc& doc, QWidget* parent)
   setFocusPolicy(Qt::StrongFocus);
   viewport()->setBackgroundRole(QPalette::Base);
   viewport()->setAutoFillBackground(true);
-  connect(&m_doc, &CTwick32Doc::updateAllViews, viewport(), qOverload<>(&QWidget::update));
+  connect(&m_doc, &CTwick32Doc::updateAllViews, this, &CTwick32View::OnUpdateAllViews);
+}
+
+void CTwick32View::OnUpdateAllViews() {
+  m_strCurrentFile.clear();
+  m_dragStart = QPoint();
+  viewport()->update();
+  // The log takes the keys again once a job has ended, so the arrows and
+  // Page Up/Down scroll it without a click.
+  if (m_doc.IsJobRunning()) return;
+  setFocus(Qt::OtherFocusReason);
+  // The job's window has closed: when it was the active one, none of the
+  // program's windows is active now, and the main window takes over.
+  if (QApplication::activeWindow() == nullptr && window()->isVisible()) window()->activateWindow();
 }
 
 void CTwick32View::OnInitialUpdate() {
@@ -66,7 +86,18 @@ void CTwick32View::paintEvent(QPaintEvent*) {
   painter.translate(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
   // Qt draws text at its baseline; each line's y is the top of its cell.
   const int ascent = painter.fontMetrics().ascent();
+  const LogLine* current = LineOfSavedFile(m_drawn, m_strCurrentFile);
   for (const LogLine& line : m_drawn.lines) {
+    if (&line == current) {
+      // The clicked saved file is marked as a selection is.
+      const QRect cell(kLogMargin - 2, line.y,
+                       painter.fontMetrics().horizontalAdvance(line.text) + 4, m_drawn.lineHeight);
+      painter.fillRect(cell, palette().brush(QPalette::Highlight));
+      painter.setPen(palette().color(QPalette::HighlightedText));
+      painter.drawText(QPoint(kLogMargin, line.y + ascent), line.text);
+      painter.setPen(m_doc.TextColor());
+      continue;
+    }
     painter.drawText(QPoint(kLogMargin, line.y + ascent), line.text);
   }
   painter.end();
@@ -110,6 +141,10 @@ void CTwick32View::keyPressEvent(QKeyEvent* event) {
     if (bar != nullptr) bar->triggerAction(action);
   };
   switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      if (!m_strCurrentFile.empty()) OpenWithDesktop(SavedFileUrl(m_strCurrentFile));
+      break;
     case Qt::Key_PageUp: scroll(v, QAbstractSlider::SliderPageStepSub); break;
     case Qt::Key_PageDown: scroll(v, QAbstractSlider::SliderPageStepAdd); break;
     case Qt::Key_Up: scroll(v, QAbstractSlider::SliderSingleStepSub); break;
@@ -120,6 +155,65 @@ void CTwick32View::keyPressEvent(QKeyEvent* event) {
   }
   // The plain widget's handling: the scroll area's own would scroll again.
   QWidget::keyPressEvent(event);
+}
+
+std::optional<std::string> CTwick32View::SavedFileAtPos(QPoint viewportPos) const {
+  return SavedFileAt(m_drawn, viewportPos.y() + verticalScrollBar()->value());
+}
+
+void CTwick32View::mousePressEvent(QMouseEvent* event) {
+  const std::optional<std::string> file = SavedFileAtPos(event->position().toPoint());
+  m_strCurrentFile = file.value_or(std::string());
+  m_dragStart = file && event->button() == Qt::LeftButton ? event->position().toPoint() : QPoint();
+  viewport()->update();
+  QAbstractScrollArea::mousePressEvent(event);
+}
+
+void CTwick32View::mouseMoveEvent(QMouseEvent* event) {
+  if (m_dragStart.isNull() || !(event->buttons() & Qt::LeftButton) ||
+      (event->position().toPoint() - m_dragStart).manhattanLength() <
+          QApplication::startDragDistance())
+    return;
+  m_dragStart = QPoint();
+  auto* drag = new QDrag(this);
+  drag->setMimeData(SavedFileDragData(m_strCurrentFile));
+  drag->exec(Qt::CopyAction);
+}
+
+void CTwick32View::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (const std::optional<std::string> file = SavedFileAtPos(event->position().toPoint()))
+    OpenWithDesktop(SavedFileUrl(*file));
+}
+
+void CTwick32View::contextMenuEvent(QContextMenuEvent* event) {
+  // From the mouse, the line under it; from the keyboard, the clicked one.
+  std::optional<std::string> file = event->reason() == QContextMenuEvent::Mouse
+                                        ? SavedFileAtPos(event->pos())
+                                        : std::optional<std::string>(m_strCurrentFile);
+  if (!file || file->empty()) return;
+  m_strCurrentFile = *file;
+  viewport()->update();
+  QMenu menu(this);
+  menu.setObjectName("logFileMenu");
+  const std::string path = *file;
+  connect(menu.addAction("Open"), &QAction::triggered, this,
+          [this, path] { OpenWithDesktop(SavedFileUrl(path)); });
+  connect(menu.addAction("Open Containing Folder"), &QAction::triggered, this,
+          [this, path] { OpenWithDesktop(ContainingFolderUrl(path)); });
+  QPoint at = event->globalPos();
+  if (event->reason() != QContextMenuEvent::Mouse) {
+    const LogLine* line = LineOfSavedFile(m_drawn, path);
+    const int y = line != nullptr ? line->y + m_drawn.lineHeight : 0;
+    at = viewport()->mapToGlobal(QPoint(kLogMargin, y - verticalScrollBar()->value()));
+  }
+  menu.exec(at);
+}
+
+void CTwick32View::OpenWithDesktop(const QUrl& url) {
+  if (!QDesktopServices::openUrl(url)) {
+    ShowMessageBox(this, "No program could open\n" + url.toLocalFile(),
+                   "Error:", MessageIcon::Stop);
+  }
 }
 
 bool CTwick32View::OnCmdMsg(int id) {
@@ -170,11 +264,7 @@ std::optional<bool> CTwick32View::OnUpdateCheck(int id) const {
 }
 
 void CTwick32View::OnSaveSettings() {
-  // The outer rectangle of the main window, right and bottom after its last pixel.
-  const QRect outer = window()->frameGeometry();
-  const WindowRect rect{outer.left(), outer.top(), outer.left() + outer.width(),
-                        outer.top() + outer.height()};
-  if (!m_doc.SaveSettings(rect)) {
+  if (!m_doc.SaveSettings(SavedWindowRect(*window()))) {
     ShowMessageBox(this, kSaveFailedText, kSaveFailedCaption, kSaveFailedIcon);
     return;
   }

@@ -33,9 +33,13 @@ LogLayout LayOutLog(const CTwick32Doc& doc, const QFont& font) {
   if (!doc.OutputList().empty()) {
     y += 2 * h;
     log.lines.push_back({y, kOutputLabel});
+    const std::vector<std::string>& written = doc.LastResult().written;
     for (const std::string& entry : doc.OutputList()) {
       y += h;
       const QString text = FromLocal(entry);
+      // Entries that are not files the job wrote are its failure texts.
+      if (std::find(written.begin(), written.end(), entry) != written.end())
+        log.savedFiles.push_back({log.lines.size(), entry});
       log.lines.push_back({y, text});
       w = std::max(w, metrics.horizontalAdvance(text));
     }

@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QSize>
 #include <QString>
+#include <string>
 #include <vector>
 
 class CTwick32Doc;
@@ -23,8 +24,15 @@ struct LogLine {
   bool operator==(const LogLine&) const = default;
 };
 
+/// A line of the log that shows a file the job saved.
+struct SavedFileLine {
+  size_t line;       // index into LogLayout::lines
+  std::string path;  // the file as the job wrote it
+};
+
 struct LogLayout {
   std::vector<LogLine> lines;
+  std::vector<SavedFileLine> savedFiles;
   int lineHeight = 0;  // the font's height plus its leading
   QSize total;         // the widest measured text plus 10, the last line plus 3
   QSize line;          // one scroll step: an average character, a character's height

@@ -2,7 +2,9 @@
 // and the Fonts chooser (font dialog, then colour) stores what was chosen.
 
 #include <QColorDialog>
+#include <QFile>
 #include <QFontDialog>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "dialogs/FontChooser.h"
@@ -10,6 +12,8 @@
 #include "tests/gui/GuiTestSupport.h"
 
 using namespace twick;
+
+Q_DECLARE_METATYPE(twick::FontRecord)
 
 class FontChooserTest : public QObject {
   Q_OBJECT
@@ -43,6 +47,85 @@ class FontChooserTest : public QObject {
     for (int32_t ref : {0x000000, 0x0000FF, 0x00FF0000, 0x00123456})
       QCOMPARE(RefFromColor(ColorFromRef(ref)), ref);
     QCOMPARE(ColorFromRef(0x0000FF), QColor(255, 0, 0));
+  }
+
+  // A saved font shown in the chooser and confirmed unchanged is saved back
+  // byte for byte, and the chooser shows its weight and slant.
+  void unchangedFontIsSavedBackAsItWas_data() {
+    QTest::addColumn<FontRecord>("record");
+    const FontRecord base = DefaultFontRecord();
+    auto face = [&](int32_t height, int32_t weight, uint8_t italic, uint8_t pitchAndFamily,
+                    const char* name) {
+      FontRecord r = base;
+      r.height = height;
+      r.weight = weight;
+      r.italic = italic;
+      r.pitchAndFamily = pitchAndFamily;
+      r.faceName = name;
+      return r;
+    };
+    QTest::newRow("regular") << face(-13, 400, 0, 0x22, "DejaVu Sans");
+    QTest::newRow("bold") << face(-16, 700, 0, 0x22, "DejaVu Sans");
+    QTest::newRow("italic") << face(-15, 400, 1, 0x12, "DejaVu Serif");
+    QTest::newRow("bold italic") << face(-12, 700, 1, 0x31, "DejaVu Sans Mono");
+    QTest::newRow("face not installed") << face(12, 0, 0, 0x22, "Arial");
+  }
+  void unchangedFontIsSavedBackAsItWas() {
+    QFETCH(FontRecord, record);
+    QTemporaryDir dir;
+    const std::string before = (dir.path() + "/before.ini").toStdString();
+    const std::string after = (dir.path() + "/after.ini").toStdString();
+    Settings saved;
+    saved.font = record;
+    saved.color = 0x00336699;
+    QVERIFY(SaveSettings(before, saved, WindowRect{10, 20, 650, 500}));
+
+    Settings read;
+    LoadSettings(before, read);
+    QVERIFY(read.font.has_value());
+    QFont shown;
+    test::WhenModal([&shown](QWidget* w) {
+      auto* dialog = qobject_cast<QFontDialog*>(w);
+      QVERIFY(dialog);
+      shown = dialog->currentFont();
+      test::WhenModal([](QWidget* c) { qobject_cast<QDialog*>(c)->accept(); }, dialog);
+      dialog->accept();
+    });
+    int32_t color = *read.color;
+    QVERIFY(ChooseDisplayFont(nullptr, read.font, color));
+    read.color = color;
+    QCOMPARE(shown.italic(), record.italic != 0);
+    QCOMPARE(shown.weight() >= QFont::DemiBold, record.weight >= 600);
+    QVERIFY(SaveSettings(after, read, WindowRect{10, 20, 650, 500}));
+
+    QFile a(QString::fromStdString(before)), b(QString::fromStdString(after));
+    QVERIFY(a.open(QIODevice::ReadOnly) && b.open(QIODevice::ReadOnly));
+    QCOMPARE(b.readAll(), a.readAll());
+  }
+
+  // Without a saved font the chooser starts from the log's own font.
+  void chooserStartsFromTheLogsFontWhenNoneIsSaved() {
+    QFont logFont("DejaVu Sans Mono");
+    logFont.setPointSize(11);
+    std::optional<FontRecord> font;
+    int32_t color = 0;
+    QFont shown;
+    test::WhenModal([&shown](QWidget* w) {
+      auto* dialog = qobject_cast<QFontDialog*>(w);
+      QVERIFY(dialog);
+      shown = dialog->currentFont();
+      test::WhenModal([](QWidget* c) { qobject_cast<QDialog*>(c)->accept(); }, dialog);
+      dialog->accept();
+    });
+    QVERIFY(ChooseDisplayFont(nullptr, font, color, logFont));
+    QCOMPARE(shown.family(), QString("DejaVu Sans Mono"));
+    QCOMPARE(shown.pointSize(), 11);
+    QVERIFY(!shown.italic());
+    QCOMPARE(shown.weight(), QFont::Normal);
+    QVERIFY(font.has_value());
+    QCOMPARE(QString::fromStdString(font->faceName), QString("DejaVu Sans Mono"));
+    QCOMPARE(font->italic, uint8_t(0));
+    QCOMPARE(font->weight, 400);
   }
 
   void chooserTakesFontAndColourOrNothing() {

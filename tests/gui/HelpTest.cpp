@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImage>
 #include <QPushButton>
 #include <QScrollBar>
@@ -137,6 +138,11 @@ class HelpTest : public QObject {
     QFile shipped(TWICK_HELP_PAGE);
     QVERIFY(shipped.open(QIODevice::ReadOnly));
     QVERIFY(WriteFile(page, shipped.readAll()));
+    // The pictures the source tree keeps are installed beside the page.
+    const QDir pictures(QFileInfo(TWICK_HELP_PAGE).absolutePath() + "/images");
+    QVERIFY(QDir().mkpath(userData_.path() + "/twick32/images"));
+    for (const QString& name : pictures.entryList({"*.png"}))
+      QVERIFY(QFile::copy(pictures.filePath(name), userData_.path() + "/twick32/images/" + name));
 
     QVERIFY(OpenHelp(nullptr));
     CHelpDlg* dlg = VisibleHelpWindows().value(0);
@@ -146,6 +152,12 @@ class HelpTest : public QObject {
     const QVariant missing =
         dlg->Browser()->loadResource(QTextDocument::ImageResource, QUrl("images/none.png"));
     QCOMPARE(missing.value<QImage>().size(), QSize(1, 1));
+    const QVariant shown =
+        dlg->Browser()->loadResource(QTextDocument::ImageResource, QUrl("images/main-window.png"));
+    const QImage image = shown.typeId() == QMetaType::QImage
+                             ? shown.value<QImage>()
+                             : QImage::fromData(shown.toByteArray());
+    QVERIFY(image.width() > 100);
     QVERIFY(QTest::qWaitForWindowExposed(dlg));
     test::SaveScreenshot(dlg, "help");
   }

@@ -9,15 +9,19 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPalette>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
+#include <cstdlib>
 #include <filesystem>
 #include <tuple>
 
 #include "dialogs/MessageBoxes.h"
+#include "dialogs/Pictures.h"
 #include "shell/Commands.h"
+#include "shell/WindowPlacement.h"
 #include "tests/gui/GuiTestSupport.h"
 #include "tests/gui/ShellTestSupport.h"
 
@@ -37,6 +41,34 @@ QStringList MenuDump(CMainFrame& frame) {
     lines += line;
   }
   return lines;
+}
+
+// A dark theme: light text on dark grey.
+QPalette DarkPalette() {
+  QPalette p;
+  for (auto [role, color] : {std::pair{QPalette::Window, QColor(0x30, 0x30, 0x30)},
+                             {QPalette::WindowText, QColor(0xEE, 0xEE, 0xEE)},
+                             {QPalette::Base, QColor(0x20, 0x20, 0x20)},
+                             {QPalette::Text, QColor(0xEE, 0xEE, 0xEE)},
+                             {QPalette::Button, QColor(0x38, 0x38, 0x38)},
+                             {QPalette::ButtonText, QColor(0xF0, 0xF0, 0xF0)},
+                             {QPalette::Highlight, QColor(0x2A, 0x82, 0xDA)},
+                             {QPalette::HighlightedText, QColor(0xFF, 0xFF, 0xFF)}})
+    p.setColor(role, color);
+  return p;
+}
+
+// Pixels of `picture` inside `area` that are close to `color`.
+int PixelsNear(const QImage& picture, const QRect& area, const QColor& color) {
+  int count = 0;
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x) {
+      const QColor c = picture.pixelColor(x, y);
+      if (c.alpha() > 200 && std::abs(c.red() - color.red()) < 40 &&
+          std::abs(c.green() - color.green()) < 40 && std::abs(c.blue() - color.blue()) < 40)
+        ++count;
+    }
+  return count;
 }
 
 std::string Ini(const std::string& secondLine) {
@@ -88,6 +120,37 @@ class MainFrameTest : public QObject {
     QCOMPARE(bar->findChild<QLabel*>("readyText")->text(), QString("Ready!"));
     frame.CommandAction(kCmdClearScreen)->showStatusText(&frame);
     QCOMPARE(bar->currentMessage(), QString("Clear the view window"));
+  }
+
+  // The toolbar's words are drawn in the palette's button text colour, and
+  // follow a palette that changes while the program runs.
+  void toolbarWordsFollowThePalette() {
+    const QPalette light = QApplication::palette();
+    Shell shell;
+    // Where each picture has its word (picture pixels at 1x).
+    const std::pair<int, QRect> words[] = {{kCmdDecode, QRect(5, 29, 38, 9)},
+                                           {kCmdEncode, QRect(5, 29, 38, 9)},
+                                           {kCmdAbout, QRect(8, 3, 32, 8)}};
+    const QColor oldWord(0x25, 0x30, 0x3C);
+    for (const auto& [name, palette] : {std::pair{"light", light}, {"dark", DarkPalette()}}) {
+      QApplication::setPalette(palette);
+      QApplication::processEvents();
+      const QColor word = palette.color(QPalette::ButtonText);
+      for (const auto& [id, area] : words) {
+        const QImage picture =
+            shell.frame().CommandAction(id)->icon().pixmap(kToolbarIconSize).toImage();
+        QVERIFY2(PixelsNear(picture, area, word) > 10, name);
+        if (word != oldWord) QCOMPARE(PixelsNear(picture, area, oldWord), 0);
+      }
+      // The encode picture's "ascii" stays dark on its white box.
+      const QImage encode =
+          shell.frame().CommandAction(kCmdEncode)->icon().pixmap(kToolbarIconSize).toImage();
+      QVERIFY(PixelsNear(encode, QRect(28, 10, 17, 13), oldWord) > 5);
+      // A program started in this palette, as a user of the theme sees it.
+      Shell started;
+      SaveScreenshot(&started.frame(), QString("main-window-") + name);
+    }
+    QApplication::setPalette(light);
   }
 
   void checkMarksFollowOptionCommands() {
@@ -146,10 +209,62 @@ class MainFrameTest : public QObject {
     row("no area", Ini("WNDPOS=100 100 100 400"), half);
     row("on no screen", Ini("WNDPOS=5000 5000 5640 5480"), half);
     const QPoint corner = screen.bottomRight() - QPoint(99, 99);
+    // A window partly off its screen is moved onto it, one larger than the
+    // screen is made to fit.
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
     row("partly on screen",
         Ini("WNDPOS=" + std::to_string(corner.x()) + " " + std::to_string(corner.y()) + " " +
             std::to_string(corner.x() + 400) + " " + std::to_string(corner.y() + 300)),
-        QRect(corner, QSize(400, 300)));
+        QRect(available.right() - 399, available.bottom() - 299, 400, 300));
+    row("larger than the screen",
+        Ini("WNDPOS=-50 -60 " + std::to_string(available.width() + 100) + " " +
+            std::to_string(available.height() + 100)),
+        available);
+  }
+
+  // The settings file keeps device pixels; Qt places windows in logical
+  // ones. At a scale factor of 2 the saved 640 x 480 comes out 320 x 240
+  // logical pixels, which the screen shows as 640 x 480 again.
+  void devicePixelsAndLogicalPixels_data() {
+    QTest::addColumn<QRect>("device");
+    QTest::addColumn<QPoint>("origin");
+    QTest::addColumn<double>("ratio");
+    QTest::addColumn<QRect>("logical");
+    QTest::newRow("scale 1") << QRect(10, 20, 640, 480) << QPoint(0, 0) << 1.0
+                             << QRect(10, 20, 640, 480);
+    QTest::newRow("scale 2") << QRect(10, 20, 640, 480) << QPoint(0, 0) << 2.0
+                             << QRect(5, 10, 320, 240);
+    QTest::newRow("scale 2, second screen")
+        << QRect(1300, 40, 800, 600) << QPoint(1280, 0) << 2.0 << QRect(1290, 20, 400, 300);
+    QTest::newRow("scale 1.5") << QRect(30, 60, 900, 600) << QPoint(0, 0) << 1.5
+                               << QRect(20, 40, 600, 400);
+  }
+  void devicePixelsAndLogicalPixels() {
+    QFETCH(QRect, device);
+    QFETCH(QPoint, origin);
+    QFETCH(double, ratio);
+    QFETCH(QRect, logical);
+    QCOMPARE(LogicalFromDevice(device, origin, ratio), logical);
+    QCOMPARE(DeviceFromLogical(logical, origin, ratio), device);
+    // A 1280 x 900 screen at scale 2 has room for the saved window as it is.
+    const QRect screen = LogicalFromDevice(QRect(origin, QSize(1280, 900)), origin, ratio);
+    QCOMPARE(FitInto(logical, screen), logical);
+  }
+
+  void fitIntoTheScreen_data() {
+    QTest::addColumn<QRect>("rect");
+    QTest::addColumn<QRect>("fitted");
+    const QRect area(0, 0, 640, 450);
+    QTest::newRow("inside") << QRect(5, 10, 320, 240) << QRect(5, 10, 320, 240);
+    QTest::newRow("off right and bottom") << QRect(500, 400, 320, 240) << QRect(320, 210, 320, 240);
+    QTest::newRow("off left and top") << QRect(-30, -5, 320, 240) << QRect(0, 0, 320, 240);
+    QTest::newRow("too large") << QRect(5, 10, 638, 467) << QRect(2, 0, 638, 450);
+    QTest::newRow("larger both ways") << QRect(-9, 3, 700, 500) << area;
+  }
+  void fitIntoTheScreen() {
+    QFETCH(QRect, rect);
+    QFETCH(QRect, fitted);
+    QCOMPARE(FitInto(rect, QRect(0, 0, 640, 450)), fitted);
   }
 
   void placementFromTheSettingsFile() {

@@ -23,6 +23,7 @@ class PathsDlgTest : public QObject {
   void initTestCase() {
     root_ = tmp_.path() + "/";
     QVERIFY(QDir(root_).mkpath("picked"));
+    QVERIFY(QDir(root_).mkpath("nest/inner/deeper"));
     CDirTreeDlg::SetDriveSource([this] { return DriveList{{"/", root_}, root_}; });
   }
   void cleanupTestCase() { CDirTreeDlg::SetDriveSource(nullptr); }
@@ -74,6 +75,54 @@ class PathsDlgTest : public QObject {
       QVERIFY(test::ClickButton(w, "Cancel"));
     });
     QCOMPARE(dlg.exec(), kIdCancel);
+  }
+
+  // Every folder with subfolders shows its arrow before it is read, and
+  // opens from the keyboard as from the mouse; a folder without any shows
+  // none.
+  void foldersOpenByKeyAndDoubleClick_data() {
+    QTest::addColumn<QString>("how");
+    for (const char* how : {"Right", "+", "double click", "arrow"}) QTest::newRow(how) << how;
+  }
+  void foldersOpenByKeyAndDoubleClick() {
+    QFETCH(QString, how);
+    CDirTreeDlg dlg;
+    dlg.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+    auto* tree = dlg.findChild<QTreeWidget*>("1015");
+    QTreeWidgetItem* top = tree->topLevelItem(0);
+    QTreeWidgetItem* nest = nullptr;
+    QTreeWidgetItem* picked = nullptr;
+    for (int i = 0; i < top->childCount(); ++i) {
+      if (top->child(i)->text(0) == "nest") nest = top->child(i);
+      if (top->child(i)->text(0) == "picked") picked = top->child(i);
+    }
+    QVERIFY(nest && picked);
+    QCOMPARE(nest->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
+    QCOMPARE(nest->childCount(), 0);
+    QVERIFY(picked->childIndicatorPolicy() != QTreeWidgetItem::ShowIndicator);
+
+    tree->setFocus();
+    tree->setCurrentItem(nest);
+    const QRect row = tree->visualItemRect(nest);
+    if (how == "Right") {
+      QTest::keyClick(tree, Qt::Key_Right);
+    } else if (how == "+") {
+      QTest::keyClick(tree, Qt::Key_Plus);
+    } else if (how == "double click") {
+      QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, row.center());
+      QTest::mouseDClick(tree->viewport(), Qt::LeftButton, {}, row.center());
+    } else {
+      // The arrow sits left of the row's text, one indentation in.
+      QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                        QPoint(row.left() - tree->indentation() / 2, row.center().y()));
+    }
+    QVERIFY(nest->isExpanded());
+    QCOMPARE(nest->childCount(), 1);
+    QCOMPARE(nest->child(0)->text(0), QString("inner"));
+    QCOMPARE(nest->child(0)->childIndicatorPolicy(), QTreeWidgetItem::ShowIndicator);
+    QCOMPARE(dlg.m_strPath, root_ + "nest/");
+    if (how == "Right") test::SaveScreenshot(&dlg, "directories-expanded");
   }
 };
 

@@ -9,12 +9,13 @@
 QObject* NewMainFrameTest();
 QObject* NewLogViewTest();
 QObject* NewCommandLineTest();
+QObject* NewLogFilesTest();
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(twick::kAppName);
   int status = 0;
-  for (auto make : {NewMainFrameTest, NewLogViewTest, NewCommandLineTest}) {
+  for (auto make : {NewMainFrameTest, NewLogViewTest, NewCommandLineTest, NewLogFilesTest}) {
     std::unique_ptr<QObject> test(make());
     status |= QTest::qExec(test.get(), argc, argv);
   }

@@ -81,8 +81,8 @@ const std::vector<Window>& Windows() {
       {"about",
        Make<CAboutDlg>,
        {"title = About Tarnwick32", "title = Tarnwick32  v3.5",
-        "subtitle = Mail file encoder, decoder and converter", "author = Written by Jon Hallory",
-        "released = Released on 12 March 2025",
+        "subtitle = Mail file encoder, decoder and converter",
+        "author = Written by The Tarnwick32 developers", "released = Released on 12 March 2025",
         "assistance = If you need any assistance or have any comments, feel free to e-mail the "
         "author.",
         "disclaimer = This program is provided as is, without warranty of any kind. The author "

@@ -123,6 +123,8 @@ def main():
             problems.append(f"picture {src} is not one the screenshot run makes")
         else:
             shown.add(m.group(1))
+            if not (source_dir / "res" / "images" / f"{m.group(1)}.png").is_file():
+                problems.append(f"picture {src} is not in res/images")
     for missing in sorted(PICTURES - shown):
         problems.append(f"picture images/{missing}.png is not shown")
 

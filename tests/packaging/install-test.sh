@@ -21,6 +21,15 @@ DESTDIR=$stage cmake --install "$build" --prefix /usr >"$work/install.log" 2>&1 
 installed() { [ -e "$prefix/$1" ] || fail "not installed: /usr/$1"; }
 installed bin/twick
 installed share/twick32/twick32.html
+installed share/doc/twick32/copyright
+# The help page's pictures, in every build.
+for picture in "$source"/res/images/*.png; do
+  name=$(basename "$picture")
+  cmp -s "$picture" "$prefix/share/twick32/images/$name" || fail "help picture $name not installed"
+  cmp -s "$picture" "$build/images/$name" || fail "help picture $name not beside the built help page"
+done
+cmp -s "$source/packaging/copyright" "$prefix/share/doc/twick32/copyright" ||
+  fail "the installed copyright file is not packaging/copyright"
 cmp -s "$source/res/twick32.html" "$prefix/share/twick32/twick32.html" ||
   fail "the installed help page is not res/twick32.html"
 compgen -G "$prefix/share/man/man1/twick.1*" >/dev/null || fail "not installed: twick(1)"
