@@ -14,16 +14,13 @@ class CJobThread::WorkerWindow : public JobWindow {
   void SetProgressStep(int step) override { owner_.Post({Call::Step, step, 0, {}}); }
   void SetProgressPos(int pos) override { owner_.Post({Call::Pos, pos, 0, {}}); }
   void StepProgress() override { owner_.Post({Call::StepOnce, 1, 0, {}}); }
-  void SetStatusText(const std::string& text) override {
-    owner_.Post({Call::Status, 0, 0, text});
-  }
+  void SetStatusText(const std::string& text) override { owner_.Post({Call::Status, 0, 0, text}); }
   void EnableDone(bool enable) override { owner_.Post({Call::Done, enable ? 1 : 0, 0, {}}); }
   void EndDialog(int result) override { owner_.Post({Call::End, result, 0, {}}); }
   void BeginWaitCursor() override { owner_.Post({Call::BeginWait, 0, 0, {}}); }
   void EndWaitCursor() override { owner_.Post({Call::EndWait, 0, 0, {}}); }
 
-  void ShowMessage(const std::string& text, const std::string& caption,
-                   MessageIcon icon) override {
+  void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override {
     owner_.Blocking([&] { owner_.m_window.ShowMessage(text, caption, icon); });
   }
 
@@ -89,13 +86,16 @@ void CJobThread::Post(Call call) {
   bool post = false;
   {
     std::lock_guard<std::mutex> lock(m_queueLock);
-    // Later calls make earlier ones of the same kind moot: one status text,
-    // one position (a step counts from the one before), steps counted.
+    // Later calls make earlier ones moot: one status text, one position (a
+    // step counts from the one before), steps counted, a cursor shown and
+    // hidden again dropped. So a fast job never floods the event loop.
     const Call::Kind last = m_queue.empty() ? Call::End : m_queue.back().kind;
     if (call.kind == Call::Status && !m_queue.empty() && last == Call::Status) {
       m_queue.back().text = std::move(call.text);
     } else if (call.kind == Call::StepOnce && !m_queue.empty() && last == Call::StepOnce) {
       ++m_queue.back().a;
+    } else if (call.kind == Call::EndWait && !m_queue.empty() && last == Call::BeginWait) {
+      m_queue.pop_back();  // a wait cursor shown and hidden again in between
     } else {
       if (call.kind == Call::Pos) {
         while (!m_queue.empty() &&
@@ -122,17 +122,17 @@ void CJobThread::Drain() {
 
 void CJobThread::Apply(const Call& call) {
   switch (call.kind) {
-      case Call::Range: m_window.SetProgressRange(call.a, call.b); break;
-      case Call::Step: m_window.SetProgressStep(call.a); break;
-      case Call::Pos: m_window.SetProgressPos(call.a); break;
-      case Call::StepOnce:
-        for (int i = 0; i < call.a; ++i) m_window.StepProgress();
-        break;
-      case Call::Status: m_window.SetStatusText(call.text); break;
-      case Call::Done: m_window.EnableDone(call.a != 0); break;
-      case Call::End: m_window.EndDialog(call.a); break;
-      case Call::BeginWait: m_window.BeginWaitCursor(); break;
-      case Call::EndWait: m_window.EndWaitCursor(); break;
+    case Call::Range: m_window.SetProgressRange(call.a, call.b); break;
+    case Call::Step: m_window.SetProgressStep(call.a); break;
+    case Call::Pos: m_window.SetProgressPos(call.a); break;
+    case Call::StepOnce:
+      for (int i = 0; i < call.a; ++i) m_window.StepProgress();
+      break;
+    case Call::Status: m_window.SetStatusText(call.text); break;
+    case Call::Done: m_window.EnableDone(call.a != 0); break;
+    case Call::End: m_window.EndDialog(call.a); break;
+    case Call::BeginWait: m_window.BeginWaitCursor(); break;
+    case Call::EndWait: m_window.EndWaitCursor(); break;
   }
 }
 
