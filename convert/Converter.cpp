@@ -14,15 +14,16 @@ namespace {
 
 constexpr uint64_t kProgressSteps = 30;
 
-enum class Outcome { Done, ReadFailed, WriteFailed };
+enum class Outcome { Done, ReadFailed, WriteFailed, Stopped };
 
 // Streams the source through ConvertBlock, stepping the progress bar by the
 // bytes converted. A CR that ends a block is held back until the next block
-// shows whether an LF follows it.
+// shows whether an LF follows it. A stop asked for is heeded before each block.
 Outcome Stream(InputFile& source, OutputSink& output, char* block, char* buffer,
-               ProgressCounter& progress) {
+               ProgressCounter& progress, JobWindow& window) {
   bool crHeld = false;
   for (;;) {
+    if (window.CancelRequested()) return Outcome::Stopped;
     long long got = source.Read(block, CConvertJob::kInputBlockSize);
     if (got < 0) return Outcome::ReadFailed;
     if (got == 0) break;
@@ -115,8 +116,11 @@ bool CConvertJob::Convert() {
 
   m_window.BeginWaitCursor();
   ProgressCounter progress(m_window, source.Length(), kProgressSteps);
-  Outcome outcome = Stream(source, *output, block.get(), buffer.get(), progress);
-  output.reset();  // a failed write saves nothing; a read error keeps what was converted
+  Outcome outcome = Stream(source, *output, block.get(), buffer.get(), progress, m_window);
+  // A failed write saves nothing; a read error keeps what was converted; a
+  // stopped conversion leaves nothing behind.
+  if (outcome == Outcome::Stopped) output->Discard();
+  output.reset();
   switch (outcome) {
     case Outcome::Done:
       progress.Finish();
@@ -126,6 +130,10 @@ bool CConvertJob::Convert() {
       m_window.ShowMessage(kUnreadableSourceText, kFileErrorCaption, MessageIcon::Exclamation);
       break;
     case Outcome::WriteFailed: ReportWriteFailure(); break;
+    case Outcome::Stopped:
+      m_result.stopped = true;
+      m_window.ShowMessage(kConversionAbortedText, kConverterCaption, MessageIcon::None);
+      break;
   }
   m_window.EndWaitCursor();
   bool done = outcome == Outcome::Done;

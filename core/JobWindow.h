@@ -28,7 +28,8 @@ class JobWindow {
  public:
   virtual ~JobWindow() = default;
 
-  // Progress bar; each call must show at once, the job runs synchronously.
+  // Progress bar; each call must show promptly (the desktop windows apply
+  // calls from a worker thread in batches, the console at once).
   virtual void SetProgressRange(int low, int high) = 0;
   virtual void SetProgressStep(int step) = 0;
   virtual void SetProgressPos(int pos) = 0;

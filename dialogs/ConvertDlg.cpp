@@ -1,6 +1,7 @@
 #include "dialogs/ConvertDlg.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -52,8 +53,11 @@ CConvertDlg::CConvertDlg(QWidget* parent) : QDialog(parent) {
   m_buttonConvert->setObjectName("buttonConvert");
   m_buttonExit = new QPushButton("&Exit", this);
   m_buttonExit->setObjectName("buttonExit");
+  m_buttonCancel = new QPushButton("Cancel", this);
+  m_buttonCancel->setObjectName("buttonCancel");
+  m_buttonCancel->hide();
   // Enter picks a file; converting takes a deliberate click or Alt+O.
-  for (QPushButton* b : {m_buttonConvert, m_buttonExit}) b->setAutoDefault(false);
+  for (QPushButton* b : {m_buttonConvert, m_buttonExit, m_buttonCancel}) b->setAutoDefault(false);
   m_buttonSelect->setDefault(true);
 
   auto* grid = new QGridLayout(this);
@@ -68,6 +72,7 @@ CConvertDlg::CConvertDlg(QWidget* parent) : QDialog(parent) {
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(m_buttonConvert);
   buttons->addStretch();
+  buttons->addWidget(m_buttonCancel);
   buttons->addWidget(m_buttonExit);
   grid->addLayout(buttons, 4, 0, 1, 3);
   grid->setColumnStretch(1, 1);
@@ -78,9 +83,14 @@ CConvertDlg::CConvertDlg(QWidget* parent) : QDialog(parent) {
   connect(m_buttonSelect, &QPushButton::clicked, this, &CConvertDlg::OnSelectFile);
   connect(m_buttonConvert, &QPushButton::clicked, this, &CConvertDlg::accept);
   connect(m_buttonExit, &QPushButton::clicked, this, &CConvertDlg::reject);
+  connect(m_buttonCancel, &QPushButton::clicked, this, &CConvertDlg::reject);
 }
 
-CConvertDlg::~CConvertDlg() = default;
+CConvertDlg::~CConvertDlg() {
+  // The job must not outlive the window it reports to.
+  m_thread.RequestCancel();
+  m_thread.WaitForFinish();
+}
 
 void CConvertDlg::showEvent(QShowEvent* event) {
   // The members a caller set before running the window go into the fields.
@@ -109,22 +119,50 @@ void CConvertDlg::OnSelectFile() {
 }
 
 void CConvertDlg::accept() {
-  CConvertJob job(*this);
-  job.m_strFrom = ToLocal(m_strFrom);
-  job.m_strTo = ToLocal(m_strTo);
-  job.Convert();
+  if (m_thread.IsRunning()) return;
+  m_job = std::make_unique<CConvertJob>(m_thread.Port());
+  m_job->m_strFrom = ToLocal(m_strFrom);
+  m_job->m_strTo = ToLocal(m_strTo);
+  ShowRunning(true);
+  m_thread.Start([job = m_job.get()] { job->Convert(); },
+                 [this] {
+                   ShowRunning(false);
+                   m_job.reset();
+                 });
+  m_thread.WaitForFinish();
+}
+
+void CConvertDlg::reject() {
+  if (m_thread.IsRunning()) {
+    m_thread.RequestCancel();
+    m_buttonCancel->setEnabled(false);
+    return;
+  }
+  QDialog::reject();
+}
+
+void CConvertDlg::closeEvent(QCloseEvent* event) {
+  if (m_thread.IsRunning()) {
+    reject();
+    event->ignore();
+    return;
+  }
+  QDialog::closeEvent(event);
+}
+
+void CConvertDlg::ShowRunning(bool running) {
+  for (QWidget* w : std::initializer_list<QWidget*>{m_editFrom, m_editTo, m_buttonSelect,
+                                                    m_buttonConvert, m_buttonExit})
+    w->setEnabled(!running);
+  m_buttonCancel->setEnabled(running);
+  m_buttonCancel->setVisible(running);
 }
 
 void CConvertDlg::SetProgressRange(int low, int high) { m_progress->setRange(low, high); }
 
 void CConvertDlg::SetProgressStep(int step) { m_nProgressStep = step; }
 
-// The conversion runs on this thread without returning to the event loop,
-// so the bar paints itself at once.
-void CConvertDlg::SetProgressPos(int pos) {
-  m_progress->setValue(pos);
-  m_progress->repaint();
-}
+void CConvertDlg::SetProgressPos(int pos) { m_progress->setValue(pos); }
 
 void CConvertDlg::StepProgress() { SetProgressPos(m_progress->value() + m_nProgressStep); }
 

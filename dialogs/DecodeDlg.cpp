@@ -8,4 +8,6 @@ CDecodeDlg::CDecodeDlg(QWidget* parent)
   setObjectName("CDecodeDlg");
 }
 
+CDecodeDlg::~CDecodeDlg() { StopJob(); }
+
 void CDecodeDlg::RunJob() { m_job.RunDecodeJob(); }

@@ -8,4 +8,6 @@ CEncodeDlg::CEncodeDlg(QWidget* parent)
   setObjectName("CEncodeDlg");
 }
 
+CEncodeDlg::~CEncodeDlg() { StopJob(); }
+
 void CEncodeDlg::RunJob() { m_job.RunEncodeJob(); }

@@ -1,7 +1,8 @@
 #pragma once
 // The encode job's window. Set m_job up (twick::SetUpEncodeJob) and call
-// exec(): the job runs once the dialog is shown, and exec() returns when the
-// dialog closes, by itself when the job does not pause, else by Done.
+// exec(): the job runs on a worker thread once the dialog is shown, and
+// exec() returns when the dialog closes after the job, by itself when the
+// job does not pause, else by Done.
 
 #include "dialogs/JobProgressDlg.h"
 #include "jobs/EncodeJob.h"
@@ -11,8 +12,9 @@ class CEncodeDlg : public CJobProgressDlg {
 
  public:
   explicit CEncodeDlg(QWidget* parent = nullptr);
+  ~CEncodeDlg() override;
 
-  twick::CEncodeJob m_job{*this};
+  twick::CEncodeJob m_job{JobPort()};
 
  protected:
   void RunJob() override;

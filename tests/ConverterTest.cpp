@@ -184,6 +184,28 @@ TEST(Converter, FailedCreateWriteOrCloseIsReportedOnce) {
   }
 }
 
+TEST(Converter, StopLeavesNothingOfTheOutput) {
+  // Stop checks come before each 2048-byte block: at the first (nothing
+  // written yet), the second (one block buffered) and the third.
+  for (int stopAt : {1, 2, 3}) {
+    ScratchDir dir;
+    WriteFile(dir.file("src.txt"), std::string(5000, '\n'));
+    StoppingWindow w(stopAt);
+    CConvertJob job(w);
+    job.m_strFrom = dir.file("src.txt");
+    job.m_strTo = dir.file("src.out");
+    EXPECT_FALSE(job.Convert());
+    EXPECT_TRUE(job.m_result.stopped);
+    EXPECT_FALSE(job.m_result.succeeded);
+    EXPECT_TRUE(job.m_result.written.empty());
+    EXPECT_TRUE(OnlyMessageIs(w, "Conversion Aborted!", "Tarnwick32", MessageIcon::None));
+    EXPECT_EQ(w.waitDepth, 0);
+    // Neither the output nor a temporary file is left in the folder.
+    const auto entries = std::distance(std::filesystem::directory_iterator(dir.path()), {});
+    EXPECT_EQ(entries, 1) << stopAt;
+  }
+}
+
 TEST(Converter, ProposedOutputReplacesTheLastExtension) {
   const std::pair<std::string, std::string> cases[] = {{"/src/notes.txt", "/src/notes.out"},
                                                        {"/src/README", "/src/README.out"},

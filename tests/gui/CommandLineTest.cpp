@@ -2,10 +2,13 @@
 // with the console program's.
 
 #include <QProcess>
+#include <QPushButton>
 #include <QTest>
 #include <filesystem>
 #include <map>
 
+#include "dialogs/SaveAsDlg.h"
+#include "tests/gui/GuiTestSupport.h"
 #include "tests/gui/ShellTestSupport.h"
 
 using namespace twick;
@@ -49,6 +52,22 @@ bool SameFiles(const std::string& a, const std::string& b) {
     return files;
   };
   return contents(a) == contents(b);
+}
+
+// At the first "Save As..." (passing over the job's window), presses the
+// job window's Cancel, then OK.
+void CancelAtFirstQuestion(QWidget* jobWindow = nullptr) {
+  WhenModal(
+      [](QWidget* w) {
+        auto* saveAs = qobject_cast<CSaveAsDlg*>(w);
+        if (saveAs == nullptr) {
+          CancelAtFirstQuestion(w);  // the job's window: wait for its question
+          return;
+        }
+        saveAs->parentWidget()->findChild<QPushButton*>("jobCancel")->click();
+        QVERIFY(ClickButton(saveAs, "&OK"));
+      },
+      jobWindow);
 }
 
 }  // namespace
@@ -103,6 +122,27 @@ class CommandLineTest : public QObject {
     QVERIFY(fs::exists(split + "/report.txt"));
     const std::string plain = FolderWith(root, "plain", "a.txt", "abc\n");
     QCOMPARE(Run(twick32, {"a.txt", "b.txt"}, plain), 1);
+  }
+
+  void cancelledJobExitsWithOne() {
+    // Run in this process, so that the test can press Cancel; main()
+    // returns what RunCommandLine does.
+    ScratchDir root;
+    Settings s = QuietSettings();
+    s.useDefName = false;
+    QVERIFY(SaveSettings(root.file("twick32.ini"), s, WindowRect{0, 0, 0, -10}));
+    const std::string data = RandomBytes(100000, 3);
+    const QByteArray base64 = QByteArray::fromStdString(data).toBase64();
+    fs::create_directories(root.file("in"));
+    WriteFile(root.file("in/big.eml"),
+              "Content-Type: application/octet-stream; name=\"big.bin\"\n"
+              "Content-Transfer-Encoding: base64\n\n" +
+                  base64.toStdString() + "\n");
+    CTwick32App app(root.file("twick32.ini"));
+    CancelAtFirstQuestion();
+    QCOMPARE(app.RunCommandLine(root.file("in/big.eml")), 1);
+    QVERIFY(app.GetDocument()->LastResult().stopped);
+    QCOMPARE(std::distance(fs::directory_iterator(root.file("in")), {}), 1);
   }
 };
 

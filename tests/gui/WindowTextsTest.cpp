@@ -77,7 +77,7 @@ const std::vector<Window>& Windows() {
        {"title = Converter (Unix/Mac -->> PC)", "label of editFrom = From:",
         "label of editTo = To:", "hint = If desire, rename the output filename in the (To:) field.",
         "buttonSelect = &Select a file", "buttonConvert = &OK- Convert it now!",
-        "buttonExit = &Exit", "label = Progress:"}},
+        "buttonExit = &Exit", "buttonCancel = Cancel", "label = Progress:"}},
       {"about",
        Make<CAboutDlg>,
        {"title = About Tarnwick32", "title = Tarnwick32  v3.5",
@@ -92,8 +92,12 @@ const std::vector<Window>& Windows() {
         "Homepage:\thttps://www.example.org/tarnwick32/\n\thttps://tarnwick32.example.com/",
         "buttonOk = OK"}},
       // The job windows have an empty caption bar.
-      {"decoding", Make<CDecodeDlg>, {"title = ", "1004 = Decoding in progress...", "2 = &Done"}},
-      {"encoding", Make<CEncodeDlg>, {"title = ", "1004 = Encoding in progress...", "2 = &Done"}},
+      {"decoding",
+       Make<CDecodeDlg>,
+       {"title = ", "1004 = Decoding in progress...", "2 = &Done", "jobCancel = Cancel"}},
+      {"encoding",
+       Make<CEncodeDlg>,
+       {"title = ", "1004 = Encoding in progress...", "2 = &Done", "jobCancel = Cancel"}},
   };
   return windows;
 }
