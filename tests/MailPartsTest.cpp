@@ -200,6 +200,9 @@ TEST(SectionEnds, ALineOpeningAnotherSectionEndsTheOpenOne) {
       {"MIME body before BinHex", mimeA + Hqx(BinHexFile("b.bin", b))},
       {"BinHex without its colon", hqxNoColon + uuB},
       {"BinHex without its colon, CR LF", hqxCrLf + uuB},
+      {"btoa without its end line", "xbtoa Begin a.bin\n" + BtoaLines(a) + uuB},
+      {"btoa without its end line before BinHex",
+       "xbtoa Begin a.bin\n" + BtoaLines(a) + Hqx(BinHexFile("b.bin", b))},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
