@@ -119,10 +119,8 @@ inline SectionLines Encode(const PlannedSection& s) {
 /// (outside the UU and XX alphabets, and no Base64 or btoa line).
 inline std::string JunkLine(FuzzedDataProvider& in, const std::string& name) {
   switch (in.ConsumeIntegralInRange(0, 3)) {
-    case 0:
-      return "--- cut here ---";
-    case 1:
-      return "Part 2 of 3";
+    case 0: return "--- cut here ---";
+    case 1: return "Part 2 of 3";
     case 2:
       return "Part " + std::to_string(in.ConsumeIntegralInRange(1, 9)) + " of 9 of file " + name;
     default: {
@@ -149,7 +147,8 @@ inline std::vector<std::string> SplitPosting(FuzzedDataProvider& in, const Plann
   const size_t per = (rows.size() + parts - 1) / parts;
   std::vector<size_t> order;
   for (size_t p = 0; p < parts; ++p) order.push_back(p);
-  for (size_t p = parts; p > 1; --p) std::swap(order[p - 1], order[in.ConsumeIntegralInRange<size_t>(0, p - 1)]);
+  for (size_t p = parts; p > 1; --p)
+    std::swap(order[p - 1], order[in.ConsumeIntegralInRange<size_t>(0, p - 1)]);
   if (in.ConsumeBool()) order.push_back(order[in.ConsumeIntegralInRange<size_t>(0, parts - 1)]);
   std::vector<std::string> out;
   const std::string of = std::to_string(parts);
