@@ -108,6 +108,8 @@ TEST(DataLines, OnlyDataLinesBecomeBytes) {
        "begin-base64 644 g.bin\n" + Lines(Base64Lines(g), 0, 1) + "--- cut here ---\n" +
            Lines(Base64Lines(g), 1, 9) + "====\n",
        "g.bin", g},
+      {"blank lines before ====", "begin-base64 644 g.bin\n" + Base64Lines(g) + "\n\n====\n",
+       "g.bin", g},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
