@@ -93,9 +93,8 @@ SectionResult DecodeBtoa(DecodeContext& job, TextStream& in, char* buffer, uint6
   // MIME boundary is not looked for: "--" and no blanks is btoa data too.
   auto opensSection = [&](std::string_view line) {
     const auto first = static_cast<unsigned char>(line[0]);
-    if (first == '-' || !MayOpenSection(first)) return false;
-    if (BtoaDecoder::IsEndLine(line.substr(0, std::min(kPiece, line.size())))) return false;
-    return LineOpensSection(in, headers);
+    // The end line opens nothing; another "xbtoa Begin" line does.
+    return first != '-' && MayOpenSection(first) && LineOpensSection(in, headers);
   };
   while (status == CodecStatus::NeedMore) {
     if (window.CancelRequested()) return stop();

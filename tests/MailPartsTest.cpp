@@ -218,6 +218,8 @@ TEST(SectionEnds, ALineOpeningAnotherSectionEndsTheOpenOne) {
       {"btoa without its end line", "xbtoa Begin a.bin\n" + BtoaLines(a) + uuB},
       {"btoa without its end line before BinHex",
        "xbtoa Begin a.bin\n" + BtoaLines(a) + Hqx(BinHexFile("b.bin", b))},
+      {"btoa without its end line before btoa",
+       "xbtoa Begin a.bin\n" + BtoaLines(a) + BtoaSection("b.bin", b)},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
