@@ -2,12 +2,14 @@
 // A window that answers everything and outputs that keep nothing, so that a
 // fuzzer can drive whole jobs without touching the disk beyond its input.
 
+#include <dirent.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/JobWindow.h"
 #include "core/OutputFile.h"
@@ -94,6 +96,37 @@ class ScratchInput {
   }
   ~ScratchInput() { unlink(path_.c_str()); }
   const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+/// A private folder made for one run and removed, with what it holds, after.
+class ScratchFolder {
+ public:
+  ScratchFolder() {
+    char name[] = "/tmp/twick-fuzz-dir-XXXXXX";
+    if (mkdtemp(name) == nullptr) std::abort();
+    path_ = std::string(name) + "/";
+  }
+  ~ScratchFolder() {
+    for (const std::string& name : Names()) unlink((path_ + name).c_str());
+    rmdir(path_.c_str());
+  }
+  /// The folder, ending with the separator.
+  const std::string& path() const { return path_; }
+  /// The names of the entries in it (hidden ones included).
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    if (DIR* dir = opendir(path_.c_str())) {
+      while (const dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..") names.push_back(name);
+      }
+      closedir(dir);
+    }
+    return names;
+  }
 
  private:
   std::string path_;

@@ -2,7 +2,6 @@
 // the bytes and the file's name must come back, in header mode and in the
 // manual mode of that format. The first byte picks the format.
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -22,16 +21,6 @@ std::string ReadAll(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// A private folder for this process, made once.
-const std::string& Folder() {
-  static const std::string folder = [] {
-    char name[] = "/tmp/twick-roundtrip-XXXXXX";
-    if (mkdtemp(name) == nullptr) std::abort();
-    return std::string(name) + "/";
-  }();
-  return folder;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -39,7 +28,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size == 0) return 0;
   const int format = data[0] % 4;  // Base64, UU, XX or btoa
   const std::string original(reinterpret_cast<const char*>(data) + 1, size - 1);
-  const std::string source = Folder() + "data.bin";
+  // A folder of its own for each run, removed with what it holds.
+  fuzz::ScratchFolder folder;
+  const std::string source = folder.path() + "data.bin";
   {
     std::ofstream out(source, std::ios::binary | std::ios::trunc);
     out << original;
@@ -47,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::SilentWindow window;
   CEncodeJob encode(window);
   encode.m_strSource = source;
-  encode.m_strEncodeDir = Folder();
+  encode.m_strEncodeDir = folder.path();
   encode.m_nCodeFormat = format;
   encode.m_bOverwrite = true;
   encode.m_bPause = false;
@@ -59,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int mode : {kAutoDecode1, kAutoOff}) {
     CDecodeJob decode(window);
     decode.m_strSource = encoded;
-    decode.m_strDecodeDir = Folder();
+    decode.m_strDecodeDir = folder.path();
     decode.m_nAutoMode = mode;
     decode.m_nCodeFormat = format;
     decode.m_bOverwrite = true;

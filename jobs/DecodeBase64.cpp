@@ -2,10 +2,15 @@
 // section ends where the codec says, at a blank line (unless the job finds
 // the next part of a file posted in parts), or at the end of the stream; the
 // ending line is consumed. A line that opens another section ends it too,
-// cut short, and is left unread.
+// cut short, and is left unread; so does the end of the stream before the
+// "====" line of a begin-base64 section. A line that is no data (a cut line,
+// a posting program's part line, prose) is passed over.
 
 #include <algorithm>
+#include <array>
+#include <string_view>
 
+#include "codecs/Alphabets.h"
 #include "codecs/Base64Decoder.h"
 #include "core/ProgressCounter.h"
 #include "jobs/DecodeContext.h"
@@ -18,6 +23,27 @@ namespace twick {
 namespace {
 
 constexpr uint64_t kProgressDivisor = 1800;
+
+/// Whether a line (or piece of one) holds a character that no Base64 line does: one
+/// outside the alphabet other than "=" and the blanks a line may end with.
+/// A MIME boundary ("--" and no blanks) is left to the codec, which ends the
+/// body there.
+bool IsNotData(std::string_view line) {
+  static const auto alphabet = [] {
+    std::array<bool, 256> in{};
+    for (const char* c = Base64Alphabet; *c != 0; ++c) in[static_cast<unsigned char>(*c)] = true;
+    in['='] = true;
+    return in;
+  }();
+  size_t end = line.size();
+  while (end > 0 && (line[end - 1] == ' ' || line[end - 1] == '\t' || line[end - 1] == '\r')) --end;
+  line = line.substr(0, end);
+  if (line.size() >= 2 && line[0] == '-' && line[1] == '-' &&
+      line.find_first_of(" \t") == std::string_view::npos)
+    return false;
+  return std::any_of(line.begin(), line.end(),
+                     [](char c) { return !alphabet[static_cast<unsigned char>(c)]; });
+}
 
 }  // namespace
 
@@ -65,6 +91,7 @@ SectionResult DecodeBase64(DecodeContext& job, TextStream& in, char* buffer,
   size_t length = 0;
   bool endsLine = false;
   CodecStatus ending = CodecStatus::Done;
+  bool closed = false;  // by "====" or a boundary
   // Line ends carry no meaning to Base64. At a blank line or the end of the
   // stream, a file posted in parts may go on with its next part.
   while (reader.Next(piece, length, endsLine) ||
@@ -73,6 +100,8 @@ SectionResult DecodeBase64(DecodeContext& job, TextStream& in, char* buffer,
       ending = CodecStatus::CutShort;
       break;
     }
+    // Each piece of a long line is judged as a line of its own.
+    if (length > 0 && IsNotData(std::string_view(piece, length))) continue;
     size_t produced = 0;
     const CodecStatus status =
         codec.Piece(std::string_view(piece, length), endsLine, work + pending, produced);
@@ -80,12 +109,16 @@ SectionResult DecodeBase64(DecodeContext& job, TextStream& in, char* buffer,
       if (job.FindContinuation(in)) continue;
       break;
     }
-    if (status == CodecStatus::Done) break;
+    if (status == CodecStatus::Done) {
+      closed = true;
+      break;
+    }
     if (produced > 0) take(produced);
     if (cancelled) return out.Discard();
     progress.Count(1);
   }
   if (const size_t produced = codec.Finish(work + pending)) take(produced);
+  if (job.m_bEqualsLineEnds && !closed && !in.Failed()) ending = CodecStatus::CutShort;
 
   if (pending > 0) out.Write(buffer, pending);
   return {out.EndSection(), ending};

@@ -1,6 +1,7 @@
 // Reads one btoa (base 85) section and drives BtoaDecoder over it. The
 // section ends at a line (or 80-character piece of a line) that the decoder
-// takes for its end line, or at the end of the stream. The end line's byte
+// takes for its end line, at a line that opens another section (left unread
+// for the scanner), or at the end of the stream. The end line's byte
 // count cuts the output to its true length; check values that do not match,
 // or a missing or unreadable end line, are reported and the output kept as
 // decoded.
@@ -15,6 +16,7 @@
 #include "core/TextStream.h"
 #include "jobs/DecodeContext.h"
 #include "jobs/DecoderOutput.h"
+#include "jobs/HeaderRecognisers.h"
 #include "jobs/TextDecoderSupport.h"
 
 namespace twick {
@@ -85,11 +87,22 @@ SectionResult DecodeBtoa(DecodeContext& job, TextStream& in, char* buffer, uint6
   constexpr size_t kPiece = decoding::PieceReader::kPieceSize;
   decoding::PieceReader reader(in);
   char piece[kPiece];
+  const HeaderTables headers{job.m_pUUAlphabet, job.m_pXXAlphabet, job.m_pBinHexTable};
+  // Each turn starts at the beginning of a line. A line that opens another
+  // section ends this one without its end line, which is reported below. A
+  // MIME boundary is not looked for: "--" and no blanks is btoa data too.
+  auto opensSection = [&](std::string_view line) {
+    const auto first = static_cast<unsigned char>(line[0]);
+    // The end line opens nothing; another "xbtoa Begin" line does.
+    return first != '-' && MayOpenSection(first) && LineOpensSection(in, headers);
+  };
   while (status == CodecStatus::NeedMore) {
     if (window.CancelRequested()) return stop();
     // Most lines lie whole in the stream's buffer and are decoded there.
-    const std::string_view view = in.Buffered(4096);
+    std::string_view view = in.Buffered(4096);
     if (view.empty()) break;
+    if (opensSection(view)) break;
+    view = in.Buffered(4096);
     const auto* lf = static_cast<const char*>(std::memchr(view.data(), '\n', view.size()));
     if (lf != nullptr) {
       size_t n = static_cast<size_t>(lf - view.data());

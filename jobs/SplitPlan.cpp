@@ -14,14 +14,16 @@ constexpr uint64_t kMarkerWindow = 16 * 1024;
 
 /// Leaves the stream at a closing line that follows only blank lines, and
 /// says so; otherwise the stream stays where it was.
-bool ClosingLineFollows(TextStream& in) {
+bool IsEqualsLine(std::string_view line) { return line == "===="; }
+
+bool ClosingLineFollows(TextStream& in, bool (*isClosing)(std::string_view) = IsUUXXClosingLine) {
   const uint64_t start = in.Tell();
   std::string_view line;
   for (;;) {
     const uint64_t lineStart = in.Tell();
     if (!in.ReadLine(line)) break;
     if (line.empty()) continue;
-    if (!IsUUXXClosingLine(line)) break;
+    if (!isClosing(line)) break;
     in.Seek(lineStart);
     return true;
   }
@@ -67,6 +69,9 @@ void SplitPlan::LocateParts(TextStream& in) {
 }
 
 bool SplitPlan::FindContinuation(TextStream& in) {
+  // Blank lines before the "====" line of a begin-base64 section: the
+  // section goes on to that line.
+  if (format_ == kFormatBase64 && equalsLineEnds_) return ClosingLineFollows(in, IsEqualsLine);
   const bool uuxx = format_ == kFormatUU || format_ == kFormatXX;
   // UU and XX under a begin line; Base64 except a begin-base64 section.
   const bool mayGoOn = uuxx ? beginHeader_ : (format_ == kFormatBase64 && !equalsLineEnds_);

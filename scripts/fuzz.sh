@@ -12,7 +12,7 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPI
   -DTWICK_FUZZ=ON -DTWICK_SANITIZE=ON -DTWICK_BUILD_TESTS=OFF -DTWICK_BUILD_GUI=OFF >/dev/null
 cmake --build "$build"
 status=0
-for fuzzer in DecodeJobFuzzer BinHexNameFuzzer SettingsFuzzer ConverterFuzzer RoundTripFuzzer; do
+for fuzzer in DecodeJobFuzzer BinHexNameFuzzer SettingsFuzzer ConverterFuzzer RoundTripFuzzer OutputCheckFuzzer; do
   corpus="$build/corpus-$fuzzer"
   mkdir -p "$corpus"
   cp "$root/fuzz/corpus/$fuzzer/"* "$corpus/" 2>/dev/null || true

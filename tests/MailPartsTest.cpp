@@ -106,6 +106,21 @@ TEST(Sections, BeginBase64EndsAtItsClosingLineInEveryMode) {
   }
 }
 
+// Without its "====" line a begin-base64 section is cut short, also at the
+// end of the file and before prose, which never becomes bytes.
+TEST(SectionEnds, BeginBase64WithoutItsClosingLineIsReported) {
+  const std::string data = RandomBytes(100, 4);
+  for (const std::string tail : {"", "Some words after it.\n"}) {
+    SCOPED_TRACE(tail);
+    ScratchDir dir;
+    Decoded d = DecodeText(dir, "begin-base64 644 a.bin\n" + Base64Lines(data) + tail);
+    EXPECT_EQ(d.written, std::vector<std::string>{dir.file("a.bin")});
+    EXPECT_EQ(ReadFile(dir.file("a.bin")), data);
+    EXPECT_EQ(d.captions, std::vector<std::string>{"Content Error:"});
+    EXPECT_EQ(d.result.failed, 1);
+  }
+}
+
 TEST(Sections, SecondAutoDecodeReportsAnUnclassifiedSectionAndGoesOn) {
   ScratchDir dir;
   const std::string mail = UUXXSection("one.bin", RandomBytes(90, 4)) +
@@ -200,6 +215,11 @@ TEST(SectionEnds, ALineOpeningAnotherSectionEndsTheOpenOne) {
       {"MIME body before BinHex", mimeA + Hqx(BinHexFile("b.bin", b))},
       {"BinHex without its colon", hqxNoColon + uuB},
       {"BinHex without its colon, CR LF", hqxCrLf + uuB},
+      {"btoa without its end line", "xbtoa Begin a.bin\n" + BtoaLines(a) + uuB},
+      {"btoa without its end line before BinHex",
+       "xbtoa Begin a.bin\n" + BtoaLines(a) + Hqx(BinHexFile("b.bin", b))},
+      {"btoa without its end line before btoa",
+       "xbtoa Begin a.bin\n" + BtoaLines(a) + BtoaSection("b.bin", b)},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

@@ -108,6 +108,16 @@ TEST(DataLines, OnlyDataLinesBecomeBytes) {
        "c.bin", b64},
       {"MIME Base64 one character per line",
        "name=c.bin\nContent-Transfer-Encoding: base64\n\n" + oneCharLines, "c.bin", b64},
+      {"part and cut lines inside MIME Base64",
+       "name=g.bin\nContent-Transfer-Encoding: base64\n\n" + Lines(Base64Lines(g), 0, 1) +
+           "Part 2 of 3\n--- cut here ---\nnote: more below\n" + Lines(Base64Lines(g), 1, 9),
+       "g.bin", g},
+      {"cut line inside begin-base64",
+       "begin-base64 644 g.bin\n" + Lines(Base64Lines(g), 0, 1) + "--- cut here ---\n" +
+           Lines(Base64Lines(g), 1, 9) + "====\n",
+       "g.bin", g},
+      {"blank lines before ====", "begin-base64 644 g.bin\n" + Base64Lines(g) + "\n\n====\n",
+       "g.bin", g},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
