@@ -4,6 +4,7 @@
 #include <limits>
 
 #include "codecs/Alphabets.h"
+#include "codecs/UUXXDecoder.h"
 #include "jobs/HeaderLines.h"
 
 namespace twick {
@@ -186,12 +187,15 @@ bool PartLocator::NextRun(TextStream& in, uint64_t to, bool following, Run& run)
   pending_ = PartMarker();
   inPartialField_ = false;
   std::string_view line;
+  bool headerPassed = false;  // the header of part 1 posted again
   for (int gapLines = 0;; ++gapLines) {
     const uint64_t lineStart = in.Tell();
     if (lineStart >= to || !in.ReadLine(line)) return false;
     if (following && gapLines >= kMaxGapLines) return false;
     if (line.empty()) continue;
-    if (StartsRun(line)) {
+    // The last part of a UU or XX file may hold nothing but its closing lines.
+    const bool closing = format_ != kFormatBase64 && IsUUXXClosingLine(line);
+    if (StartsRun(line) || closing) {
       // The run goes on to the next blank line, as the decoders read it, or
       // to the next part's marker or another section's header when no blank
       // line comes between.
@@ -200,13 +204,16 @@ bool PartLocator::NextRun(TextStream& in, uint64_t to, bool following, Run& run)
       in.Seek(end);
       run.marker = pending_;
       run.range = {0, lineStart, end};
+      run.closingOnly = closing;
       return true;
     }
     // Part 1 of the same file posted again opens no other section: it is a
     // part seen twice. Only an id or a name tells it from the next file.
     const bool firstAgain = pending_.part == 1 && file_.SameFile(pending_) && file_.Identified() &&
                             pending_.Identified();
-    if (following && OpensOtherSection(line) && !firstAgain) return false;
+    // Past that header, the next one belongs to another section.
+    if (following && OpensOtherSection(line) && (!firstAgain || headerPassed)) return false;
+    if (OpensOtherSection(line)) headerPassed = true;
     TakeMarker(line, pending_);
   }
 }
@@ -252,8 +259,8 @@ uint64_t PartLocator::CollectFollowing(TextStream& in, uint64_t from) {
       }
       if (!file_.SameFile(run.marker)) break;
       number = run.marker.part;
-    } else if (format_ == kFormatBase64) {
-      break;  // an unmarked Base64 body is never taken for a part
+    } else if (format_ == kFormatBase64 || run.closingOnly) {
+      break;  // an unmarked Base64 body or end line is never taken for a part
     }
     if (!Add(number, run.range)) break;
     last = number;

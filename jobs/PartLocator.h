@@ -75,6 +75,7 @@ class PartLocator {
   struct Run {
     PartMarker marker;  // of the gap before it; unmarked when it had none
     PartRange range;
+    bool closingOnly = false;  // it holds only the closing lines of UU/XX data
   };
   /// Reads the next gap and the run after it; false at `to`, at the end of
   /// the stream or, with `following`, at another section's header or a

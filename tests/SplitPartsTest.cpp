@@ -215,6 +215,33 @@ TEST(SplitPostings, PartsAreJoinedInPartOrderAndGapsReported) {
   EXPECT_FALSE(ParsePartMarker("Subject: see (1/2 of the budget)", part, total));
 }
 
+// A last part that holds only the closing lines is a part; part 1 posted
+// again, with a line the part search cannot read as data, does not take
+// the sections after it.
+TEST(SplitPostings, ClosingLinePartsAndRepeatedFirstParts) {
+  auto part = [](int k, const std::string& body) {
+    return "Subject: s.bin (" + std::to_string(k) + "/2)\n\n" + body + "\n";
+  };
+  const std::string first = part(1, "begin 644 s.bin\n#86)C\n");  // "abc", a short line
+  const std::string last = part(2, "`\nend\n");
+  const std::string after = UUXXSection("t.bin", "xyz");
+  // The copy of part 1 is decoded as a file of its own, whose part 2 lies
+  // before it: reported, and everything is saved.
+  const struct {
+    std::string text;
+    bool reported;
+  } cases[] = {{last + first + after, false},
+               {first + last + after, false},
+               {last + first + first + after, true}};
+  for (const auto& c : cases) {
+    ScratchDir dir;
+    Decoded d = DecodeText(dir, c.text);
+    EXPECT_EQ(ReadFile(dir.file("s.bin")), "abc");
+    EXPECT_EQ(ReadFile(dir.file("t.bin")), "xyz");
+    EXPECT_EQ(d.captions.size(), c.reported ? 1u : 0u);
+  }
+}
+
 /// One line of UU data in each of the given parts of `total`, each under
 /// its "(k/total)" Subject line; part 1 holds the begin line.
 std::string LinePerPart(const std::vector<int>& parts, int total) {
