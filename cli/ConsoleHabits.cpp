@@ -38,8 +38,7 @@ bool ScratchFolder::Create() {
     return false;
   }
   path_ = std::string(name.data()) + kPathSeparator;
-  // Its files are unnamed or removed as soon as they are open, so on an
-  // interrupt the folder is empty and goes too.
+  // An interrupt removes it with the outputs saved in it for copying.
   slot_ = RemoveFolderOnInterrupt(name.data());
   return true;
 }

@@ -67,8 +67,8 @@ OutputOpener& DiskOutputOpener();
 /// interrupted (SIGINT, SIGTERM, SIGHUP), then ends it by the same signal.
 void InstallInterruptCleanup();
 
-/// Registers the folder `path` for removal on an interrupt (after the
-/// temporary files, so only when it is empty by then). Returns a slot for
+/// Registers the folder `path` for removal, with the files in it, on an
+/// interrupt (a private scratch folder). Returns a slot for
 /// ForgetFolderOnInterrupt, -1 when none is free.
 int RemoveFolderOnInterrupt(const std::string& path);
 void ForgetFolderOnInterrupt(int slot);

@@ -78,7 +78,8 @@ bool Close(int fd);
 
 /// Removes the name `path`. Safe to call in a signal handler.
 bool RemoveFile(const char* path);
-/// Removes the empty folder `path`. Safe to call in a signal handler.
+/// Removes the folder `path` with the files directly in it (not with
+/// folders in it). Safe to call in a signal handler.
 bool RemoveFolder(const char* path);
 /// Renames `from` to `to`, replacing whatever file has the name `to`.
 bool RenameReplacing(const char* from, const char* to);

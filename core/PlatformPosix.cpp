@@ -4,8 +4,10 @@
 
 #include "core/PlatformPosix.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -133,7 +135,28 @@ bool Close(int fd) { return ::close(fd) == 0; }
 
 bool RemoveFile(const char* path) { return ::unlink(path) == 0; }
 
-bool RemoveFolder(const char* path) { return ::rmdir(path) == 0; }
+bool RemoveFolder(const char* path) {
+  // Read with the system call itself: opendir and readdir may allocate,
+  // which a signal handler must not.
+  const int dir = ::open(path, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    alignas(8) char entries[4096];
+    for (;;) {
+      const long got = ::syscall(SYS_getdents64, dir, entries, sizeof entries);
+      if (got <= 0) break;
+      for (long at = 0; at < got;) {
+        const auto* entry = reinterpret_cast<const struct dirent64*>(entries + at);
+        const char* name = entry->d_name;
+        const bool dots =
+            name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+        if (!dots) ::unlinkat(dir, name, 0);
+        at += entry->d_reclen;
+      }
+    }
+    ::close(dir);
+  }
+  return ::rmdir(path) == 0;
+}
 
 bool RenameReplacing(const char* from, const char* to) { return ::rename(from, to) == 0; }
 
