@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "codecs/Alphabets.h"
@@ -84,16 +85,26 @@ struct ContentFlags {
     return -1;
   }
 
+  /// Letters and digits only, which XX and Base64 share.
+  bool XXOrBase64() const { return xx == 1 && base64 == 1 && uu != 1 && binhex != 1; }
+
  private:
   static void Update(int& flag, bool fits) {
     if (flag != 2) flag = fits ? 1 : 2;
   }
 };
 
+/// A MIME boundary: "--" and no blanks, longer than any UU or XX line whose
+/// count character is "-" (22 characters at most) could be.
+bool IsLongBoundary(std::string_view line) {
+  return line.size() > 22 && line.starts_with("--") &&
+         line.find_first_of(" \t") == std::string_view::npos;
+}
+
 /// The lines that end the content a section's format is judged by.
 bool EndsContent(std::string_view line) {
   return line.empty() || (line.size() <= 3 && StartsWithNoCase(line, "end")) ||
-         StartsWithNoCase(line, "xbtoa ");
+         StartsWithNoCase(line, "xbtoa ") || IsLongBoundary(line);
 }
 
 }  // namespace
@@ -101,9 +112,16 @@ bool EndsContent(std::string_view line) {
 int JudgeContentFormat(TextStream& in, int& btoaVersion) {
   ContentFlags flags;
   std::string_view line;
+  std::string first;
   while (in.ReadLine(line) && !EndsContent(line)) {
+    if (first.empty()) first = line;
     if (!flags.Take(line, btoaVersion)) break;
   }
+  // Text of letters and digits alone: XX when the first line is as long as
+  // its count character asks, Base64 otherwise.
+  if (flags.XXOrBase64())
+    return UUXXFormatOfFirstLine(first, UUAlphabet, XXAlphabet) == kFormatXX ? kFormatXX
+                                                                             : kFormatBase64;
   return flags.Verdict();
 }
 

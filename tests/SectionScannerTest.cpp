@@ -229,6 +229,9 @@ TEST(SectionScanner, ContentClassification) {
       {"I am\nxbtoa End N 1\nvery well\n", kFormatUU},
       {"ghost-town\n", kFormatXX},
       {"ghost/town\n", kFormatBase64},
+      // Letters and digits only: XX when the first line fits its count.
+      {"hnstunstunstunstunstunstunstunstunstunstunstunstunstunstunstu\n", kFormatXX},
+      {"UXVhcnRlcmx5IGZpZ3VyZXMKUTEgMTIK\n--=-=-=sample-boundary=-=-=--\n", kFormatBase64},
       {":ab!\n", kFormatBinHex},
       {"ABC123\n", -1},  // nothing but characters every format has
       {"\xff\xfe\n", -1},
