@@ -29,6 +29,15 @@ struct DecodeContext {
   /// Whether the decoder is reading a further part that FindContinuation
   /// moved it to: a header line there is where that part ends.
   virtual bool ReadingFurtherPart() const { return false; }
+  /// Called by the UU/XX decoder at a part marker line ("Part 3 of 5 ...")
+  /// inside the data, the stream standing at that line: the part before it
+  /// has ended. ReadOn when the next part follows in order (the line is
+  /// passed over), Moved when the stream now stands at the next part to
+  /// read, Ends when the file has no further part.
+  enum class MarkerStep { ReadOn, Moved, Ends };
+  virtual MarkerStep PartMarkerInData(TextStream& /*in*/, int /*part*/) {
+    return MarkerStep::ReadOn;
+  }
 
   JobWindow& m_window;
   OutputOpener& m_opener;

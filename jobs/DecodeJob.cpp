@@ -53,6 +53,15 @@ SectionResult CDecodeJob::CallDecoder(TextStream& in, char* buffer, uint64_t sec
 
 bool CDecodeJob::FindContinuation(TextStream& in) { return m_plan.FindContinuation(in); }
 
+DecodeContext::MarkerStep CDecodeJob::PartMarkerInData(TextStream& in, int part) {
+  // Parts posted one after another without blank lines, in order.
+  if (!m_plan.ReadingFurtherPart() && m_plan.TakeNextPartInLine(part)) return MarkerStep::ReadOn;
+  const uint64_t marker = in.Tell();
+  if (m_plan.FindContinuation(in)) return MarkerStep::Moved;
+  in.Seek(marker);
+  return m_plan.ReadingFurtherPart() ? MarkerStep::Ends : MarkerStep::ReadOn;
+}
+
 bool CDecodeJob::SettleOutputName() {
   std::string& output = m_current.section.output;
   output = FitNameLength(output);

@@ -64,6 +64,7 @@ class CDecodeJob : public DecodeContext {
   /// Finds the next part of a file posted in parts (see DecodeContext).
   bool FindContinuation(TextStream& in) override;
   bool ReadingFurtherPart() const override { return m_plan.ReadingFurtherPart(); }
+  MarkerStep PartMarkerInData(TextStream& in, int part) override;
 
   /// The source's folder (ending with the separator) and its name without
   /// the extension, as the last run found them.

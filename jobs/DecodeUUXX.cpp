@@ -12,6 +12,7 @@
 #include "core/ProgressCounter.h"
 #include "jobs/DecodeContext.h"
 #include "jobs/DecoderOutput.h"
+#include "jobs/HeaderLines.h"
 #include "jobs/HeaderRecognisers.h"
 #include "jobs/TextDecoderSupport.h"
 
@@ -54,6 +55,16 @@ SectionResult DecodeUUXX(DecodeContext& job, TextStream& in, char* buffer, const
     size_t produced = 0;
     const CodecStatus step = codec.Piece(std::string_view(piece, length), work + pending, produced);
     if (step == CodecStatus::NotData) {
+      // A part marker line: the part before it has ended.
+      int part = 0, total = 0;
+      if (reader.StartsLine() && ParsePartMarker(std::string_view(piece, length), part, total)) {
+        const uint64_t afterPiece = in.Tell();
+        in.Seek(reader.PieceStart());
+        const DecodeContext::MarkerStep next = job.PartMarkerInData(in, part);
+        if (next == DecodeContext::MarkerStep::Moved) continue;
+        in.Seek(afterPiece);
+        if (next == DecodeContext::MarkerStep::Ends) break;
+      }
       // Only a line that is not data can open a section.
       if (reader.StartsLine() && MayOpenSection(static_cast<unsigned char>(piece[0]))) {
         const uint64_t afterPiece = in.Tell();

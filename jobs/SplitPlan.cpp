@@ -90,6 +90,12 @@ bool SplitPlan::FindContinuation(TextStream& in) {
   return uuxx && ClosingLineFollows(in);
 }
 
+bool SplitPlan::TakeNextPartInLine(int part) {
+  if (partsLocated_ || part != partsSeen_.back() + 1) return false;
+  partsSeen_.push_back(part);
+  return true;
+}
+
 void SplitPlan::SkipPastParts(TextStream& in) const {
   if (partsLocated_ && resumeAt_ > in.Tell()) in.Seek(resumeAt_);
 }

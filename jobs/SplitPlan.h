@@ -42,6 +42,10 @@ class SplitPlan {
   /// standing at that part's first data line (or at the closing line that
   /// follows blank lines). Otherwise the stream is left where it was.
   bool FindContinuation(TextStream& in);
+  /// A marker of `part` inside the section's data, before any part was
+  /// located: true (and the part counted as read) when it is the next part
+  /// in order, so the data go on in the same run of lines.
+  bool TakeNextPartInLine(int part);
   /// Whether FindContinuation has moved the stream to a further part.
   bool ReadingFurtherPart() const { return nextPart_ > 0; }
   /// After the section: when its parts were read out of order, moves the

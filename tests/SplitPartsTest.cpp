@@ -98,6 +98,14 @@ TEST(DataLines, OnlyDataLinesBecomeBytes) {
        "Part 2 of 2 of file h.bin\n" + Lines(uuH, 12, 99) + "Part 1 of 2 of file h.bin\n" +
            Lines(uuH, 0, 12),
        "h.bin", h},
+      {"parts 1, 3, 2, no blank lines",
+       "Part 1 of 3 of file h.bin\n" + Lines(uuH, 0, 8) + "Part 3 of 3 of file h.bin\n" +
+           Lines(uuH, 16, 99) + "Part 2 of 3 of file h.bin\n" + Lines(uuH, 8, 16),
+       "h.bin", h},
+      {"parts 2, 1, 3, no blank lines",
+       "Part 2 of 3 of file h.bin\n" + Lines(uuH, 8, 16) + "Part 1 of 3 of file h.bin\n" +
+           Lines(uuH, 0, 8) + "Part 3 of 3 of file h.bin\n" + Lines(uuH, 16, 99),
+       "h.bin", h},
       {"three parts backwards, no blank lines",
        "Part 3 of 3 of file h.bin\n" + Lines(uuH, 16, 99) + "Part 2 of 3 of file h.bin\n" +
            Lines(uuH, 8, 16) + "Part 1 of 3 of file h.bin\n" + Lines(uuH, 0, 8),
