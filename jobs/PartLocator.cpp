@@ -188,13 +188,16 @@ bool PartLocator::NextRun(TextStream& in, uint64_t to, bool following, Run& run)
   inPartialField_ = false;
   std::string_view line;
   bool headerPassed = false;  // the header of part 1 posted again
+  bool afterMarker = false;   // the last line that was not blank was a marker
   for (int gapLines = 0;; ++gapLines) {
     const uint64_t lineStart = in.Tell();
     if (lineStart >= to || !in.ReadLine(line)) return false;
     if (following && gapLines >= kMaxGapLines) return false;
     if (line.empty()) continue;
-    // The last part of a UU or XX file may hold nothing but its closing lines.
-    const bool closing = format_ != kFormatBase64 && IsUUXXClosingLine(line);
+    // The last part of a UU or XX file may hold nothing but its closing
+    // lines, right after its marker (after other lines, data this search
+    // does not take for data may come first).
+    const bool closing = format_ != kFormatBase64 && afterMarker && IsUUXXClosingLine(line);
     if (StartsRun(line) || closing) {
       // The run goes on to the next blank line, as the decoders read it, or
       // to the next part's marker or another section's header when no blank
@@ -214,6 +217,8 @@ bool PartLocator::NextRun(TextStream& in, uint64_t to, bool following, Run& run)
     // Past that header, the next one belongs to another section.
     if (following && OpensOtherSection(line) && (!firstAgain || headerPassed)) return false;
     if (OpensOtherSection(line)) headerPassed = true;
+    int part = 0, total = 0;
+    afterMarker = ParsePartMarker(line, part, total);
     TakeMarker(line, pending_);
   }
 }
