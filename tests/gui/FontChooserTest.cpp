@@ -15,6 +15,22 @@ using namespace twick;
 
 Q_DECLARE_METATYPE(twick::FontRecord)
 
+namespace {
+
+// When the font dialog opens: notes the font it shows, accepts it, and
+// accepts the colour dialog that follows.
+void AcceptFontDialogNoting(QFont& shown) {
+  test::WhenModal([&shown](QWidget* w) {
+    auto* dialog = qobject_cast<QFontDialog*>(w);
+    QVERIFY(dialog);
+    shown = dialog->currentFont();
+    test::WhenModal([](QWidget* c) { qobject_cast<QDialog*>(c)->accept(); }, dialog);
+    dialog->accept();
+  });
+}
+
+}  // namespace
+
 class FontChooserTest : public QObject {
   Q_OBJECT
  private slots:
@@ -84,13 +100,7 @@ class FontChooserTest : public QObject {
     LoadSettings(before, read);
     QVERIFY(read.font.has_value());
     QFont shown;
-    test::WhenModal([&shown](QWidget* w) {
-      auto* dialog = qobject_cast<QFontDialog*>(w);
-      QVERIFY(dialog);
-      shown = dialog->currentFont();
-      test::WhenModal([](QWidget* c) { qobject_cast<QDialog*>(c)->accept(); }, dialog);
-      dialog->accept();
-    });
+    AcceptFontDialogNoting(shown);
     int32_t color = *read.color;
     QVERIFY(ChooseDisplayFont(nullptr, read.font, color));
     read.color = color;
@@ -110,13 +120,7 @@ class FontChooserTest : public QObject {
     std::optional<FontRecord> font;
     int32_t color = 0;
     QFont shown;
-    test::WhenModal([&shown](QWidget* w) {
-      auto* dialog = qobject_cast<QFontDialog*>(w);
-      QVERIFY(dialog);
-      shown = dialog->currentFont();
-      test::WhenModal([](QWidget* c) { qobject_cast<QDialog*>(c)->accept(); }, dialog);
-      dialog->accept();
-    });
+    AcceptFontDialogNoting(shown);
     QVERIFY(ChooseDisplayFont(nullptr, font, color, logFont));
     QCOMPARE(shown.family(), QString("DejaVu Sans Mono"));
     QCOMPARE(shown.pointSize(), 11);
