@@ -1,0 +1,440 @@
+#!/usr/bin/env python3
+"""Makes mail the way today's mail programs write it, and the table of what
+`twick decode` must make of each message.
+
+usage: make_mail.py OUTDIR
+
+OUTDIR gets payloads/ (the files that are sent), mail/ (every message, each
+in LF and in CR LF), expected/ (the bytes a producer legitimately changed,
+as Python's `email` package reads them) and table.json: one row per run of
+`twick decode`, with the mail files given together, the extra options, the
+exit status, and every output name with the file that holds its bytes.
+Nothing here comes from twick itself.
+"""
+import json
+import os
+import random
+import shutil
+import subprocess
+import sys
+from email import encoders, policy
+from email.charset import QP, Charset
+from email.message import EmailMessage
+from email.mime.base import MIMEBase
+from email.mime.multipart import MIMEMultipart
+from email.mime.text import MIMEText
+from email.parser import BytesParser
+
+BIN = "data.bin"
+CSV = "table.csv"
+TXT = "notes.txt"
+LONG = "Quarterly financial report for the northern region draft for review by the board final v2.pdf"
+UNI = "Ünïcødé résumé.pdf"
+IMG = "image.png"  # sent without a name
+NAMED = [BIN, CSV, TXT, LONG, UNI]
+TEXTS = (CSV, TXT)
+
+BODY = "Hello,\n\nthe files are attached.\n\n-- \nSender\n"
+HEAD = {"From": "Sender <sender@example.org>", "To": "someone@example.org",
+        "Subject": "files", "Date": "Tue, 08 Dec 2026 12:00:00 +0000",
+        "Message-ID": "<files@example.org>"}
+
+
+def make_payloads(folder):
+    rnd = random.Random(18)
+    csv = "id,item,amount\n" + "".join("%d,Widget %d,%d.50\n" % (i, i, i * 3) for i in range(1, 60))
+    txt = ("A line much longer than any mail line should be: " + "word " * 40 + "\n"
+           "trailing blanks   \n"
+           "equals signs: a=b, =41 is not an escape here, and one at the end =\n"
+           "tab\tinside and at the end\t\n"
+           "\n"
+           "last line\n")
+    files = {
+        BIN: rnd.randbytes(60000),
+        CSV: csv.encode(),
+        TXT: txt.encode(),
+        LONG: b"%PDF-1.4\n" + rnd.randbytes(3000),
+        UNI: b"%PDF-1.4\n" + rnd.randbytes(2000),
+        IMG: b"\x89PNG\r\n\x1a\n" + rnd.randbytes(1500),
+    }
+    os.makedirs(folder)
+    for name, data in files.items():
+        with open(os.path.join(folder, name), "wb") as f:
+            f.write(data)
+    return files
+
+
+# ---- producers: each returns the LF message as bytes -----------------------
+
+def py_default(p):
+    """EmailMessage with policy.default: text goes as 7bit or quoted-printable."""
+    m = EmailMessage()
+    for k, v in HEAD.items():
+        m[k] = v
+    m.set_content(BODY)
+    for name in NAMED:
+        if name in TEXTS:
+            m.add_attachment(p[name].decode(), subtype="csv" if name == CSV else "plain",
+                             filename=name)
+        else:
+            m.add_attachment(p[name], maintype="application", subtype="pdf" if name != BIN
+                             else "octet-stream", filename=name)
+    m.add_attachment(p[IMG], maintype="image", subtype="png", disposition="inline",
+                     cid="<image1@example.org>")
+    return m.as_bytes()
+
+
+def py_compat32(p):
+    """MIMEMultipart + MIMEBase + encoders.encode_base64, as old scripts do."""
+    m = MIMEMultipart()
+    for k, v in HEAD.items():
+        m[k] = v
+    m.attach(MIMEText(BODY))
+    for name in NAMED:
+        part = MIMEBase("application", "octet-stream")
+        part.set_payload(p[name])
+        encoders.encode_base64(part)
+        fn = ("utf-8", "", name) if not name.isascii() else name
+        part.add_header("Content-Disposition", "attachment", filename=fn)
+        m.attach(part)
+    img = MIMEBase("image", "png")
+    img.set_payload(p[IMG])
+    encoders.encode_base64(img)
+    img.add_header("Content-ID", "<image1@example.org>")
+    m.attach(img)
+    return m.as_bytes()
+
+
+def py_mimetext(p):
+    """MIMEText attachments in quoted-printable, 7bit and 8bit."""
+    m = MIMEMultipart()
+    for k, v in HEAD.items():
+        m[k] = v
+    m.attach(MIMEText(BODY))
+    qp = Charset("utf-8")
+    qp.body_encoding = QP
+    eight = Charset("utf-8")
+    eight.body_encoding = None  # 8bit for text that is not ASCII
+    for name, text, cs, sub in ((TXT, p[TXT].decode(), qp, "plain"),
+                                (CSV, p[CSV].decode(), "us-ascii", "csv"),
+                                ("copy " + TXT, p[TXT].decode() + "Grüße\n", eight, "plain")):
+        part = MIMEText(text, sub, cs)
+        part.add_header("Content-Disposition", "attachment", filename=name)
+        m.attach(part)
+    return m.as_bytes()
+
+
+def run(cmd, env_extra=None, stdin=b"", cwd=None):
+    env = dict(os.environ, LC_ALL="C.UTF-8", TZ="UTC")
+    env.update(env_extra or {})
+    return subprocess.run(cmd, input=stdin, cwd=cwd, env=env, check=True,
+                          stdout=subprocess.PIPE).stdout
+
+
+class Producers:
+    """The producers that are other programs; each runs in `work`, where the
+    payloads are, and sends through a sendmail stand-in that keeps the message."""
+
+    def __init__(self, work):
+        self.work = work
+        self.capture = os.path.join(work, "sent.eml")
+        self.mta = os.path.join(work, "sendmail")
+        with open(self.mta, "w") as f:
+            f.write('#!/bin/sh\ncat > "%s"\n' % self.capture)
+        os.chmod(self.mta, 0o755)
+
+    def sent(self, cmd, env=None):
+        if os.path.exists(self.capture):
+            os.remove(self.capture)
+        run(cmd, env, BODY.encode(), self.work)
+        with open(self.capture, "rb") as f:
+            return f.read()
+
+    def mutt(self, p):
+        home = {"HOME": self.work, "MAILCAP": "/dev/null"}
+        return self.sent(["mutt", "-n", "-F", "/dev/null", "-e", 'set sendmail="%s"' % self.mta,
+                          "-e", "set from=sender@example.org use_from record= charset=utf-8",
+                          "-s", "files", "-a", *NAMED, "--", "someone@example.org"], home)
+
+    def s_nail(self, p):
+        return self.sent(["s-nail", "-n", "-#", "-Smta=%s" % self.mta, "-Sttycharset=utf-8",
+                          "-Sfrom=sender@example.org", "-s", "files",
+                          *sum((["-a", n] for n in NAMED), []), "someone@example.org"],
+                         {"HOME": self.work})
+
+    def mailutils(self, p):
+        args = ["--content-type=text/plain", "--encoding=quoted-printable", "--attach=" + TXT,
+                "--content-type=text/csv", "--encoding=8bit", "--attach=" + CSV,
+                "--content-type=application/octet-stream", "--encoding=base64"]
+        args += ["--attach=" + n for n in (BIN, LONG, UNI)]
+        args += ["--content-type=text/plain", "--encoding=8bit"]  # the body takes the last
+        return self.sent(["mail", "-E", "set sendmail=sendmail:" + self.mta, "-s", "files",
+                          "-r", "sender@example.org", *args, "someone@example.org"],
+                         {"HOME": self.work})
+
+    def perl(self, script):
+        return run(["perl", "-CSA", "-e", script, *NAMED, IMG], None, b"", self.work)
+
+    def mime_lite(self, p):
+        return self.perl(r'''
+use MIME::Lite; use Encode;
+my ($bin,$csv,$txt,$long,$uni,$img) = @ARGV;
+my $m = MIME::Lite->new(From=>'sender@example.org', To=>'someone@example.org',
+  Subject=>'files', Type=>'multipart/mixed', Date=>'Tue, 08 Dec 2026 12:00:00 +0000');
+$m->attach(Type=>'TEXT', Data=>"Hello\n");
+$m->attach(Type=>'application/octet-stream', Path=>$bin, Filename=>$bin, Disposition=>'attachment');
+$m->attach(Type=>'text/plain', Encoding=>'quoted-printable', Path=>$txt, Filename=>$txt, Disposition=>'attachment');
+$m->attach(Type=>'text/csv', Encoding=>'8bit', Path=>$csv, Filename=>$csv, Disposition=>'attachment');
+$m->attach(Type=>'application/pdf', Encoding=>'base64', Path=>$long, Filename=>$long, Disposition=>'attachment');
+open my $f, '<:raw', $img or die; my $png = do { local $/; <$f> };
+$m->attach(Type=>'image/png', Encoding=>'base64', Data=>$png, Disposition=>'inline', Id=>'image1@example.org');
+binmode STDOUT; print $m->as_string;
+''')
+
+    def email_mime(self, p):
+        return self.perl(r'''
+use Email::MIME; use Encode;
+my ($bin,$csv,$txt,$long,$uni,$img) = @ARGV;
+sub slurp { open my $f, '<:raw', $_[0] or die; local $/; <$f> }
+my @parts = (Email::MIME->create(attributes=>{content_type=>'text/plain', charset=>'US-ASCII', encoding=>'7bit'}, body=>"Hello\n"));
+for ([$bin,'application/octet-stream','base64'], [$txt,'text/plain','quoted-printable'],
+     [$csv,'text/csv','7bit'], [$long,'application/pdf','base64'], [$uni,'application/pdf','base64']) {
+  my ($n,$t,$e) = @$_;
+  push @parts, Email::MIME->create(attributes=>{content_type=>$t, encoding=>$e,
+    disposition=>'attachment', filename=>$n, name=>$n}, body=>slurp($n));
+}
+push @parts, Email::MIME->create(attributes=>{content_type=>'image/png', encoding=>'base64',
+  disposition=>'inline'}, header_str=>['Content-ID'=>'<image1@example.org>'], body=>slurp($img));
+my $m = Email::MIME->create(header_str=>[From=>'sender@example.org', To=>'someone@example.org',
+  Subject=>'files'], parts=>\@parts);
+binmode STDOUT; print $m->as_string;
+''')
+
+    def mime_entity(self, p):
+        return self.perl(r'''
+use MIME::Entity;
+my ($bin,$csv,$txt,$long,$uni,$img) = @ARGV;
+my $m = MIME::Entity->build(From=>'sender@example.org', To=>'someone@example.org',
+  Subject=>'files', Type=>'multipart/mixed');
+$m->attach(Data=>"Hello\n", Type=>'text/plain');
+$m->attach(Path=>$bin, Type=>'application/octet-stream', Encoding=>'base64', Filename=>$bin);
+$m->attach(Path=>$txt, Type=>'text/plain', Encoding=>'quoted-printable', Filename=>$txt);
+$m->attach(Path=>$csv, Type=>'text/csv', Encoding=>'7bit', Filename=>$csv);
+$m->attach(Path=>$long, Type=>'application/pdf', Encoding=>'base64', Filename=>$long);
+$m->attach(Path=>$img, Type=>'image/png', Encoding=>'base64', Disposition=>'inline', Filename=>undef);
+binmode STDOUT; $m->print(\*STDOUT);
+''')
+
+    def phpmailer(self, p):
+        script = r'''<?php
+require '/usr/share/php/libphp-phpmailer/autoload.php';
+use PHPMailer\PHPMailer\PHPMailer;
+$m = new PHPMailer(true);
+$m->CharSet = 'UTF-8';
+$m->setFrom('sender@example.org'); $m->addAddress('someone@example.org');
+$m->Subject = 'files'; $m->Body = "Hello\n";
+$m->addAttachment($argv[1], $argv[1]);
+$m->addAttachment($argv[2], $argv[2], 'quoted-printable', 'text/csv');
+$m->addAttachment($argv[3], $argv[3], '8bit', 'text/plain');
+$m->addAttachment($argv[4], $argv[4]);
+$m->addAttachment($argv[5], $argv[5]);
+$m->addStringEmbeddedImage(file_get_contents($argv[6]), 'image1', '', 'base64', 'image/png');
+$m->preSend();
+echo $m->getSentMIMEMessage();
+'''
+        return run(["php", "-r", script[5:], "--", *NAMED, IMG], None, b"", self.work)
+
+    def mpack(self, name, *extra):
+        out = os.path.join(self.work, "mpack.out")
+        if os.path.exists(out):
+            os.remove(out)  # mpack writes no file that exists
+        run(["mpack", "-s", "files", *extra, "-o", out, name], None, b"", self.work)
+        return out
+
+    def uuenview(self, *args):
+        return run(["uuenview", *args], None, b"", self.work)
+
+
+# ---- the table -----------------------------------------------------------------
+
+class Table:
+    def __init__(self, out):
+        self.out = out
+        self.rows = []
+
+    def write_mail(self, name, data):
+        path = os.path.join(self.out, "mail", name)
+        with open(path, "wb") as f:
+            f.write(data)
+        return path
+
+    def python_bytes(self, mail, filename):
+        """The bytes Python's email package reads for the part named `filename`."""
+        with open(mail, "rb") as f:
+            msg = BytesParser(policy=policy.default).parse(f)
+        found = [p.get_payload(decode=True) for p in msg.walk()
+                 if not p.is_multipart() and p.get_filename() == filename]
+        if len(found) != 1:
+            sys.exit("make_mail: %s has %d parts named %r" % (mail, len(found), filename))
+        return found[0]
+
+    def expected_file(self, mail, name, data):
+        folder = os.path.join(self.out, "expected", os.path.basename(mail))
+        os.makedirs(folder, exist_ok=True)
+        path = os.path.join(folder, name)
+        with open(path, "wb") as f:
+            f.write(data)
+        return path
+
+    def add(self, mails, files, status=0, args=(), texts=()):
+        """One run of twick on `mails` (paths): `files` maps each output name
+        to a payload; names in `texts` take Python's reading of the first
+        mail instead (their line ends follow the mail's)."""
+        want = {}
+        for name, payload in files.items():
+            if name in texts:
+                data = self.python_bytes(mails[0], name)
+                want[name] = self.expected_file(mails[0], name, data)
+            else:
+                want[name] = os.path.join(self.out, "payloads", payload)
+        self.rows.append({"mails": [os.path.relpath(m, self.out) for m in mails],
+                          "args": list(args), "status": status,
+                          "files": {n: os.path.relpath(p, self.out) for n, p in want.items()}})
+
+    def add_both(self, name, lf, files, texts=(), unnamed=None, status=0, mime=True, args=()):
+        """The message as written (LF) and with CR LF line ends; in MIME mail
+        every output name must be a name Python's email package reads."""
+        if mime:
+            for n in files:
+                self.python_bytes(self.write_mail(name + ".eml", lf), n)
+        crlf = lf.replace(b"\r\n", b"\n").replace(b"\n", b"\r\n")
+        for suffix, data in (("", lf), ("-crlf", crlf)):
+            mail = self.write_mail(name + suffix + ".eml", data)
+            want = dict(files)
+            if unnamed:  # a part without a name takes the source's base name
+                want[name + suffix] = unnamed
+            self.add([mail], want, status, args, texts)
+
+
+def same(names):
+    return {n: n for n in names}
+
+
+def build(out):
+    for sub in ("mail", "expected"):
+        os.makedirs(os.path.join(out, sub))
+    payloads = os.path.join(out, "payloads")
+    p = make_payloads(payloads)
+    work = os.path.join(out, "work")
+    shutil.copytree(payloads, work)
+    t = Table(out)
+    prod = Producers(work)
+
+    # MIME mail from mail programs and libraries.
+    t.add_both("python-default", py_default(p), same(NAMED), texts=TEXTS, unnamed=IMG)
+    t.add_both("python-compat32", py_compat32(p), same(NAMED), unnamed=IMG)
+    t.add_both("python-mimetext", py_mimetext(p), {TXT: TXT, CSV: CSV, "copy " + TXT: TXT},
+               texts=(TXT, CSV, "copy " + TXT))
+    t.add_both("mutt", prod.mutt(p), same(NAMED), texts=TEXTS)
+    t.add_both("s-nail", prod.s_nail(p), same(NAMED), texts=TEXTS)
+    t.add_both("mailutils", prod.mailutils(p), same(NAMED), texts=TEXTS)
+    t.add_both("mime-lite", prod.mime_lite(p), same([BIN, TXT, CSV, LONG]), texts=TEXTS,
+               unnamed=IMG)
+    # Python's reader loses the second section of Email::MIME's folded long name.
+    t.add_both("email-mime", prod.email_mime(p), same(NAMED), texts=TEXTS, unnamed=IMG,
+               mime=False)
+    t.add_both("mime-entity", prod.mime_entity(p), same([BIN, TXT, CSV, LONG]), texts=TEXTS,
+               unnamed=IMG)
+    t.add_both("phpmailer", prod.phpmailer(p), same(NAMED), texts=TEXTS, unnamed=IMG)
+
+    # mpack: one file per message; a split posting as message/partial.
+    for label, name in (("mpack", BIN), ("mpack-long", LONG), ("mpack-unicode", UNI)):
+        with open(prod.mpack(name), "rb") as f:
+            t.add_both(label, f.read(), {name: name})
+    prod.mpack(BIN, "-m", "20000")
+    parts = sorted(f for f in os.listdir(work) if f.startswith("mpack.out.") and f[-1].isdigit())
+    partials = [open(os.path.join(work, f), "rb").read() for f in parts]
+    assert len(partials) >= 3, parts
+    files = [t.write_mail("mpack-partial.%d" % (i + 1), d) for i, d in enumerate(partials)]
+    t.add(files, {BIN: BIN})
+    t.add(list(reversed(files)), {BIN: BIN})
+    t.add([t.write_mail("mpack-partial.mbox", mbox(partials))], {BIN: BIN})
+    t.add([t.write_mail("mpack-partial-reversed.mbox", mbox(partials[::-1]))], {BIN: BIN})
+
+    # uuenview: plain encodings, MIME attachment, split postings, yEnc.
+    for flag, label in (("-u", "uu"), ("-x", "xx"), ("-y", "yenc")):
+        t.add_both("uuenview-" + label, prod.uuenview(flag, BIN), {BIN: BIN}, mime=False)
+    # Bare Base64 has no header to find: it is decoded as the whole file.
+    t.add_both("uuenview-base64", prod.uuenview("-b", BIN), {}, unnamed=BIN, mime=False,
+               args=["--mode", "off", "--format", "base64"])
+    t.add_both("uuenview-attach", run(["uuenview", "-a", "-b", BIN, LONG],
+                                      None, b"Subject: files\n\nHello\n", work),
+               same([BIN, LONG]))
+    for flag, label in (("-u", "uu"), ("-y", "yenc")):
+        split = os.path.join(work, "split-" + label)
+        os.makedirs(split)
+        prod.uuenview(flag, "-200", "-od", split, BIN)
+        chunks = [open(os.path.join(split, f), "rb").read() for f in sorted(os.listdir(split))]
+        assert len(chunks) >= 2, label
+        files = [t.write_mail("uuenview-%s-split.%d" % (label, i + 1), c)
+                 for i, c in enumerate(chunks)]
+        t.add(files[::-1], {BIN: BIN})  # several files, parts in any order
+        t.add([t.write_mail("uuenview-%s-split-reversed" % label, b"".join(chunks[::-1]))],
+              {BIN: BIN})
+    yenc = prod.uuenview("-y", LONG)
+    t.add_both("uuenview-yenc-long", yenc, {LONG: LONG}, mime=False)
+
+    # sharutils and macutils.
+    t.add_both("uuencode", run(["uuencode", BIN, BIN], cwd=work), {BIN: BIN}, mime=False)
+    t.add_both("uuencode-base64", run(["uuencode", "-m", BIN, BIN], cwd=work), {BIN: BIN},
+               mime=False)
+    hqx = run(["binhex", "-d", BIN], cwd=work).split(b"\n", 1)[1]
+    hqx = b"(This file must be converted with BinHex 4.0)\n" + hqx.lstrip(b"\n")
+    t.add_both("binhex", hqx, {BIN: BIN}, mime=False)
+    t.add([t.write_mail("binhex-cr.hqx", hqx.replace(b"\n", b"\r"))], {BIN: BIN})
+
+    # Mailboxes: a `From ` line ends a section, even an empty one.
+    with open(os.path.join(payloads, "empty.bin"), "wb"):
+        pass
+    empty = EmailMessage()
+    empty["Subject"] = "empty"
+    empty.set_content(b"", maintype="application", subtype="octet-stream",
+                      disposition="attachment", filename="empty.bin")
+    t.add([t.write_mail("empty-then-next.mbox", mbox([empty.as_bytes(), py_compat32(p)]))],
+          dict(same(NAMED), **{"empty.bin": "empty.bin", "empty-then-next": IMG}))
+
+    # No silent skips: an encoding twick cannot decode fails the run, and
+    # --list finds nothing in a message without attachments.
+    odd = EmailMessage()
+    odd.set_content(BODY)
+    odd.add_attachment(p[BIN], maintype="application", subtype="octet-stream", filename=BIN)
+    odd_bytes = odd.as_bytes().replace(b"Content-Transfer-Encoding: base64",
+                                       b"Content-Transfer-Encoding: x-gzip64")
+    t.add([t.write_mail("unknown-encoding.eml", odd_bytes)], {}, status=1)
+    plain = EmailMessage()
+    plain.set_content(BODY)
+    t.add([t.write_mail("no-attachment.eml", plain.as_bytes())], {}, status=1, args=["--list"])
+
+    shutil.rmtree(work)
+    with open(os.path.join(out, "table.json"), "w") as f:
+        json.dump(t.rows, f, indent=1, ensure_ascii=False)
+
+
+def mbox(messages):
+    """Messages in one mbox file, each after its `From ` line, with the body
+    lines that start with "From " quoted as mbox does."""
+    out = b""
+    for m in messages:
+        body = m.replace(b"\r\n", b"\n")
+        body = b"\n".join(b">" + l if l.startswith(b"From ") else l for l in body.split(b"\n"))
+        out += b"From sender@example.org Tue Dec  8 12:00:00 2026\n" + body.rstrip(b"\n") + b"\n\n"
+    return out
+
+
+if __name__ == "__main__":
+    if len(sys.argv) != 2:
+        sys.exit(__doc__)
+    out = sys.argv[1]
+    if os.path.exists(out):
+        shutil.rmtree(out)
+    build(out)
