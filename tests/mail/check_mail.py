@@ -19,11 +19,12 @@ import os
 import subprocess
 import sys
 import tempfile
-from email import message_from_binary_file, policy
+from email import message_from_bytes, policy
 
 
 def decode(twick, mails, args=()):
-    """Runs twick on `mails` into a new empty folder: (status, {name: bytes}, stderr)."""
+    """Runs twick on `mails` into a new empty folder: (status, {name: bytes}, what it
+    printed)."""
     with tempfile.TemporaryDirectory() as out:
         run = subprocess.run([twick, "decode", "--rename", "--output-dir", out, *args, *mails],
                              stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
@@ -32,7 +33,7 @@ def decode(twick, mails, args=()):
         for name in os.listdir(out):
             with open(os.path.join(out, name), "rb") as f:
                 files[name] = f.read()
-        return run.returncode, files, run.stderr.decode(errors="replace").strip()
+        return run.returncode, files, (run.stdout + run.stderr).decode(errors="replace")
 
 
 def compare(got, want, status=None, want_status=None, extra_ok=()):
@@ -66,10 +67,13 @@ def check_table(twick, folder):
         mails = [os.path.join(folder, m) for m in row["mails"]]
         status, got, err = decode(twick, mails, row["args"])
         problem = compare(got, want, status, row["status"])
+        if "--list" in row["args"] and "saved" in err:
+            problem += "; --list says a file was saved"
         if problem:
             label = " ".join(row["args"] + [os.path.basename(m) for m in mails])
-            failed.append("%s: %s%s" % (label, problem, " [%s]" % err.splitlines()[0] if err
-                                        else ""))
+            message = [line for line in err.splitlines() if ":" in line and "/" not in line]
+            failed.append("%s: %s%s" % (label, problem.lstrip("; "),
+                                        " [%s]" % message[0] if message else ""))
     return len(rows), failed
 
 
@@ -83,8 +87,8 @@ def python_reading(path):
     """Named parts ({name: bytes}, a repeated name numbered as --rename does)
     the bytes of the unnamed parts that are files rather than text (a Base64
     part that is an attachment or not text/), and whether a name repeats."""
-    with open(path, "rb") as f:
-        msg = message_from_binary_file(f, policy=policy.default)
+    with open(path, "rb") as f:  # from bytes, so that line ends stay as they are
+        msg = message_from_bytes(f.read(), policy=policy.default)
     named, unnamed, repeated = {}, [], False
     for part in msg.walk():
         if part.is_multipart():

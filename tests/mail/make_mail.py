@@ -269,9 +269,10 @@ class Table:
         return path
 
     def python_bytes(self, mail, filename):
-        """The bytes Python's email package reads for the part named `filename`."""
+        """The bytes Python's email package reads for the part named `filename`
+        (parsed from bytes: a file object would have its CR LF turned into LF)."""
         with open(mail, "rb") as f:
-            msg = BytesParser(policy=policy.default).parse(f)
+            msg = BytesParser(policy=policy.default).parsebytes(f.read())
         found = [p.get_payload(decode=True) for p in msg.walk()
                  if not p.is_multipart() and p.get_filename() == filename]
         if len(found) != 1:
@@ -408,12 +409,14 @@ def build(out):
     odd = EmailMessage()
     odd.set_content(BODY)
     odd.add_attachment(p[BIN], maintype="application", subtype="octet-stream", filename=BIN)
+    odd.add_attachment(p[LONG], maintype="application", subtype="pdf", filename="report.pdf")
     odd_bytes = odd.as_bytes().replace(b"Content-Transfer-Encoding: base64",
-                                       b"Content-Transfer-Encoding: x-gzip64")
-    t.add([t.write_mail("unknown-encoding.eml", odd_bytes)], {}, status=1)
+                                       b"Content-Transfer-Encoding: x-gzip64", 1)
+    t.add([t.write_mail("unknown-encoding.eml", odd_bytes)], {"report.pdf": LONG}, status=1)
     plain = EmailMessage()
     plain.set_content(BODY)
     t.add([t.write_mail("no-attachment.eml", plain.as_bytes())], {}, status=1, args=["--list"])
+    t.add([os.path.join(out, "mail", "uuenview-uu-split.1")], {}, status=1, args=["--list"])
 
     shutil.rmtree(work)
     with open(os.path.join(out, "table.json"), "w") as f:
