@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev
   sharutils mpack macutils uudeview mutt coreutils python3 time valgrind
   s-nail mailutils libmime-lite-perl libemail-mime-perl libmime-tools-perl
-  libphp-phpmailer php-cli libpython3.11-testsuite
+  libphp-phpmailer php-cli libpython3.11-testsuite python3-sabyenc
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   dpkg-dev groff-base desktop-file-utils appstream
 )

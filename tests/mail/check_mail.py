@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Runs `twick decode` on mail that other programs wrote and checks what it
 saves: exactly the expected files, byte for byte, and the exit status.
 

@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Makes mail the way today's mail programs write it, and the table of what
 `twick decode` must make of each message.
 
@@ -17,6 +17,7 @@ import random
 import shutil
 import subprocess
 import sys
+import zlib
 from email import encoders, policy
 from email.charset import QP, Charset
 from email.message import EmailMessage
@@ -102,6 +103,9 @@ def py_compat32(p):
     encoders.encode_base64(img)
     img.add_header("Content-ID", "<image1@example.org>")
     m.attach(img)
+    # Text around the parts that looks like data is still no section.
+    m.preamble = "This is a multi-part message in MIME format.\nQmVmb3JlIHRoZSBwYXJ0cw==\n"
+    m.epilogue = "After the parts\nQWZ0ZXIgdGhlIHBhcnRz\n"
     return m.as_bytes()
 
 
@@ -122,6 +126,35 @@ def py_mimetext(p):
         part.add_header("Content-Disposition", "attachment", filename=name)
         m.attach(part)
     return m.as_bytes()
+
+
+def yenc_posting(data, name, parts):
+    """A yEnc posting in `parts` news articles, encoded by sabyenc, sent as a
+    news server sends it: a line that starts with a dot gets a second one.
+    sabyenc escapes a leading dot, so that escape is undone first, as an
+    encoder that does not escape it would write the line."""
+    import sabyenc3
+    size = -(-len(data) // parts)
+    articles, doubled = [], 0
+    for n in range(parts):
+        chunk = data[n * size:(n + 1) * size]
+        encoded, crc = sabyenc3.encode(chunk)
+        lines = []
+        for line in encoded.rstrip(b"\r\n").split(b"\r\n"):
+            if line.startswith(b"=n"):
+                line = b".." + line[2:]
+                doubled += 1
+            lines.append(line)
+        head = ("From: poster@example.org\nNewsgroups: alt.binaries.test\n"
+                "Subject: files - \"%s\" yEnc (%d/%d)\n\n" % (name, n + 1, parts)).encode()
+        begin = "=ybegin part=%d total=%d line=128 size=%d name=%s\n" % (
+            n + 1, parts, len(data), name)
+        begin += "=ypart begin=%d end=%d\n" % (n * size + 1, n * size + len(chunk))
+        end = "=yend size=%d part=%d pcrc32=%08x crc32=%08x\n" % (
+            len(chunk), n + 1, crc, zlib.crc32(data))
+        articles.append(head + begin.encode() + b"\n".join(lines) + b"\n" + end.encode())
+    assert doubled, "no line starts with a dot"
+    return articles
 
 
 def run(cmd, env_extra=None, stdin=b"", cwd=None):
@@ -382,6 +415,10 @@ def build(out):
         t.add(files[::-1], {BIN: BIN})  # several files, parts in any order
         t.add([t.write_mail("uuenview-%s-split-reversed" % label, b"".join(chunks[::-1]))],
               {BIN: BIN})
+    posting = yenc_posting(p[BIN], BIN, 3)
+    t.add_both("yenc-news", b"\n".join(posting[::-1]), {BIN: BIN}, mime=False)
+    files = [t.write_mail("yenc-news.%d" % (i + 1), a) for i, a in enumerate(posting)]
+    t.add(files[1:] + files[:1], {BIN: BIN})
     yenc = prod.uuenview("-y", LONG)
     t.add_both("uuenview-yenc-long", yenc, {LONG: LONG}, mime=False)
 
