@@ -25,15 +25,27 @@ from email import message_from_bytes, policy
 def decode(twick, mails, args=()):
     """Runs twick on `mails` into a new empty folder: (status, {name: bytes}, what it
     printed)."""
+    beside = {os.path.dirname(os.path.abspath(m)) for m in mails}
+    before = {d: set(os.listdir(d)) for d in beside}
     with tempfile.TemporaryDirectory() as out:
-        run = subprocess.run([twick, "decode", "--rename", "--output-dir", out, *args, *mails],
-                             stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                             stderr=subprocess.PIPE)
+        try:
+            run = subprocess.run([twick, "decode", "--rename", "--output-dir", out, *args,
+                                  *mails], stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                 stderr=subprocess.PIPE, timeout=60)
+            status, printed = run.returncode, (run.stdout + run.stderr).decode(errors="replace")
+        except subprocess.TimeoutExpired:
+            status, printed = "a timeout", ""
         files = {}
         for name in os.listdir(out):
             with open(os.path.join(out, name), "rb") as f:
                 files[name] = f.read()
-        return run.returncode, files, (run.stdout + run.stderr).decode(errors="replace")
+    # Nothing may land beside the sources; such a file counts as unexpected.
+    for d in beside:
+        for name in set(os.listdir(d)) - before[d]:
+            with open(os.path.join(d, name), "rb") as f:
+                files["../" + name] = f.read()
+            os.remove(os.path.join(d, name))
+    return status, files, printed
 
 
 def compare(got, want, status=None, want_status=None, extra_ok=()):
