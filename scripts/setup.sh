@@ -9,6 +9,7 @@ packages=(
   sharutils mpack macutils uudeview mutt coreutils python3 time valgrind
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   dpkg-dev groff-base desktop-file-utils appstream
+  php-cli libphp-phpmailer libemail-mime-perl
 )
 
 missing=()
