@@ -3,6 +3,8 @@
 #include <unistd.h>
 
 #include <iostream>
+#include <string_view>
+#include <utility>
 
 #include "cli/ConsoleHabits.h"
 #include "core/FileIdentity.h"
@@ -73,11 +75,32 @@ void ConsoleWindow::EnableDone(bool) { ClearBar(); }
 
 void ConsoleWindow::EndDialog(int) { ClearBar(); }
 
+namespace {
+
+/// A message as a listing shows it: what it says about saving a file is said
+/// of the section instead.
+std::string ListedText(std::string text) {
+  static const std::pair<std::string_view, std::string_view> kSwaps[] = {
+      {kSavedDamagedText, kListedDamagedText},
+      {kSavedIncompleteText, kListedIncompleteText},
+      {kSavedUnderSourceNameText, kListedUnderSourceNameText},
+  };
+  for (const auto& [saved, listed] : kSwaps) {
+    if (const size_t at = text.find(saved); at != std::string::npos)
+      text.replace(at, saved.size(), listed);
+  }
+  return text;
+}
+
+}  // namespace
+
 void ConsoleWindow::ShowMessage(const std::string& text, const std::string& caption, MessageIcon) {
   // With --rename a taken name is no trouble: the next question picks a free one.
   if (rename_ && (text == kDecodeFileExistsText || text == kEncodeFileExistsText)) return;
   ClearBar();
-  std::cerr << (caption.empty() ? kAppName : caption) << ' ' << text << '\n' << std::flush;
+  std::cerr << (caption.empty() ? kAppName : caption) << ' ' << (listing_ ? ListedText(text) : text)
+            << '\n'
+            << std::flush;
 }
 
 NameChoice ConsoleWindow::AskOutputName(std::string& path) {

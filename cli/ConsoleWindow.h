@@ -31,6 +31,8 @@ class ConsoleWindow : public JobWindow {
   NameChoice AskOutputName(std::string& path) override;
   /// --rename: a taken output name is answered with a numbered free one.
   void SetRenameFree(bool rename) { rename_ = rename; }
+  /// --list: nothing is written, and messages do not say a file was saved.
+  void SetListing(bool listing) { listing_ = listing; }
 
  private:
   void DrawBar();
@@ -38,6 +40,7 @@ class ConsoleWindow : public JobWindow {
 
   bool ask_;
   bool rename_ = false;
+  bool listing_ = false;
   bool barOnTerminal_;
   bool barShown_ = false;
   int low_ = 0;

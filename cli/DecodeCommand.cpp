@@ -41,7 +41,7 @@ constexpr const char* kUsage =
     "  --ask            ask for every output name (also reads answers from a pipe;\n"
     "                   a relative answer is taken in the output folder)\n"
     "  --list           print the sections found (line, format, complete, name)\n"
-    "                   and write nothing; exit status 1 when there is none\n"
+    "                   and write nothing; fails when a FILE holds no section\n"
     "  --stdout         write the one section of FILE to standard output\n"
     "\n"
     "Without --overwrite an existing file is replaced only when the question is\n"
@@ -93,7 +93,9 @@ bool ListSections(ConsoleWindow& window, const Settings& settings, const std::st
               << ' ' << FileNameOf(section.output) << '\n';
   }
   std::cout.flush();
-  return job.m_result.sourceOpened && job.m_result.sourceReadToEnd && job.m_result.failed == 0;
+  // A listing that finds nothing has failed at its one task.
+  return job.m_result.sourceOpened && job.m_result.sourceReadToEnd && job.m_result.failed == 0 &&
+         job.m_result.found > 0;
 }
 
 }  // namespace
@@ -122,6 +124,7 @@ int RunDecodeCommand(const Args& args) {
 
   ConsoleWindow window(CanAsk(opt));
   window.SetRenameFree(opt.rename);
+  window.SetListing(opt.list);
   Settings settings = SettingsFromOptions(opt);
   CommandNames names = InputsOfCommand(opt.files);
   bool allDone = true;

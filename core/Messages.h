@@ -58,15 +58,18 @@ inline std::string OutputFailedText(const std::string& path, const char* aborted
 
 /// The check values of a decoded file (BinHex CRCs, the btoa end line) do
 /// not match its bytes, or are missing; the file is kept as decoded.
+inline constexpr const char* kSavedDamagedText =
+    "The file was saved, but it is damaged or incomplete.";
+inline constexpr const char* kSavedIncompleteText = "The file was saved, but it is incomplete.";
 inline std::string DamagedOutputText(const std::string& path) {
-  return "The decoded data does not match its check values:\n" + ShownPath(path) +
-         "\nThe file was saved, but it is damaged or incomplete.";
+  return "The decoded data does not match its check values:\n" + ShownPath(path) + "\n" +
+         kSavedDamagedText;
 }
 /// A section ended before its closing line, or parts of a split file are
 /// missing; the file is kept as decoded.
 inline std::string IncompleteOutputText(const std::string& path, const std::string& detail) {
   return "The encoded data ends before the file is complete:\n" + ShownPath(path) + "\n" + detail +
-         "\nThe file was saved, but it is incomplete.";
+         "\n" + kSavedIncompleteText;
 }
 
 // Memory.
@@ -76,6 +79,15 @@ inline constexpr const char* kNoDecodeMemoryText =
 inline constexpr const char* kNoEncodeMemoryText = "Not enough memory for encoding!";
 
 // Finding sections.
+inline constexpr const char* kSavedUnderSourceNameText =
+    "Tarnwick will save the output file using the input filename.";
+// The same for a listing, which writes no file.
+inline constexpr const char* kListedDamagedText =
+    "Nothing was written (--list); the section is damaged or incomplete.";
+inline constexpr const char* kListedIncompleteText =
+    "Nothing was written (--list); the section is incomplete.";
+inline constexpr const char* kListedUnderSourceNameText =
+    "The section is listed under the input filename.";
 inline constexpr const char* kMissingNameText =
     "The default output filename was not found!\nEncoded contents may be corrupted.\n"
     " Tarnwick will save the output file using the input filename.";

@@ -1,8 +1,11 @@
 #pragma once
 // Reads a source whose lines end in CR alone (classic Mac text) as if they
 // ended in LF. Whether a source is such a file is settled once, by its first
-// block: CR bytes and no LF. Other sources are read unchanged. The bytes keep
-// their offsets, so the text reader's offsets stay true file offsets.
+// block: more lone CRs (CRs not followed by LF) than LFs. That takes in a
+// Mac file handed on with a few LF lines around it (mail headers, a note at
+// the end). In such a source every lone CR reads as LF; CR LF stays as it
+// is. Other sources are read unchanged. The bytes keep their offsets, so the
+// text reader's offsets stay true file offsets.
 
 #include "core/FileReader.h"
 

@@ -72,9 +72,9 @@ LineVerdict LookMimeBlockLine(HeaderScan& scan, std::string_view line) {
     scan.blockBase64 = false;
     return LineVerdict::Taken;
   }
-  // Name lines hold "=", encoding lines ":"; most lines hold neither.
-  if (line.find('=') != std::string_view::npos && scan.blockName.Take(line))
-    return LineVerdict::Taken;
+  // Name lines hold "=" (or go on with a quoted name), encoding lines ":";
+  // most lines hold neither.
+  if (scan.blockName.Take(line)) return LineVerdict::Taken;
   if (line.find(':') != std::string_view::npos && IsBase64EncodingLine(line))
     scan.blockBase64 = true;
   return LineVerdict::Taken;
@@ -159,8 +159,9 @@ bool LineOpensSection(TextStream& in, const HeaderTables& tables) {
 bool FindSectionHeader(HeaderScan& scan, std::span<const HeaderRecogniser> recognisers) {
   std::string_view line;
   for (;;) {
-    // Plain text lines are passed over in bulk; the rest are read one by one.
-    SkipPlainLines(scan.in);
+    // Plain text lines are passed over in bulk; the rest are read one by one,
+    // and so are the lines that may go on with a folded name.
+    if (!scan.blockName.WantsContinuation()) SkipPlainLines(scan.in);
     if (!scan.in.ReadLine(line)) break;
     if (line.size() <= 1) {
       if (BlockEnds(scan, recognisers)) return true;

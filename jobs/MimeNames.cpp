@@ -198,20 +198,35 @@ std::string DecodeEncodedWords(std::string_view text) {
 bool MimeNameCollector::Take(std::string_view line) {
   bool taken = false;
   size_t from = 0;
+  if (open_ != Open::None) {
+    const bool continues = !line.empty() && (line.front() == ' ' || line.front() == '\t');
+    if (continues) {
+      from = Continue(line);
+      taken = true;
+    } else {
+      open_ = Open::None;  // a quote never closed ends with its field
+    }
+  }
+  if (line.find('=', from) == std::string_view::npos) return taken;
+  // An unquoted value runs to the end of the line, as it always has; the
+  // latest of each kind is cut from the line once the line is read.
+  size_t unquoted[2] = {std::string_view::npos, std::string_view::npos};
   for (;;) {
     const size_t at = FindNoCase(line.substr(from), "NAME");
-    if (at == std::string_view::npos) return taken;
+    if (at == std::string_view::npos) break;
     const size_t after = from + at + 4;
-    if (after >= line.size()) return taken;
+    if (after >= line.size()) break;
     if (line[after] == '=') {
-      // A plain value runs to the end of the line, as it always has.
-      std::string_view value = line.substr(after + 1);
-      if (!value.empty() && value.front() == '"') value.remove_prefix(1);
-      const size_t quote = value.rfind('"');
-      if (quote != std::string_view::npos) value = value.substr(0, quote);
-      plain_ = DecodeEncodedWords(value);
-      kind_ = Kind::Plain;
-      return true;
+      const int slot = ParameterName(line, after) == "filename" ? 1 : 0;
+      taken = true;
+      if (after + 1 < line.size() && line[after + 1] == '"') {
+        unquoted[slot] = std::string_view::npos;
+        from = TakeQuoted(slot, line, after + 2);
+      } else {
+        unquoted[slot] = after + 1;
+        from = after + 1;
+      }
+      continue;
     }
     if (line[after] == '*') {
       const size_t used = TakeExtended(ParameterName(line, after), line.substr(after + 1));
@@ -223,6 +238,76 @@ bool MimeNameCollector::Take(std::string_view line) {
     }
     from = after;
   }
+  for (int slot = 0; slot < 2; ++slot) {
+    if (unquoted[slot] == std::string_view::npos) continue;
+    std::string_view value = line.substr(unquoted[slot]);
+    const size_t quote = value.rfind('"');
+    if (quote != std::string_view::npos) value = value.substr(0, quote);
+    plain_[slot] = {std::string(value), true, false};
+  }
+  return taken;
+}
+
+namespace {
+
+/// Where a quoted value that is open at `start` closes on `line`: at the
+/// first quote followed by nothing but blanks up to a ";" or the line's end,
+/// or else at the last quote on the line; npos when the line holds none.
+size_t QuotedEnd(std::string_view line, size_t start) {
+  for (size_t q = line.find('"', start); q != std::string_view::npos;) {
+    size_t k = q + 1;
+    while (k < line.size() && (line[k] == ' ' || line[k] == '\t')) ++k;
+    if (k == line.size() || line[k] == ';') return q;
+    q = line.find('"', k);
+  }
+  const size_t last = line.rfind('"');
+  return last != std::string_view::npos && last >= start ? last : std::string_view::npos;
+}
+
+}  // namespace
+
+size_t MimeNameCollector::TakeQuoted(int slot, std::string_view line, size_t start) {
+  const size_t close = QuotedEnd(line, start);
+  PlainValue& value = plain_[slot];
+  value = {std::string(line.substr(start, close == std::string_view::npos ? close : close - start)),
+           true, false};
+  if (close != std::string_view::npos) return close + 1;
+  open_ = Open::Plain;
+  openSlot_ = slot;
+  return line.size();
+}
+
+size_t MimeNameCollector::Continue(std::string_view line) {
+  if (open_ == Open::Plain) {
+    const size_t close = QuotedEnd(line, 0);
+    const std::string_view part = line.substr(0, close);
+    PlainValue& value = plain_[openSlot_];
+    // What a folded value may add is bounded like the pieces of a name;
+    // past that the name is too long, whatever the rest holds.
+    if (value.raw.size() + part.size() > kPiecesBudget) {
+      value.cutShort = true;
+    } else if (!value.cutShort) {
+      value.raw += part;
+    }
+    if (close == std::string_view::npos) return line.size();
+    open_ = Open::None;
+    return close + 1;
+  }
+  const size_t close = line.find('"');
+  const std::string_view part = line.substr(0, close);
+  open_ = close == std::string_view::npos ? Open::Piece : Open::None;
+  auto piece = pieces_.find(openPiece_);
+  if (piece == pieces_.end()) {
+    open_ = Open::None;
+  } else {
+    piecesSize_ += part.size();
+    piece->second.second += part;
+    if (piecesSize_ > kPiecesBudget) {
+      DropPieces(true);
+      open_ = Open::None;
+    }
+  }
+  return close == std::string_view::npos ? line.size() : close + 1;
 }
 
 size_t MimeNameCollector::TakeExtended(std::string_view param, std::string_view text) {
@@ -242,27 +327,50 @@ size_t MimeNameCollector::TakeExtended(std::string_view param, std::string_view 
   }
   if (k >= text.size() || text[k] != '=') return 0;
   ++k;
+  const bool quoteOpen =
+      k < text.size() && text[k] == '"' && text.find('"', k + 1) == std::string_view::npos;
   size_t used = 0;
   std::string value(ParameterValue(text.substr(k), used));
   k += used;
   if (number < 0) number = 0;
-  if (number == 0 || kind_ != Kind::Pieces || param != piecesParam_) {
+  const int rank = param == "filename" ? kFilenameRank : kNameRank;
+  if (rank < piecesRank_) return k;  // a better name is being gathered
+  if (rank > piecesRank_) {
+    DropPieces(false);
+    piecesParam_ = std::string(param);
+    piecesRank_ = rank;
+  } else if (number == 0 || param != piecesParam_) {
     if (number == 0) DropPieces(false);
     piecesParam_ = std::string(param);
   }
-  kind_ = Kind::Pieces;
   if (piecesTooLong_) return k;  // until a new name starts
   auto [piece, added] = pieces_.try_emplace(number);
   piecesSize_ -= piece->second.second.size();  // a piece given again replaces the first
   piecesSize_ += (added ? kPieceCost : 0) + value.size();
   piece->second = {encoded, std::move(value)};
-  if (piecesSize_ > kPiecesBudget) DropPieces(true);
+  if (piecesSize_ > kPiecesBudget) {
+    DropPieces(true);
+  } else if (quoteOpen) {
+    open_ = Open::Piece;
+    openPiece_ = number;
+  }
   return k;
 }
 
+bool MimeNameCollector::PiecesChosen() const {
+  return piecesRank_ == kFilenameRank || (!plain_[1].set && piecesRank_ == kNameRank);
+}
+
+bool MimeNameCollector::NameTooLong() const {
+  if (PiecesChosen()) return piecesTooLong_;
+  return plain_[1].set ? plain_[1].cutShort : plain_[0].cutShort;
+}
+
 std::string MimeNameCollector::Name() const {
-  if (kind_ == Kind::Plain) return plain_;
-  if (kind_ == Kind::None) return {};
+  if (!PiecesChosen()) {
+    const PlainValue& value = plain_[1].set ? plain_[1] : plain_[0];
+    return value.set ? DecodeEncodedWords(value.raw) : std::string();
+  }
   std::string charset;
   std::string bytes;
   for (const auto& [number, piece] : pieces_) {
@@ -292,8 +400,9 @@ void MimeNameCollector::DropPieces(bool tooLong) {
 }
 
 void MimeNameCollector::Clear() {
-  kind_ = Kind::None;
-  plain_.clear();
+  plain_[0] = plain_[1] = {};
+  open_ = Open::None;
+  piecesRank_ = kNoRank;
   piecesParam_.clear();
   DropPieces(false);
 }

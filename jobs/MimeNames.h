@@ -3,7 +3,10 @@
 // Plain values (name=, filename=) are taken as they are written; extended
 // values (name*=charset'lang'text, numbered pieces name*0*=, name*1=, ...)
 // and encoded words (=?charset?B?...?= and =?charset?Q?...?=) are decoded to
-// UTF-8 bytes. The latest name in the block wins.
+// UTF-8 bytes. A quoted value may run on over the lines that continue its
+// field (lines that begin with a blank); only the line breaks are dropped.
+// An extended filename* is preferred to filename, filename to name* and
+// name* to name, in whatever order they come; of equals the latest wins.
 
 #include <cstddef>
 #include <map>
@@ -15,27 +18,51 @@ namespace twick {
 
 class MimeNameCollector {
  public:
-  /// Takes one header line; true when it carried a name parameter.
+  /// Takes one header line; a line that begins with a blank continues the
+  /// one before it. True when it carried (or went on with) a name parameter.
   bool Take(std::string_view line);
-  bool HasName() const { return kind_ != Kind::None; }
+  /// A quoted value is still open: the next line, if it begins with a blank,
+  /// goes on with it.
+  bool WantsContinuation() const { return open_ != Open::None; }
+  bool HasName() const { return piecesRank_ != kNoRank || plain_[0].set || plain_[1].set; }
   /// The name as UTF-8 bytes (before sanitising).
   std::string Name() const;
-  /// The extended name's pieces hold more than a name of
-  /// kLongestHeaderName bytes could need; they were dropped, and Name() is
-  /// empty.
-  bool NameTooLong() const { return kind_ == Kind::Pieces && piecesTooLong_; }
+  /// The chosen name ran past what a name of kLongestHeaderName bytes could
+  /// need: extended pieces were dropped (Name() is empty), or a folded value
+  /// was cut short.
+  bool NameTooLong() const;
   void Clear();
 
  private:
-  enum class Kind { None, Plain, Pieces };
+  /// The ranks of extended values; plain values of filename= and name= sit
+  /// between and below them.
+  static constexpr int kNoRank = 0, kNameRank = 1, kFilenameRank = 2;
+  enum class Open { None, Plain, Piece };
+  struct PlainValue {
+    std::string raw;  // as written, encoded words still encoded
+    bool set = false;
+    bool cutShort = false;
+  };
+
   /// Reads an extended parameter at `text` (just after "name*"); returns the
   /// characters used.
   size_t TakeExtended(std::string_view param, std::string_view text);
+  /// Starts a quoted plain value at `start` (after its quote); returns where
+  /// the scan goes on.
+  size_t TakeQuoted(int slot, std::string_view line, size_t start);
+  /// Goes on with the open value on a continuation line; returns where the
+  /// scan goes on.
+  size_t Continue(std::string_view line);
   /// Forgets the pieces; `tooLong` says whether they ran past the budget.
   void DropPieces(bool tooLong);
+  /// Which value Name() gives: true for the pieces, false for a plain one.
+  bool PiecesChosen() const;
 
-  Kind kind_ = Kind::None;
-  std::string plain_;
+  PlainValue plain_[2];  // [1] filename=, [0] every other *name=
+  Open open_ = Open::None;
+  int openSlot_ = 0;   // the plain value that is open
+  int openPiece_ = 0;  // the piece that is open
+  int piecesRank_ = kNoRank;
   std::string piecesParam_;  // the parameter the pieces belong to
   /// Piece number to (percent-encoded?, text).
   std::map<int, std::pair<bool, std::string>> pieces_;

@@ -37,6 +37,41 @@ TEST(CliHabits, ListNamesEverySectionAndWritesNothing) {
   EXPECT_FALSE(PathExists(dir.file("b.bin")));
 }
 
+// A listing fails when it finds nothing, and never speaks of a saved file.
+TEST(CliHabits, ListExitStatusAndWordsForEachOutcome) {
+  std::string badBtoa = BtoaSection("b.bin", "bravo");
+  badBtoa.replace(badBtoa.find(" E ") + 3, 1, "f");  // a wrong check value
+  std::string cutUU = UUXXSection("c.bin", RandomBytes(2000, 4));
+  cutUU.erase(cutUU.find("\n`\nend"));
+  const struct {
+    const char* what;
+    std::string text;
+    int status;
+    std::string listed;  // what follows "in.txt:"
+    const char* said;    // a part of the message on stderr, or ""
+  } cases[] = {
+      {"no section", "hello\nnothing here\n", 1, "", "Unable to find file header"},
+      {"a header and no data", "begin 644 x.bin\n", 1, "", "Unable to find file header"},
+      {"one whole section", "hi\n" + UUXXSection("a.bin", "alpha"), 0, "3 uu complete a.bin\n", ""},
+      {"a damaged section", badBtoa, 1, "2 btoa incomplete b.bin\n",
+       "Nothing was written (--list); the section is damaged or incomplete."},
+      {"a section cut short", cutUU, 1, "2 uu incomplete c.bin\n",
+       "Nothing was written (--list); the section is incomplete."},
+      {"a section without a name", UUXXSection("", "alpha"), 0, "2 uu complete in\n",
+       "The section is listed under the input filename."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchDir dir;
+    WriteFile(dir.file("in.txt"), c.text);
+    CliRun r = Twick(dir, "decode --list " + dir.file("in.txt"));
+    EXPECT_EQ(r.status, c.status) << r.err;
+    EXPECT_EQ(r.out, c.listed.empty() ? "" : dir.file("in.txt") + ":" + c.listed);
+    EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
+    EXPECT_EQ(r.err.find("save"), std::string::npos) << r.err;
+  }
+}
+
 TEST(CliHabits, StandardInputAndStandardOutputStandInForFiles) {
   ScratchDir dir;
   const std::string data = RandomBytes(1000, 9);

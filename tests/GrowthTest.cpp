@@ -107,6 +107,17 @@ TEST(Growth, TimeGrowsLinearlyWithTheInput) {
       {"encoded words never closed", 2000, encodedWords("=?utf-8?B?YWJj ", "")},
       {"encoded words closed only at the end", 2000, encodedWords("=?a?bb?c ", "?=")},
       {"encoded words of an unknown coding", 2000, encodedWords("=?utf-8?X?abc?= ", "")},
+      {"plain names quoted and unquoted", 2000,
+       [](size_t n) {
+         std::string line = "Content-Type: x;";
+         for (size_t k = 0; k < n; ++k) line += " name=\"a\" x filename=b; name*=\"c";
+         return std::function<void()>([line] {
+           MimeNameCollector names;
+           names.Take(line);
+           names.Take(" " + line);
+           names.Name();
+         });
+       }},
       {"pieces of an extended name", 2000,
        [](size_t n) {
          std::string line = "Content-Type: x;";

@@ -153,5 +153,29 @@ TEST(PeerBinHex, ResourceForkOnlyGivesAnEmptyDataFork) {
   ExpectDecodesTo(hqx, dir.file("res.rsrc"), "", kAutoDecode1);
 }
 
+// Old Mac text ends its lines in CR alone, also when it comes with a few LF
+// lines around it (the headers of the mail that carried it, a note after).
+TEST(PeerBinHex, CrOnlyLineEndsGiveNameAndData) {
+  SKIP_WITHOUT_TOOLS("binhex", "tr");
+  ScratchDir dir;
+  const std::string data = test::RandomBytes(70000, 11) + std::string(300, 'A');
+  WriteFile(dir.file("my old file.dat"), data);
+  ASSERT_EQ(RunShell("cd '" + dir.dir() +
+                     "' && binhex -d 'my old file.dat' | tr '\\n' '\\r' "
+                     "> mac.hqx && rm 'my old file.dat'"),
+            0);
+  const std::string mac = ReadFile(dir.file("mac.hqx"));
+  ASSERT_EQ(mac.find('\n'), std::string::npos);
+  const std::string around[][2] = {{"", ""},
+                                   {"From: a@b.example\nSubject: old file\n\n", ""},
+                                   {"", "\n-- \nsent from my Mac\n"}};
+  for (const auto& [before, after] : around) {
+    SCOPED_TRACE(before + after);
+    WriteFile(dir.file("m.txt"), before + mac + after);
+    for (int mode : {kAutoDecode1, kAutoDecode2})
+      ExpectDecodesTo(dir.file("m.txt"), dir.file("my old file.dat"), data, mode);
+  }
+}
+
 }  // namespace
 }  // namespace twick

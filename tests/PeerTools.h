@@ -24,7 +24,7 @@ inline std::string MissingTools(const std::vector<std::string>& tools) {
       {"uuencode", "sharutils"}, {"uudecode", "sharutils"}, {"mpack", "mpack"},
       {"munpack", "mpack"},      {"binhex", "macutils"},    {"hexbin", "macutils"},
       {"base64", "coreutils"},   {"python3", "python3"},    {"uuenview", "uudeview"},
-      {"mutt", "mutt"},
+      {"mutt", "mutt"},          {"php", "php-cli"},        {"perl", "perl"},
   };
   std::string missing;
   for (const std::string& tool : tools) {
