@@ -163,10 +163,12 @@ SectionResult DecodeYEnc(DecodeContext& job, TextStream& in, char* /*buffer*/,
   uint64_t missingBytes = 0;
   YEncFields last;  // the last end line read
   int partsRead = 0;
+  const uint64_t sourceLength = in.LengthFrom(0);
   do {
     YEncFields header;
     in.ReadLine(line);
     ParseYEncLine(line, "=ybegin", header);
+    const std::string which = header.hasPart ? "Part " + std::to_string(header.part) : "The file";
     // The part's place in the file.
     uint64_t place = written;
     YEncFields span;
@@ -178,12 +180,24 @@ SectionResult DecodeYEnc(DecodeContext& job, TextStream& in, char* /*buffer*/,
       in.Seek(afterHeader);
       span = YEncFields();
     }
+    if (place > written && (!file.hasSize || place > file.size)) {
+      // A place beyond the file's end (or in a file of unknown length) is
+      // not filled up to: the part follows the bytes before it.
+      note(which + " begins at byte " + std::to_string(place + 1) + ", beyond the file's length.");
+      place = written;
+    }
     if (place > written) {
-      // Bytes between the last part and this one were in no part.
+      // Bytes between the last part and this one were in no part: zeros
+      // keep the later bytes at their offsets, unless the gap is longer
+      // than the whole source (a header no posting of it can be trusted on).
       missingBytes += place - written;
-      WriteZeros(out, place - written);
-      written = place;
       crcKnown = false;
+      if (place - written <= sourceLength) {
+        WriteZeros(out, place - written);
+        written = place;
+      } else {
+        place = written;
+      }
     }
     const uint64_t skip = written - place;  // bytes of an earlier part again
     if (skip > 0) crcKnown = false;
@@ -192,7 +206,6 @@ SectionResult DecodeYEnc(DecodeContext& job, TextStream& in, char* /*buffer*/,
     ++partsRead;
     written = std::max(written, place + part.bytes);
     if (crcKnown) wholeCrc = Crc32Combine(wholeCrc, part.crc, part.bytes);
-    const std::string which = header.hasPart ? "Part " + std::to_string(header.part) : "The file";
     if (!part.ended) {
       cutShort = true;
       break;

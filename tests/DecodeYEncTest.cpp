@@ -183,6 +183,32 @@ TEST(DecodeYEnc, WrongChecksAndMissingPartsAreReportedAndTheFileKept) {
   }
 }
 
+TEST(DecodeYEnc, HeadersThatCannotBeTrustedAreReportedNotFollowed) {
+  struct Row {
+    const char* what;
+    std::string text;
+    const char* says;
+    std::string saved;
+  } rows[] = {
+      {"a place far beyond the file",
+       "=ybegin part=1 total=1 size=2 name=h.bin\n=ypart begin=999999999999 end=1000000000000\n"
+       "+,\n=yend size=2 part=1\n",
+       "beyond the file's length", std::string("\x01\x02", 2)},
+      {"a header opening inside the data",
+       "=ybegin size=4 name=h.bin\n+,\n=ybegin size=1 name=h.bin\n+\n=yend size=1\n",
+       "closing line", std::string("\x01\x02", 2)},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    ScratchDir out;
+    Decoded d = DecodeText(out, row.text);
+    ASSERT_FALSE(d.messages.empty());
+    EXPECT_NE(d.messages[0].find(row.says), std::string::npos) << d.messages[0];
+    EXPECT_FALSE(d.result.Complete());
+    EXPECT_EQ(ReadFile(out.file("h.bin")), row.saved);
+  }
+}
+
 TEST(DecodeYEnc, PostingsOfOtherProgramsDecodeByteForByte) {
   SKIP_WITHOUT_TOOLS("uuenview", "python3");
   ScratchDir src;
