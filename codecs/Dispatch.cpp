@@ -58,6 +58,7 @@ KernelTable KernelsFor(const CpuFeatures& features) {
   if (features.carrylessMultiply) {
     table.name = features.avx2 ? "x86-64 avx2 clmul" : "x86-64 clmul";
     table.binHexCrcSpan = &BinHexCrcSpanClmul;
+    table.crc32Span = &Crc32SpanClmul;
   }
 #else
   (void)features;

@@ -158,6 +158,13 @@ TEST(Crc32, KnownValuesPiecesAndCombinations) {
   std::mt19937 random(11);
   Bytes bytes(3000);
   for (auto& b : bytes) b = static_cast<unsigned char>(random());
+  for (const KernelTable* kernels : RunnableKernels()) {
+    for (size_t n : {63, 64, 65, 79, 80, 127, 128, 129, 200, 1000, 2999}) {
+      EXPECT_EQ(kernels->crc32Span(0x1234567u, bytes.data(), n),
+                PortableKernels().crc32Span(0x1234567u, bytes.data(), n))
+          << kernels->name << " " << n;
+    }
+  }
   const uint32_t whole = Crc32Span(0, bytes.data(), bytes.size());
   for (size_t cut : {0, 1, 7, 8, 9, 1000, 2999, 3000}) {
     const uint32_t a = Crc32Span(0, bytes.data(), cut);

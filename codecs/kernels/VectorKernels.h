@@ -42,6 +42,7 @@ size_t YEncPlainRunAvx2(const unsigned char* src, size_t n, unsigned char* dst);
 
 // ClmulKernels.cpp: carry-less multiplication and SSSE3's byte shuffle.
 uint16_t BinHexCrcSpanClmul(uint16_t crc, const unsigned char* p, size_t n);
+uint32_t Crc32SpanClmul(uint32_t crc, const unsigned char* p, size_t n);
 
 #endif
 
