@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config clang clang-format
   libgtest-dev libgmock-dev
-  sharutils mpack macutils uudeview mutt coreutils python3 time valgrind
+  sharutils mpack macutils uudeview mutt coreutils python3 python3-sabyenc time valgrind
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   dpkg-dev groff-base desktop-file-utils appstream
 )
