@@ -85,6 +85,29 @@ need_ours() {  # FORMAT EXT: our own encoding of the payload, as payload.EXT
 # to payload.bin.data in the current folder, ours writes out/payload.bin.
 need_hqx() { [ -e payload.hqx ] || binhex -d payload.bin > payload.hqx; }
 
+# One yEnc part of the whole payload, as uuenview writes it.
+need_yenc() { [ -e payload.yenc ] || uuenview -y payload.bin > payload.yenc 2>/dev/null; }
+
+# For reference: sabyenc3's decode speed on the same bytes in memory (best
+# of RUNS, the posting's lines ended by CR LF), printed under the table.
+sabyenc_speed() {
+  /usr/bin/python3 - payload.yenc payload.bin "$runs" <<'EOF'
+import sabyenc3, sys, time
+# sabyenc3 reads lines ended by CR LF only (LF never stands alone in yEnc data).
+text = open(sys.argv[1], 'rb').read().replace(b'\r\n', b'\n').replace(b'\n', b'\r\n')
+want = open(sys.argv[2], 'rb').read()
+best = None
+for _ in range(int(sys.argv[3])):
+    t0 = time.perf_counter()
+    data = sabyenc3.decode_usenet_chunks([text])[0]
+    t1 = time.perf_counter()
+    best = t1 - t0 if best is None else min(best, t1 - t0)
+if data != want:
+    sys.exit("sabyenc3 decoded other bytes")
+print("# for reference: sabyenc3 decode_usenet_chunks in memory, %.1f MB/s" % (len(want) / best / 1e6))
+EOF
+}
+
 # A plain-text mbox of SIZE_MIB MiB: messages with headers, wrapped prose,
 # quoted replies and signatures, no encoded data; then one last message
 # holding a small UU attachment.
@@ -351,6 +374,17 @@ if wanted "$job"; then
   check_ours() { same out/payload.bin payload.bin; }
   check_peer() { same payload.bin.data payload.bin; }
   row "$job" "hexbin -d" "$payload_bytes"
+fi
+
+job="decode yEnc"
+if wanted "$job"; then
+  need_yenc || fail "$job" "could not make its input"
+  ours=("$twick" decode --overwrite --output-dir out payload.yenc) ours_out=ours.log
+  peer=(uudeview -i -o -q -p out payload.yenc) peer_out=/dev/null
+  check_ours() { same out/payload.bin payload.bin; }
+  check_peer() { same out/payload.bin payload.bin; }
+  row "$job" "uudeview" "$payload_bytes"
+  sabyenc_speed || fail "$job" "sabyenc3 did not decode the posting"
 fi
 
 job="decode btoa"

@@ -55,6 +55,7 @@ const char* FormatName(int format) {
     case kFormatXX: return "xx";
     case kFormatBtoa: return "btoa";
     case kFormatBinHex: return "binhex";
+    case kFormatYEnc: return "yenc";
     default: return "?";
   }
 }

@@ -16,6 +16,8 @@ enum CodeFormat : int {
   kFormatXX = 2,
   kFormatBtoa = 3,
   kFormatBinHex = 4,
+  // Found by its header only; not in the Coding menu.
+  kFormatYEnc = 5,
 };
 
 /// Auto-decoding modes.

@@ -36,6 +36,8 @@ constexpr KernelTable kPortable = {
     &AddBtoaWordsPortable,
     &PutBase85WordsPortable,
     &LineStopsPortable,
+    &YEncPlainRunPortable,
+    &Crc32SpanPortable,
 };
 
 /// The quickest kernel of each kind for a processor with `features`.
@@ -45,15 +47,18 @@ KernelTable KernelsFor(const CpuFeatures& features) {
   table.name = "x86-64";
   table.addBtoaWords = &AddBtoaWordsSse2;
   table.lineStops = &LineStopsSse2;
+  table.yencPlainRun = &YEncPlainRunSse2;
   if (features.avx2) {
     table.name = "x86-64 avx2";
     table.decodeStandardBinHex = &DecodeStandardBinHexAvx2;
     table.addBtoaWords = &AddBtoaWordsAvx2;
     table.putBase85Words = &PutBase85WordsAvx2;
+    table.yencPlainRun = &YEncPlainRunAvx2;
   }
   if (features.carrylessMultiply) {
     table.name = features.avx2 ? "x86-64 avx2 clmul" : "x86-64 clmul";
     table.binHexCrcSpan = &BinHexCrcSpanClmul;
+    table.crc32Span = &Crc32SpanClmul;
   }
 #else
   (void)features;

@@ -3,7 +3,7 @@
 // where the processor has the instructions, a vector form, gathered in one
 // table of functions. The table is chosen once per run; the engine's public
 // functions (DecodeStandardBinHexChars, BinHexCrcSpan, AddBtoaWords,
-// PutBase85Words, PlainLinesPrefix) call through it, once per block, and
+// PutBase85Words, PlainLinesPrefix, YEncDecoder, Crc32Span) call through it, once per block, and
 // nothing else asks the processor what it has.
 //
 // The portable table is used instead of the native one when the environment
@@ -40,6 +40,12 @@ struct KernelTable {
   /// the scan over plain lines, jobs/PlainLines.h, stops to look), for the
   /// (up to) 64 bytes from `base`.
   uint64_t (*lineStops)(std::string_view text, size_t base);
+  /// Decodes yEnc characters (each less 42) from src to dst up to the first
+  /// "=", CR or LF or the end of `n`; returns how many (codecs/YEncDecoder.h).
+  /// May write past that point, never past dst + n.
+  size_t (*yencPlainRun)(const unsigned char* src, size_t n, unsigned char* dst);
+  /// Crc32Span (codecs/Crc32.h).
+  uint32_t (*crc32Span)(uint32_t crc, const unsigned char* p, size_t n);
 };
 
 /// Every function without vector instructions.

@@ -72,6 +72,13 @@ inline std::string IncompleteOutputText(const std::string& path, const std::stri
          "\n" + kSavedIncompleteText;
 }
 
+/// A yEnc file or part whose length or CRC-32 differs from what its header
+/// and end line give, or whose bytes are missing; the file is kept as decoded.
+inline std::string YEncChecksText(const std::string& path, const std::string& detail) {
+  return "The decoded data does not match its length or CRC-32:\n" + ShownPath(path) + "\n" +
+         detail + "\nThe file was saved, but it is damaged or incomplete.";
+}
+
 // Memory.
 inline constexpr const char* kNoDecodeMemoryText =
     "Cannot allocate enough memory for decoding!\n"

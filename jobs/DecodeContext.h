@@ -86,5 +86,6 @@ SectionResult DecodeUUXX(DecodeContext& job, TextStream& in, char* buffer, const
                          uint64_t sectionStart);
 SectionResult DecodeBtoa(DecodeContext& job, TextStream& in, char* buffer, uint64_t sectionStart);
 SectionResult DecodeBinHex(DecodeContext& job, TextStream& in, char* buffer, uint64_t sectionStart);
+SectionResult DecodeYEnc(DecodeContext& job, TextStream& in, char* buffer, uint64_t sectionStart);
 
 }  // namespace twick

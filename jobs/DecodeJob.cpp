@@ -42,6 +42,7 @@ SectionResult CDecodeJob::CallDecoder(TextStream& in, char* buffer, uint64_t sec
     case kFormatXX: result = DecodeUUXX(*this, in, buffer, *m_pXXTable, sectionStart); break;
     case kFormatBtoa: result = DecodeBtoa(*this, in, buffer, sectionStart); break;
     case kFormatBinHex: result = DecodeBinHex(*this, in, buffer, sectionStart); break;
+    case kFormatYEnc: result = DecodeYEnc(*this, in, buffer, sectionStart); break;
     default: break;
   }
   m_current.section.output = m_strOutput;  // the name it was saved under
@@ -118,6 +119,14 @@ void CDecodeJob::DecodeSections(TextStream& in, char* buffer) {
     const uint64_t searchStart = in.Tell();
     std::optional<Section> found = scanner.FindNextSection(in);
     if (!found) break;
+    if (found->header == HeaderKind::YEnc && m_plan.YEncPartRead(found->dataStart)) {
+      // A part already read with the file it belongs to: its lines are
+      // passed over from its "=ybegin" line on.
+      std::string_view header;
+      in.Seek(found->dataStart);
+      in.ReadLine(header);
+      continue;
+    }
     m_current = SectionRun{std::move(*found)};
     const Section& section = m_current.section;
     ++m_result.found;
@@ -237,6 +246,7 @@ void CDecodeJob::RunDecodeJob() {
   m_result = JobResult();
   m_ownNames = CommandNames();
   m_lastNumbers.clear();
+  m_plan = SplitPlan();
   m_window.SetProgressRange(0, kProgressEnd);
   m_window.SetProgressStep(1);
   m_window.SetProgressPos(0);

@@ -6,6 +6,7 @@
 #include "codecs/BinHex.h"
 #include "jobs/HeaderLines.h"
 #include "jobs/PlainLines.h"
+#include "jobs/YEncLines.h"
 
 namespace twick {
 namespace {
@@ -64,6 +65,31 @@ LineVerdict LookBinHex(HeaderScan& scan, std::string_view line) {
   return LineVerdict::Found;
 }
 
+/// "=ybegin": the section starts at this line, which its reader reads again
+/// for the part's fields. The name is the rest of the line after "name=".
+LineVerdict LookYEnc(HeaderScan& scan, std::string_view line) {
+  YEncFields fields;
+  if (line[1] != 'y' || !line.starts_with("=ybegin ") || !ParseYEncLine(line, "=ybegin", fields))
+    return LineVerdict::NotMine;
+  // The line ended in LF, CR LF or the end of the stream: its start is the
+  // offset before it where "=y" stands.
+  const uint64_t after = scan.in.Tell();
+  uint64_t start = after - line.size() - 1;
+  for (const uint64_t lineEnd : {1, 2, 0}) {
+    if (after < line.size() + lineEnd) continue;
+    scan.in.Seek(after - line.size() - lineEnd);
+    if (scan.in.Buffered(2).starts_with("=y")) {
+      start = after - line.size() - lineEnd;
+      break;
+    }
+  }
+  scan.in.Seek(after);
+  Opens(scan, HeaderKind::YEnc, kFormatYEnc, true);
+  scan.section.dataStart = start;
+  scan.name = fields.name;
+  return LineVerdict::Found;
+}
+
 /// A line of a MIME part's header block: a boundary, a name, the encoding,
 /// or anything else the block holds.
 LineVerdict LookMimeBlockLine(HeaderScan& scan, std::string_view line) {
@@ -93,11 +119,12 @@ LineVerdict MimeBlockEnds(HeaderScan& scan) {
   return LineVerdict::NotMine;
 }
 
-constexpr std::array<HeaderRecogniser, 5> kRecognisers = {{
+constexpr std::array<HeaderRecogniser, 6> kRecognisers = {{
     {HeaderKind::UUXXBegin, 'b', LookUUXXBegin, nullptr},
     {HeaderKind::Base64Begin, 'b', LookBase64Begin, nullptr},
     {HeaderKind::Btoa, 'x', LookBtoa, nullptr},
     {HeaderKind::BinHex, '(', LookBinHex, nullptr},
+    {HeaderKind::YEnc, '=', LookYEnc, nullptr},
     // Last: it takes every line the others leave.
     {HeaderKind::MimeBase64, 0, LookMimeBlockLine, MimeBlockEnds},
 }};

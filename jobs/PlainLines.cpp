@@ -25,7 +25,7 @@ constexpr std::array<bool, 256> BuildTable(std::string_view chars) {
 }
 
 /// First characters of the lines that may open a section or a MIME part.
-constexpr std::array<bool, 256> kNotPlainFirst = BuildTable("bBxX(-");
+constexpr std::array<bool, 256> kNotPlainFirst = BuildTable("bBxX(-=");
 
 /// "name" followed by "=" or "*" (a MIME name parameter, plain or extended)
 /// begins somewhere in text[from, to).

@@ -18,6 +18,7 @@ enum class HeaderKind : uint8_t {
   Base64Begin,  // "begin-base64 MODE NAME", closed by "===="
   Btoa,         // "xbtoa Begin NAME" or "xbtoa5 LENGTH NAME Begin"
   BinHex,       // "(This file must be converted ..."
+  YEnc,         // "=ybegin ...", its data start at that line
 };
 
 struct Section {

@@ -44,7 +44,10 @@ std::optional<Section> SectionScanner::FindNextSection(TextStream& in) {
     if (!section) break;
     // Blank and one-character lines before the data are passed over.
     PassShortLines(in, section->dataStart, 1, section->headerFormat);
-    if (settings_.autoMode == kAutoDecode2) {
+    if (section->header == HeaderKind::YEnc) {
+      // Its header is unambiguous: yEnc in every mode, manual decoding too.
+      section->format = kFormatYEnc;
+    } else if (settings_.autoMode == kAutoDecode2) {
       int detected = section->headerFormat;
       if (DetectContentFormat(in, section->dataStart, detected) != 1) {
         if (in.Failed()) break;

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "codecs/UUXXDecoder.h"
+#include "jobs/YEncLines.h"
 
 namespace twick {
 namespace {
@@ -68,7 +69,34 @@ void SplitPlan::LocateParts(TextStream& in) {
   in.Seek(gap);
 }
 
+bool SplitPlan::NextYEncPart(TextStream& in) {
+  if (!partsLocated_) {
+    partsLocated_ = true;
+    partsSeen_.clear();
+    std::string_view line;
+    YEncFields file;
+    in.Seek(dataStart_);
+    if (!in.ReadLine(line) || !ParseYEncLine(line, "=ybegin", file) || !file.hasPart) return false;
+    partTotal_ = file.hasTotal ? file.total : 0;
+    parts_ = FindYEncParts(in, dataStart_, file);
+    for (const PartRange& part : parts_) yencPartsRead_.insert(part.start);
+    // Part order; a part found twice is read once, the first copy.
+    std::stable_sort(parts_.begin(), parts_.end(),
+                     [](const PartRange& a, const PartRange& b) { return a.number < b.number; });
+    parts_.erase(
+        std::unique(parts_.begin(), parts_.end(),
+                    [](const PartRange& a, const PartRange& b) { return a.number == b.number; }),
+        parts_.end());
+  }
+  if (nextPart_ >= parts_.size()) return false;
+  const PartRange& part = parts_[nextPart_++];
+  partsSeen_.push_back(part.number);
+  in.Seek(part.start);
+  return true;
+}
+
 bool SplitPlan::FindContinuation(TextStream& in) {
+  if (format_ == kFormatYEnc) return NextYEncPart(in);
   // Blank lines before the "====" line of a begin-base64 section: the
   // section goes on to that line.
   if (format_ == kFormatBase64 && equalsLineEnds_) return ClosingLineFollows(in, IsEqualsLine);

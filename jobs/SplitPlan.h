@@ -5,9 +5,15 @@
 // PartLocator): those posted ahead of part 1 and those that follow it. The
 // decoder then reads them in part order, each once, by seeking; the search
 // for the next section goes on after the last part in the source.
+//
+// A yEnc part opens with its own "=ybegin" line that numbers it. At the
+// first part met, every part of the file from there on is located and the
+// decoder reads them in part order, each from its "=ybegin" line; the parts
+// read are remembered so that the search for sections passes over them.
 
 #include <cstddef>
 #include <cstdint>
+#include <unordered_set>
 #include <vector>
 
 #include "core/TextStream.h"
@@ -53,6 +59,10 @@ class SplitPlan {
   /// section of its own.
   void SkipPastParts(TextStream& in) const;
 
+  /// Whether a yEnc section whose "=ybegin" line is at `offset` was read as
+  /// a part of a file decoded earlier in the job.
+  bool YEncPartRead(uint64_t offset) const { return yencPartsRead_.count(offset) != 0; }
+
   /// The announced parts that were not read; at most `listed` runs given.
   /// The time taken grows with the parts read, not with the total.
   MissingParts Missing(size_t listed) const;
@@ -61,6 +71,8 @@ class SplitPlan {
   /// At the section's first gap: finds the parts of its file and the order
   /// to read them in.
   void LocateParts(TextStream& in);
+  /// The next part of a yEnc file, its parts located at the first call.
+  bool NextYEncPart(TextStream& in);
 
   int format_ = 0;
   bool beginHeader_ = false;
@@ -79,6 +91,8 @@ class SplitPlan {
   std::vector<int> conflicting_;
   size_t nextPart_ = 0;
   uint64_t resumeAt_ = 0;
+  /// The "=ybegin" lines of the yEnc parts read in this job.
+  std::unordered_set<uint64_t> yencPartsRead_;
 };
 
 }  // namespace twick

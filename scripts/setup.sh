@@ -11,7 +11,6 @@ packages=(
   libphp-phpmailer php-cli libpython3.11-testsuite python3-sabyenc
   qt6-base-dev qt6-base-dev-tools qt6-svg-dev libgl-dev
   dpkg-dev groff-base desktop-file-utils appstream
-  php-cli libphp-phpmailer libemail-mime-perl
 )
 
 missing=()

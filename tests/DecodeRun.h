@@ -17,6 +17,7 @@ struct Decoded {
   std::vector<std::string> captions;
   JobResult result;
   std::string status;
+  std::vector<std::string> messages;  // their texts
 };
 
 /// Decodes `text` as mail.txt in `dir`, without pauses, replacing outputs.
@@ -29,8 +30,11 @@ inline Decoded DecodeText(ScratchDir& dir, const std::string& text, int mode = k
   job.m_bOverwrite = true;
   job.m_nAutoMode = mode;
   job.RunDecodeJob();
-  Decoded d{job.m_result.written, {}, job.m_result, window.status};
-  for (const auto& m : window.messages) d.captions.push_back(m.caption);
+  Decoded d{job.m_result.written, {}, job.m_result, window.status, {}};
+  for (const auto& m : window.messages) {
+    d.captions.push_back(m.caption);
+    d.messages.push_back(m.text);
+  }
   return d;
 }
 

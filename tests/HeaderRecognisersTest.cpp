@@ -26,6 +26,7 @@ const KindCase kKindCases[] = {
     {HeaderKind::Base64Begin, "begin-base64 644 a.bin\nAAAA\n====\n"},
     {HeaderKind::Btoa, "xbtoa Begin a.bin\nG^4T8\n"},
     {HeaderKind::BinHex, "(This file must be converted with BinHex 4.0)\n:0NPQ-3!!:\n"},
+    {HeaderKind::YEnc, "=ybegin line=128 size=3 name=a.bin\n+,-\n=yend size=3\n"},
 };
 
 /// Searches `text` with `recognisers`: the kind found, or None.

@@ -29,7 +29,7 @@ bool HasNoCase(std::string_view text, std::string_view lower, size_t at) {
 /// the rules of the scanner's lines rather than from the fast code.
 bool MayMatter(std::string_view line) {
   if (line.size() < 3) return true;  // blank and one-character lines, CR included
-  if (std::string_view("bBxX(-").find(line.front()) != std::string_view::npos) return true;
+  if (std::string_view("bBxX(-=").find(line.front()) != std::string_view::npos) return true;
   const size_t lastEquals = line.rfind('=');
   for (size_t k = 0; k < line.size(); ++k) {
     if (HasNoCase(line, "encoding: base64", k)) return true;

@@ -217,6 +217,26 @@ void PutBase85WordsAvx2(const unsigned char* words, size_t count, char* dst, uin
   PutBase85WordsFrom(PutBase85Groups(words, count, dst, zeroWords), words, count, dst, zeroWords);
 }
 
+__attribute__((target("avx2"))) size_t YEncPlainRunAvx2(const unsigned char* src, size_t n,
+                                                        unsigned char* dst) {
+  const __m256i equals = _mm256_set1_epi8('=');
+  const __m256i cr = _mm256_set1_epi8('\r');
+  const __m256i lf = _mm256_set1_epi8('\n');
+  const __m256i offset = _mm256_set1_epi8(42);
+  size_t k = 0;
+  // As the SSE2 run, 32 characters at a time.
+  for (; n - k >= 32; k += 32) {
+    const __m256i chunk = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + k));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + k), _mm256_sub_epi8(chunk, offset));
+    const __m256i stops = _mm256_or_si256(
+        _mm256_or_si256(_mm256_cmpeq_epi8(chunk, equals), _mm256_cmpeq_epi8(chunk, cr)),
+        _mm256_cmpeq_epi8(chunk, lf));
+    const auto mask = static_cast<unsigned>(_mm256_movemask_epi8(stops));
+    if (mask != 0) return k + static_cast<size_t>(__builtin_ctz(mask));
+  }
+  return k + YEncPlainRunSse2(src + k, n - k, dst + k);
+}
+
 }  // namespace twick
 
 #endif

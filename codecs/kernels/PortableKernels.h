@@ -37,6 +37,12 @@ void PutBase85WordsPortable(const unsigned char* words, size_t count, char* dst,
 void PutBase85WordsFrom(size_t first, const unsigned char* words, size_t count, char* dst,
                         uint64_t* zeroWords);
 
+// codecs/YEncDecoder.cpp
+size_t YEncPlainRunPortable(const unsigned char* src, size_t n, unsigned char* dst);
+
+// codecs/Crc32.cpp
+uint32_t Crc32SpanPortable(uint32_t crc, const unsigned char* p, size_t n);
+
 // codecs/Dispatch.cpp
 uint64_t LineStopsPortable(std::string_view text, size_t base);
 
