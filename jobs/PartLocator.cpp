@@ -74,7 +74,7 @@ bool OpensOtherSection(std::string_view line) {
 /// A line that cannot belong to a run of data: a part marker or a header.
 bool EndsRun(std::string_view line) {
   int part = 0, total = 0;
-  return OpensOtherSection(line) || ParsePartMarker(line, part, total);
+  return OpensOtherSection(line) || ParsePartMarker(line, part, total) || IsMboxSeparator(line);
 }
 
 bool FitsBase64(char c) {
@@ -147,6 +147,12 @@ bool ParsePartMarker(std::string_view line, int& part, int& total) {
 }
 
 void PartLocator::TakeMarker(std::string_view line, PartMarker& marker) {
+  // Each message of a mailbox numbers its own part.
+  if (IsMboxSeparator(line)) {
+    marker = PartMarker();
+    inPartialField_ = false;
+    return;
+  }
   // A message/partial header may be folded over several lines.
   const bool folded = line.front() == ' ' || line.front() == '\t';
   if (folded && inPartialField_) {
@@ -154,17 +160,21 @@ void PartLocator::TakeMarker(std::string_view line, PartMarker& marker) {
     return;
   }
   // The attachments of a multipart message are whole files of their own,
-  // whatever the message's Subject line says.
+  // whatever the message's Subject line says. A message/partial part 1
+  // carries the whole message's headers and its boundaries: they belong to
+  // the part, and so do its Subject and part lines.
   if (format_ == kFormatBase64 && line.starts_with("--")) {
-    marker = PartMarker();
+    if (!marker.partial) marker = PartMarker();
     inPartialField_ = false;
     return;
   }
   inPartialField_ = FindNoCase(line, "message/partial") != std::string_view::npos;
   if (inPartialField_) {
     ReadPartialParameters(line, marker);
+    marker.partial = true;
     return;
   }
+  if (marker.partial) return;
   // Base64 bodies are common in mail: only a Subject line numbers them.
   if (format_ == kFormatBase64 && !StartsWithNoCase(line, "Subject:")) return;
   int part = 0, total = 0;

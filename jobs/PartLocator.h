@@ -23,6 +23,9 @@ struct PartMarker {
   int total = 0;
   std::string id;
   std::string name;
+  /// Taken from a message/partial header: the numbering of the posting
+  /// itself, which the lines of the message it carries do not change.
+  bool partial = false;
 
   bool Marked() const { return part >= 1 && total > 1 && part <= total; }
   /// Says which file it belongs to, beyond the total.
