@@ -1,5 +1,6 @@
 #include "jobs/DecodeJob.h"
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
@@ -109,6 +110,7 @@ std::string CDecodeJob::NextNumberedName(const std::string& path) {
 
 void CDecodeJob::DecodeSections(TextStream& in, char* buffer) {
   SectionScanner scanner(m_window, ScannerSettings());
+  m_plan.SetOtherSources(&m_otherSources);
   for (;;) {
     if (m_window.CancelRequested()) {
       m_result.stopped = true;
@@ -139,8 +141,13 @@ void CDecodeJob::DecodeSections(TextStream& in, char* buffer) {
         m_result.stopped = true;
         break;
       }
-      decoded = result.written && !in.Failed();
       m_plan.SkipPastParts(in);
+      decoded = result.written && !in.Failed();
+      for (std::string& read : m_plan.TakeSourcesRead()) {
+        if (std::find(m_partSourcesRead.begin(), m_partSourcesRead.end(), read) ==
+            m_partSourcesRead.end())
+          m_partSourcesRead.push_back(std::move(read));
+      }
     }
     if (decoded) {
       scanner.SectionReadTo(in.Tell());
@@ -233,6 +240,7 @@ bool CDecodeJob::ReportLostData() {
 
 void CDecodeJob::RunDecodeJob() {
   m_arrOutput.clear();
+  m_partSourcesRead.clear();
   m_sections.clear();
   m_result = JobResult();
   m_ownNames = CommandNames();

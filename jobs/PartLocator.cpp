@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 
 #include "codecs/Alphabets.h"
 #include "codecs/UUXXDecoder.h"
@@ -235,7 +236,7 @@ bool PartLocator::NextRun(TextStream& in, uint64_t to, bool following, Run& run)
 
 bool PartLocator::Add(int number, const PartRange& range) {
   if (parts_.size() >= kMaxParts) return false;
-  parts_.push_back({number, range.start, range.end});
+  parts_.push_back({number, range.start, range.end, source_});
   return true;
 }
 
@@ -284,7 +285,8 @@ uint64_t PartLocator::CollectFollowing(TextStream& in, uint64_t from) {
   return after;
 }
 
-std::vector<int> PartLocator::Conflicting(TextStream& in, const PartRange& first) const {
+std::vector<int> PartLocator::Conflicting(TextStream& in, const PartRange& first,
+                                          const std::vector<std::string>& otherSources) const {
   // Part 1 as the header holds it comes first among its copies.
   std::vector<PartRange> order{first};
   order.insert(order.end(), parts_.begin(), parts_.end());
@@ -292,12 +294,20 @@ std::vector<int> PartLocator::Conflicting(TextStream& in, const PartRange& first
                    [](const PartRange& a, const PartRange& b) { return a.number < b.number; });
   std::vector<int> numbers;
   const uint64_t at = in.Tell();
+  std::optional<TextStream> other;  // opened for parts in other sources
+  auto fingerprint = [&](const PartRange& range) {
+    if (range.source == 0) return RunFingerprint(in, range);
+    const std::string& path = otherSources.at(static_cast<size_t>(range.source - 1));
+    if (!other) other.emplace();
+    if (other->Path() != path || !other->IsOpen()) other->Open(path);
+    return RunFingerprint(*other, range);
+  };
   for (size_t i = 0, j = 0; i < order.size(); i = j) {
     for (j = i + 1; j < order.size() && order[j].number == order[i].number;) ++j;
     if (j == i + 1) continue;  // one copy
-    const uint64_t kept = RunFingerprint(in, order[i]);
+    const uint64_t kept = fingerprint(order[i]);
     for (size_t k = i + 1; k < j; ++k) {
-      if (RunFingerprint(in, order[k]) != kept) {
+      if (fingerprint(order[k]) != kept) {
         numbers.push_back(order[i].number);
         break;
       }

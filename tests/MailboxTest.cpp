@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "jobs/HeaderLines.h"
+#include "tests/CliRunner.h"
 #include "tests/DecodeRun.h"
 #include "tests/Fixtures.h"
 #include "tests/PeerTools.h"
@@ -128,6 +129,55 @@ TEST(Peers, MpackPartialPostingsAreJoinedInAnyOrder) {
       EXPECT_TRUE(d.captions.empty());
     } else {
       EXPECT_EQ(d.captions, std::vector<std::string>{"Content Error:"});
+    }
+  }
+}
+
+// The parts of one posting in separate files given to one command: joined
+// in any order; a file that holds only parts is no failure once they were
+// read, and a posting still missing a part is reported with exit status 1.
+TEST(SeveralFiles, PartsInSeparateFilesAreJoined) {
+  SKIP_WITHOUT_TOOLS("mpack", "uuenview");
+  ScratchDir src;
+  const std::string data = RandomBytes(30000, 43);
+  WriteFile(src.file("d.bin"), data);
+  const std::string cd = "cd '" + src.dir() + "' && ";
+  ASSERT_EQ(RunShell(cd + "mpack -s subj -m 12000 -o out d.bin"), 0);
+  ASSERT_EQ(RunShell(cd + "uuenview -u -300 -o d.bin >/dev/null 2>&1"), 0);
+  // Three UU parts and four message/partial ones.
+  ASSERT_EQ(ReadFile(src.file("d.004")) + ReadFile(src.file("out.05")), "");
+  WriteFile(src.file("plain.txt"), "no encoded data here\n");
+  auto files = [&](const std::vector<std::string>& names) {
+    std::string out;
+    for (const std::string& name : names) out += " '" + src.file(name) + "'";
+    return out;
+  };
+  struct Case {
+    const char* what;
+    std::vector<std::string> names;
+    int status;
+    std::string err;  // what stderr holds
+  } cases[] = {
+      {"UU parts in order", {"d.001", "d.002", "d.003"}, 0, ""},
+      {"UU parts reversed", {"d.003", "d.002", "d.001"}, 0, ""},
+      {"message/partial shuffled", {"out.03", "out.01", "out.04", "out.02"}, 0, ""},
+      {"UU part missing", {"d.003", "d.001"}, 1, "Missing part 2 of 3."},
+      {"message/partial part missing", {"out.01", "out.02", "out.04"}, 1, "Missing part 3 of 4."},
+      {"a file without sections is still reported",
+       {"d.001", "plain.txt", "d.002", "d.003"},
+       1,
+       "Unable to find file header info!"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ScratchDir out;
+    CliRun run = Twick(out, "decode --output-dir '" + out.dir() + "'" + files(c.names));
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_EQ(run.out, out.file("d.bin") + "\n");
+    EXPECT_NE(run.err.find(c.err), std::string::npos) << run.err;
+    if (c.status == 0) {
+      EXPECT_TRUE(ReadFile(out.file("d.bin")) == data);
+      EXPECT_EQ(run.err, "Finished Decoding!\n");
     }
   }
 }
