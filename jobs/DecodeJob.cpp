@@ -24,6 +24,7 @@ ScanSettings CDecodeJob::ScannerSettings() const {
   settings.outputFolder = OutputFolder();
   settings.baseName = m_strBaseName;
   settings.tables = {m_pUUAlphabet, m_pXXAlphabet, m_pBinHexTable};
+  settings.reportNoHeader = !m_bSourceReadAsParts;
   return settings;
 }
 
@@ -281,7 +282,8 @@ void CDecodeJob::RunDecodeJob() {
 
   buffer.reset();
   m_window.EnableDone(true);
-  m_result.succeeded = m_result.done > 0 && m_result.sourceReadToEnd;
+  const bool onlyParts = m_bSourceReadAsParts && m_result.found == 0;
+  m_result.succeeded = (m_result.done > 0 || onlyParts) && m_result.sourceReadToEnd;
   if (!m_result.succeeded) {
     m_arrOutput.push_back(kDecodeFailedEntry);
     m_window.SetStatusText(kDecodeAbortedStatus);
