@@ -66,10 +66,30 @@ void ConsoleWindow::ClearBar() {
   drawn_ = -1;
 }
 
-void ConsoleWindow::SetStatusText(const std::string& text) {
+void ConsoleWindow::Print(const std::string& line) {
+  if (holding_) {
+    held_ += line + '\n';
+    return;
+  }
   ClearBar();
-  std::cerr << text << '\n';
+  std::cerr << line << '\n' << std::flush;
 }
+
+void ConsoleWindow::ReleaseHeld() {
+  holding_ = false;
+  if (held_.empty()) return;
+  ClearBar();
+  std::cerr << TakeHeld() << std::flush;
+}
+
+std::string ConsoleWindow::TakeHeld() {
+  holding_ = false;
+  std::string held;
+  held.swap(held_);
+  return held;
+}
+
+void ConsoleWindow::SetStatusText(const std::string& text) { Print(text); }
 
 void ConsoleWindow::EnableDone(bool) { ClearBar(); }
 
@@ -97,13 +117,12 @@ std::string ListedText(std::string text) {
 void ConsoleWindow::ShowMessage(const std::string& text, const std::string& caption, MessageIcon) {
   // With --rename a taken name is no trouble: the next question picks a free one.
   if (rename_ && (text == kDecodeFileExistsText || text == kEncodeFileExistsText)) return;
-  ClearBar();
-  std::cerr << (caption.empty() ? kAppName : caption) << ' ' << (listing_ ? ListedText(text) : text)
-            << '\n'
-            << std::flush;
+  Print((caption.empty() ? std::string(kAppName) : caption) + ' ' +
+        (listing_ ? ListedText(text) : text));
 }
 
 NameChoice ConsoleWindow::AskOutputName(std::string& path) {
+  ReleaseHeld();
   ClearBar();
   if (rename_ && PathExists(path)) {
     path = NumberedFreeName(path);

@@ -34,13 +34,25 @@ class ConsoleWindow : public JobWindow {
   /// --list: nothing is written, and messages do not say a file was saved.
   void SetListing(bool listing) { listing_ = listing; }
 
+  /// Keeps the messages and status lines from now on instead of printing
+  /// them, until a question is asked (they are printed first) or they are
+  /// released or taken.
+  void HoldMessages() { holding_ = true; }
+  /// Prints the kept lines and stops keeping them.
+  void ReleaseHeld();
+  /// The kept lines, as they would have been printed; stops keeping them.
+  std::string TakeHeld();
+
  private:
   void DrawBar();
   void ClearBar();
+  void Print(const std::string& line);
 
   bool ask_;
   bool rename_ = false;
   bool listing_ = false;
+  bool holding_ = false;
+  std::string held_;
   bool barOnTerminal_;
   bool barShown_ = false;
   int low_ = 0;

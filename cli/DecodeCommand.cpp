@@ -1,7 +1,10 @@
 // twick decode: finds and decodes every encoded section of mail or news files.
 
+#include <algorithm>
 #include <iostream>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "cli/Commands.h"
 #include "cli/ConsoleHabits.h"
@@ -128,6 +131,20 @@ int RunDecodeCommand(const Args& args) {
   window.SetListing(opt.list);
   Settings settings = SettingsFromOptions(opt);
   CommandNames names = InputsOfCommand(opt.files);
+  // The parts of a file posted in parts may lie in several of the files
+  // given: each job looks for the parts its source lacks in the others.
+  std::vector<std::string> sources;
+  for (const std::string& file : opt.files)
+    if (file != "-") sources.push_back(AbsolutePath(file));
+  const bool joinFiles = !opt.list && !opt.toStdout && sources.size() > 1;
+  // Files in which no section was found: fine when another file's job read
+  // parts from them, reported at the end otherwise.
+  struct PartsOnly {
+    std::string source;
+    std::string messages;
+  };
+  std::vector<PartsOnly> partsOnly;
+  std::vector<std::string> partSources;
   bool allDone = true;
   for (const std::string& file : opt.files) {
     std::string source = AbsolutePath(file);
@@ -154,7 +171,23 @@ int RunDecodeCommand(const Args& args) {
     if (!opt.toStdout) job.m_pCommandNames = &names;
     job.m_bRenameOnConflict = opt.rename;
     job.m_strSourceName = sourceName;
+    const bool joined = joinFiles && file != "-";
+    if (joined) {
+      for (const std::string& other : sources)
+        if (other != source) job.m_otherSources.push_back(other);
+      window.HoldMessages();
+    }
     job.RunDecodeJob();
+    if (joined) {
+      partSources.insert(partSources.end(), job.m_partSourcesRead.begin(),
+                         job.m_partSourcesRead.end());
+      const JobResult& r = job.m_result;
+      if (r.found == 0 && r.sourceOpened && r.sourceReadToEnd) {
+        partsOnly.push_back({source, window.TakeHeld()});
+        continue;
+      }
+      window.ReleaseHeld();
+    }
     if (opt.toStdout) {
       if (job.m_result.found != 1 || job.m_result.written.size() != 1) {
         std::cerr << "twick decode: --stdout needs exactly one section; " << file << " has "
@@ -168,6 +201,12 @@ int RunDecodeCommand(const Args& args) {
       continue;
     }
     if (!ReportResult(job.m_result, file == "-" ? file : job.m_strSource)) allDone = false;
+  }
+  for (const PartsOnly& file : partsOnly) {
+    if (std::find(partSources.begin(), partSources.end(), file.source) != partSources.end())
+      continue;
+    std::cerr << file.messages << std::flush;
+    allDone = false;
   }
   return allDone ? kExitOk : kExitFailed;
 }

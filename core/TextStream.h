@@ -74,6 +74,8 @@ class TextStream {
 
   /// True once a read from the file failed (an I/O error, not the end).
   bool Failed() const { return failed_; }
+  /// Marks the stream failed: what it reads no longer stands for the file.
+  void MarkFailed() { failed_ = true; }
 
  private:
   /// Makes at least `want` bytes available from pos_ unless the file ends

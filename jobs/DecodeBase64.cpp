@@ -2,7 +2,8 @@
 // section ends where the codec says, at a blank line (unless the job finds
 // the next part of a file posted in parts), or at the end of the stream; the
 // ending line is consumed. A line that opens another section ends it too,
-// cut short, and is left unread; so does the end of the stream before the
+// cut short, and is left unread (the next message of a mailbox ends a MIME
+// body as a blank line does); so does the end of the stream before the
 // "====" line of a begin-base64 section. A line that is no data (a cut line,
 // a posting program's part line, prose) is passed over.
 
@@ -97,6 +98,12 @@ SectionResult DecodeBase64(DecodeContext& job, TextStream& in, char* buffer,
   while (reader.Next(piece, length, endsLine) ||
          (job.FindContinuation(in) && reader.Next(piece, length, endsLine))) {
     if (length > 0 && reader.StartsLine() && opensSection(piece)) {
+      // The next message of a mailbox ends a MIME body as a blank line
+      // does; a begin-base64 section still wants its "====" line.
+      if (!job.m_bEqualsLineEnds && LineEndsMessage(in)) {
+        if (job.FindContinuation(in)) continue;
+        break;
+      }
       ending = CodecStatus::CutShort;
       break;
     }

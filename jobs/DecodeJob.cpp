@@ -1,5 +1,6 @@
 #include "jobs/DecodeJob.h"
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
@@ -23,6 +24,7 @@ ScanSettings CDecodeJob::ScannerSettings() const {
   settings.outputFolder = OutputFolder();
   settings.baseName = m_strBaseName;
   settings.tables = {m_pUUAlphabet, m_pXXAlphabet, m_pBinHexTable};
+  settings.reportNoHeader = !m_bSourceReadAsParts;
   return settings;
 }
 
@@ -110,6 +112,7 @@ std::string CDecodeJob::NextNumberedName(const std::string& path) {
 
 void CDecodeJob::DecodeSections(TextStream& in, char* buffer) {
   SectionScanner scanner(m_window, ScannerSettings());
+  m_plan.SetOtherSources(&m_otherSources);
   for (;;) {
     if (m_window.CancelRequested()) {
       m_result.stopped = true;
@@ -148,8 +151,13 @@ void CDecodeJob::DecodeSections(TextStream& in, char* buffer) {
         m_result.stopped = true;
         break;
       }
-      decoded = result.written && !in.Failed();
       m_plan.SkipPastParts(in);
+      decoded = result.written && !in.Failed();
+      for (std::string& read : m_plan.TakeSourcesRead()) {
+        if (std::find(m_partSourcesRead.begin(), m_partSourcesRead.end(), read) ==
+            m_partSourcesRead.end())
+          m_partSourcesRead.push_back(std::move(read));
+      }
     }
     if (decoded) {
       scanner.SectionReadTo(in.Tell());
@@ -242,6 +250,7 @@ bool CDecodeJob::ReportLostData() {
 
 void CDecodeJob::RunDecodeJob() {
   m_arrOutput.clear();
+  m_partSourcesRead.clear();
   m_sections.clear();
   m_result = JobResult();
   m_ownNames = CommandNames();
@@ -283,7 +292,8 @@ void CDecodeJob::RunDecodeJob() {
 
   buffer.reset();
   m_window.EnableDone(true);
-  m_result.succeeded = m_result.done > 0 && m_result.sourceReadToEnd;
+  const bool onlyParts = m_bSourceReadAsParts && m_result.found == 0;
+  m_result.succeeded = (m_result.done > 0 || onlyParts) && m_result.sourceReadToEnd;
   if (!m_result.succeeded) {
     m_arrOutput.push_back(kDecodeFailedEntry);
     m_window.SetStatusText(kDecodeAbortedStatus);

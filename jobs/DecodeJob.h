@@ -43,6 +43,16 @@ class CDecodeJob : public DecodeContext {
   /// null, the job keeps its own (one job per command).
   CommandNames* m_pCommandNames = nullptr;
 
+  /// The other files given with the source in one command: further parts
+  /// of a numbered file that the source lacks are looked for in them.
+  std::vector<std::string> m_otherSources;
+  /// The files among them that the last run read parts from.
+  std::vector<std::string> m_partSourcesRead;
+  /// Set when an earlier job of the command read parts from this source:
+  /// a source without any header then held only those parts, which is no
+  /// failure and not reported.
+  bool m_bSourceReadAsParts = false;
+
   /// The outputs written, in order, or the failure line.
   std::vector<std::string> m_arrOutput;
 

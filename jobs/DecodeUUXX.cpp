@@ -70,8 +70,10 @@ SectionResult DecodeUUXX(DecodeContext& job, TextStream& in, char* buffer, const
         const uint64_t afterPiece = in.Tell();
         in.Seek(reader.PieceStart());
         if (LineOpensSection(in, headers)) {
-          // Parts read out of order: the next part goes on elsewhere.
-          if (job.ReadingFurtherPart() && job.FindContinuation(in)) continue;
+          // Parts read out of order, or parts posted as messages of a
+          // mailbox: the next part goes on elsewhere.
+          if ((job.ReadingFurtherPart() || LineEndsMessage(in)) && job.FindContinuation(in))
+            continue;
           break;
         }
         in.Seek(afterPiece);

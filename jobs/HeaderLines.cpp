@@ -173,4 +173,59 @@ int UUXXFormatOfFirstLine(std::string_view line, const char* uuAlphabet, const c
   return 0;
 }
 
+namespace {
+
+/// The words of `text` between blanks and commas, one at a time.
+std::string_view NextWord(std::string_view& text) {
+  const size_t start = text.find_first_not_of(" \t,");
+  if (start == std::string_view::npos) return text = {};
+  text.remove_prefix(start);
+  const size_t end = std::min(text.find_first_of(" \t,"), text.size());
+  std::string_view word = text.substr(0, end);
+  text.remove_prefix(end);
+  return word;
+}
+
+bool IsOneOf(std::string_view word, std::string_view names) {
+  return word.size() == 3 && names.find(word) != std::string_view::npos &&
+         names.find(word) % 3 == 0;
+}
+
+bool AllDigits(std::string_view word) {
+  return !word.empty() &&
+         std::all_of(word.begin(), word.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+/// "18:31" or "18:31:50".
+bool IsTimeOfDay(std::string_view word) {
+  const size_t colon = word.find(':');
+  if (colon == 0 || colon > 2 || !AllDigits(word.substr(0, colon))) return false;
+  std::string_view rest = word.substr(colon + 1);
+  if (rest.size() == 5 && rest[2] == ':')
+    return AllDigits(rest.substr(0, 2)) && AllDigits(rest.substr(3));
+  return rest.size() == 2 && AllDigits(rest);
+}
+
+}  // namespace
+
+bool IsMboxSeparator(std::string_view line) {
+  if (!line.starts_with("From ") || line.size() < 5 + 1 + 20) return false;
+  std::string_view rest = line.substr(5);
+  // The sender comes first and is one word.
+  if (rest.front() == ' ' || rest.front() == '\t' || NextWord(rest).empty()) return false;
+  std::string_view word;
+  while (!(word = NextWord(rest)).empty() && !IsOneOf(word, "MonTueWedThuFriSatSun")) {
+  }
+  while (!(word = NextWord(rest)).empty() &&
+         !IsOneOf(word, "JanFebMarAprMayJunJulAugSepOctNovDec")) {
+  }
+  // The time and the year follow the month, in either order.
+  bool time = false, year = false;
+  while (!(word = NextWord(rest)).empty()) {
+    time = time || IsTimeOfDay(word);
+    year = year || (word.size() == 4 && AllDigits(word));
+  }
+  return time && year;
+}
+
 }  // namespace twick

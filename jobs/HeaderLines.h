@@ -52,6 +52,12 @@ std::string_view BinHexNameField(std::string_view line);
 /// 24", "(2/24)" or "[2/24]"; false when the line holds none.
 bool ParsePartMarker(std::string_view line, int& part, int& total);
 
+/// The line that starts a message in a mailbox file: "From ", the sender as
+/// one word, and the date ("From a@b.c Tue Dec  8 18:31:50 2026"): a weekday
+/// and a month by their English names, then a time and a year. A line of a
+/// message that merely begins with "From " is none.
+bool IsMboxSeparator(std::string_view line);
+
 /// Tells UU from XX by the first data line under a "begin" line: 1 (UU),
 /// 2 (XX), or 0 when the line fits neither alphabet.
 int UUXXFormatOfFirstLine(std::string_view line, const char* uuAlphabet, const char* xxAlphabet);

@@ -93,7 +93,8 @@ LineVerdict LookYEnc(HeaderScan& scan, std::string_view line) {
 /// A line of a MIME part's header block: a boundary, a name, the encoding,
 /// or anything else the block holds.
 LineVerdict LookMimeBlockLine(HeaderScan& scan, std::string_view line) {
-  if (line.front() == '-' && line[1] == '-') {
+  // A boundary starts another part, a mailbox's separator another message.
+  if ((line.front() == '-' && line[1] == '-') || (line.front() == 'F' && IsMboxSeparator(line))) {
     scan.blockName.Clear();
     scan.blockBase64 = false;
     return LineVerdict::Taken;
@@ -137,7 +138,8 @@ bool BlockEnds(HeaderScan& scan, std::span<const HeaderRecogniser> recognisers) 
 }
 
 /// The first characters of the lines that may open a section: the one-line
-/// recognisers' openers in both cases, and "-" for a MIME boundary.
+/// recognisers' openers in both cases, "-" for a MIME boundary and "F" for
+/// the separator of messages in a mailbox.
 constexpr std::array<bool, 256> OpenerTable() {
   std::array<bool, 256> table{};
   for (const HeaderRecogniser& recogniser : kRecognisers) {
@@ -147,6 +149,7 @@ constexpr std::array<bool, 256> OpenerTable() {
     if (opener >= 'a' && opener <= 'z') table[opener - 0x20] = true;
   }
   table['-'] = true;
+  table['F'] = true;
   return table;
 }
 
@@ -166,6 +169,8 @@ bool LineOpensSection(TextStream& in, const HeaderTables& tables) {
     if (line[0] == '-') {
       // A boundary holds no blanks; "--- cut here ---" is a cut line.
       opens = line[1] == '-' && line.find_first_of(" \t") == std::string_view::npos;
+    } else if (line[0] == 'F') {
+      opens = IsMboxSeparator(line);
     } else {
       int btoaVersion = 0;  // a header looked at here sets nothing for later
       HeaderScan scan(in, tables, btoaVersion);
@@ -181,6 +186,14 @@ bool LineOpensSection(TextStream& in, const HeaderTables& tables) {
   }
   in.Seek(start);
   return opens;
+}
+
+bool LineEndsMessage(TextStream& in) {
+  const uint64_t start = in.Tell();
+  std::string_view line;
+  const bool ends = in.ReadLine(line) && IsMboxSeparator(line);
+  in.Seek(start);
+  return ends;
 }
 
 bool FindSectionHeader(HeaderScan& scan, std::span<const HeaderRecogniser> recognisers) {

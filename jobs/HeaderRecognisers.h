@@ -85,8 +85,12 @@ bool FindSectionHeader(HeaderScan& scan,
 bool MayOpenSection(unsigned char first);
 
 /// Whether the line at the stream's read position opens a section by the
-/// same rules the search for a header uses, or is a MIME boundary ("--"
-/// and no blanks). The stream is left where it was.
+/// same rules the search for a header uses, is a MIME boundary ("--" and no
+/// blanks), or starts another message of a mailbox. The stream is left where
+/// it was.
 bool LineOpensSection(TextStream& in, const HeaderTables& tables);
+/// Whether the line at the stream's read position starts another message of
+/// a mailbox (see IsMboxSeparator). The stream is left where it was.
+bool LineEndsMessage(TextStream& in);
 
 }  // namespace twick

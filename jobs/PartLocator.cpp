@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 
 #include "codecs/Alphabets.h"
 #include "codecs/UUXXDecoder.h"
@@ -74,7 +75,7 @@ bool OpensOtherSection(std::string_view line) {
 /// A line that cannot belong to a run of data: a part marker or a header.
 bool EndsRun(std::string_view line) {
   int part = 0, total = 0;
-  return OpensOtherSection(line) || ParsePartMarker(line, part, total);
+  return OpensOtherSection(line) || ParsePartMarker(line, part, total) || IsMboxSeparator(line);
 }
 
 bool FitsBase64(char c) {
@@ -147,6 +148,12 @@ bool ParsePartMarker(std::string_view line, int& part, int& total) {
 }
 
 void PartLocator::TakeMarker(std::string_view line, PartMarker& marker) {
+  // Each message of a mailbox numbers its own part.
+  if (IsMboxSeparator(line)) {
+    marker = PartMarker();
+    inPartialField_ = false;
+    return;
+  }
   // A message/partial header may be folded over several lines.
   const bool folded = line.front() == ' ' || line.front() == '\t';
   if (folded && inPartialField_) {
@@ -154,17 +161,21 @@ void PartLocator::TakeMarker(std::string_view line, PartMarker& marker) {
     return;
   }
   // The attachments of a multipart message are whole files of their own,
-  // whatever the message's Subject line says.
+  // whatever the message's Subject line says. A message/partial part 1
+  // carries the whole message's headers and its boundaries: they belong to
+  // the part, and so do its Subject and part lines.
   if (format_ == kFormatBase64 && line.starts_with("--")) {
-    marker = PartMarker();
+    if (!marker.partial) marker = PartMarker();
     inPartialField_ = false;
     return;
   }
   inPartialField_ = FindNoCase(line, "message/partial") != std::string_view::npos;
   if (inPartialField_) {
     ReadPartialParameters(line, marker);
+    marker.partial = true;
     return;
   }
+  if (marker.partial) return;
   // Base64 bodies are common in mail: only a Subject line numbers them.
   if (format_ == kFormatBase64 && !StartsWithNoCase(line, "Subject:")) return;
   int part = 0, total = 0;
@@ -225,7 +236,7 @@ bool PartLocator::NextRun(TextStream& in, uint64_t to, bool following, Run& run)
 
 bool PartLocator::Add(int number, const PartRange& range) {
   if (parts_.size() >= kMaxParts) return false;
-  parts_.push_back({number, range.start, range.end});
+  parts_.push_back({number, range.start, range.end, source_});
   return true;
 }
 
@@ -274,7 +285,8 @@ uint64_t PartLocator::CollectFollowing(TextStream& in, uint64_t from) {
   return after;
 }
 
-std::vector<int> PartLocator::Conflicting(TextStream& in, const PartRange& first) const {
+std::vector<int> PartLocator::Conflicting(TextStream& in, const PartRange& first,
+                                          const std::vector<std::string>& otherSources) const {
   // Part 1 as the header holds it comes first among its copies.
   std::vector<PartRange> order{first};
   order.insert(order.end(), parts_.begin(), parts_.end());
@@ -282,12 +294,20 @@ std::vector<int> PartLocator::Conflicting(TextStream& in, const PartRange& first
                    [](const PartRange& a, const PartRange& b) { return a.number < b.number; });
   std::vector<int> numbers;
   const uint64_t at = in.Tell();
+  std::optional<TextStream> other;  // opened for parts in other sources
+  auto fingerprint = [&](const PartRange& range) {
+    if (range.source == 0) return RunFingerprint(in, range);
+    const std::string& path = otherSources.at(static_cast<size_t>(range.source - 1));
+    if (!other) other.emplace();
+    if (other->Path() != path || !other->IsOpen()) other->Open(path);
+    return RunFingerprint(*other, range);
+  };
   for (size_t i = 0, j = 0; i < order.size(); i = j) {
     for (j = i + 1; j < order.size() && order[j].number == order[i].number;) ++j;
     if (j == i + 1) continue;  // one copy
-    const uint64_t kept = RunFingerprint(in, order[i]);
+    const uint64_t kept = fingerprint(order[i]);
     for (size_t k = i + 1; k < j; ++k) {
-      if (RunFingerprint(in, order[k]) != kept) {
+      if (fingerprint(order[k]) != kept) {
         numbers.push_back(order[i].number);
         break;
       }

@@ -23,6 +23,9 @@ struct PartMarker {
   int total = 0;
   std::string id;
   std::string name;
+  /// Taken from a message/partial header: the numbering of the posting
+  /// itself, which the lines of the message it carries do not change.
+  bool partial = false;
 
   bool Marked() const { return part >= 1 && total > 1 && part <= total; }
   /// Says which file it belongs to, beyond the total.
@@ -37,11 +40,13 @@ struct PartMarker {
 };
 
 /// One part: its number and its lines, from `start` (its first data line)
-/// up to `end`.
+/// up to `end`, in the source being decoded (`source` 0) or in another file
+/// given with it (`source` k: the k-th of those files).
 struct PartRange {
   int number = 0;
   uint64_t start = 0;
   uint64_t end = 0;
+  int source = 0;
 };
 
 class PartLocator {
@@ -54,6 +59,8 @@ class PartLocator {
   PartMarker MarkerBefore(TextStream& in, uint64_t from, uint64_t to);
   /// Sets the marker of the part that holds the header (part 1).
   void SetFirst(const PartMarker& first) { file_ = first; }
+  /// The source the parts found from now on lie in (see PartRange).
+  void SetSource(int source) { source_ = source; }
   /// Adds the parts of this file found in [from, to): those posted ahead of
   /// part 1. Only marked parts of the same file count; the rest is passed over.
   void CollectBetween(TextStream& in, uint64_t from, uint64_t to);
@@ -67,7 +74,9 @@ class PartLocator {
   std::vector<PartRange> InPartOrder() const;
   /// The numbers of the parts found twice or more with different data (the
   /// first copy is the one read); `first` is part 1 as the header holds it.
-  std::vector<int> Conflicting(TextStream& in, const PartRange& first) const;
+  /// Parts in other sources are read from `otherSources`.
+  std::vector<int> Conflicting(TextStream& in, const PartRange& first,
+                               const std::vector<std::string>& otherSources = {}) const;
   /// The number of parts the markers announce; 0 when none did.
   int Total() const { return file_.Marked() ? file_.total : 0; }
 
@@ -87,6 +96,7 @@ class PartLocator {
   bool Add(int number, const PartRange& range);
 
   int format_;
+  int source_ = 0;
   PartMarker file_;
   std::vector<PartRange> parts_;
   bool inPartialField_ = false;  // reading a folded message/partial header

@@ -73,7 +73,7 @@ std::optional<Section> SectionScanner::FindNextSection(TextStream& in) {
   in.Seek(sectionStart_);
   if (settings_.autoMode != kAutoOff) {
     // After a read error the job reports that instead.
-    if (sectionCount_ == 1 && !in.Failed())
+    if (sectionCount_ == 1 && !in.Failed() && settings_.reportNoHeader)
       window_.ShowMessage(kNoHeaderFoundText, kContentErrorCaption, MessageIcon::Stop);
     return std::nullopt;
   }

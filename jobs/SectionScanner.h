@@ -30,6 +30,8 @@ struct ScanSettings {
   /// The output name of a section whose header names no file.
   std::string baseName;
   HeaderTables tables;
+  /// Whether the user is told when the source holds no header at all.
+  bool reportNoHeader = true;
 };
 
 class SectionScanner {

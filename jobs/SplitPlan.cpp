@@ -1,6 +1,7 @@
 #include "jobs/SplitPlan.h"
 
 #include <algorithm>
+#include <limits>
 #include <string_view>
 
 #include "codecs/UUXXDecoder.h"
@@ -47,11 +48,48 @@ void SplitPlan::Begin(const Section& section, uint64_t searchStart) {
   conflicting_.clear();
   nextPart_ = 0;
   resumeAt_ = 0;
+  gap_ = 0;
+  currentSource_ = 0;
+}
+
+std::vector<std::string> SplitPlan::TakeSourcesRead() {
+  std::vector<std::string> taken;
+  taken.swap(sourcesRead_);
+  return taken;
+}
+
+void SplitPlan::LocateInOtherSources(PartLocator& locator) const {
+  for (size_t k = 0; k < otherSources_->size(); ++k) {
+    // A stream of its own, so the source's stays where it is.
+    TextStream other;
+    if (!other.Open((*otherSources_)[k])) continue;
+    locator.SetSource(static_cast<int>(k) + 1);
+    locator.CollectBetween(other, 0, std::numeric_limits<uint64_t>::max());
+    if (locator.InPartOrder().size() + 1 >= static_cast<size_t>(locator.Total())) break;
+  }
+  locator.SetSource(0);
+}
+
+bool SplitPlan::OpenSource(TextStream& in, int source) {
+  if (source == currentSource_) return true;
+  const std::string& path =
+      source == 0 ? sourcePath_ : (*otherSources_)[static_cast<size_t>(source - 1)];
+  if (!in.Open(path)) {
+    currentSource_ = -1;  // the stream is closed: the source must be opened again
+    return false;
+  }
+  currentSource_ = source;
+  if (source != 0 &&
+      std::find(sourcesRead_.begin(), sourcesRead_.end(), path) == sourcesRead_.end())
+    sourcesRead_.push_back(path);
+  return true;
 }
 
 void SplitPlan::LocateParts(TextStream& in) {
   partsLocated_ = true;
   const uint64_t gap = in.Tell();
+  gap_ = gap;
+  sourcePath_ = in.Path();
   PartLocator locator(format_);
   const uint64_t window = dataStart_ > kMarkerWindow ? dataStart_ - kMarkerWindow : 0;
   PartMarker first = locator.MarkerBefore(in, std::max(searchStart_, window), dataStart_);
@@ -63,9 +101,17 @@ void SplitPlan::LocateParts(TextStream& in) {
   locator.SetFirst(first);
   if (first.Marked()) locator.CollectBetween(in, searchStart_, dataStart_);
   resumeAt_ = locator.CollectFollowing(in, gap);
+  // A numbered file whose source lacks parts may go on in the other files
+  // given with it.
+  const int total = locator.Total();
+  if (total > 0 && otherSources_ && !otherSources_->empty() &&
+      locator.InPartOrder().size() + 1 < static_cast<size_t>(total))
+    LocateInOtherSources(locator);
   parts_ = locator.InPartOrder();
-  partTotal_ = locator.Total();
-  if (partTotal_ > 0) conflicting_ = locator.Conflicting(in, {1, dataStart_, gap});
+  partTotal_ = total;
+  if (partTotal_ > 0)
+    conflicting_ = locator.Conflicting(in, {1, dataStart_, gap, 0},
+                                       otherSources_ ? *otherSources_ : std::vector<std::string>());
   in.Seek(gap);
 }
 
@@ -111,6 +157,13 @@ bool SplitPlan::FindContinuation(TextStream& in) {
   }
   if (nextPart_ < parts_.size()) {
     const PartRange& part = parts_[nextPart_++];
+    if (!OpenSource(in, part.source)) {
+      // The file cannot be read now: its parts and the later ones are
+      // missing, and the source is read again where it was left.
+      nextPart_ = parts_.size();
+      SkipPastParts(in);
+      return false;
+    }
     partsSeen_.push_back(part.number);
     in.Seek(part.start);
     return true;
@@ -124,7 +177,16 @@ bool SplitPlan::TakeNextPartInLine(int part) {
   return true;
 }
 
-void SplitPlan::SkipPastParts(TextStream& in) const {
+void SplitPlan::SkipPastParts(TextStream& in) {
+  if (currentSource_ != 0) {
+    // Back to the source, after the section's own parts there.
+    if (!OpenSource(in, 0)) {
+      in.MarkFailed();
+      return;
+    }
+    in.Seek(std::max(gap_, resumeAt_));
+    return;
+  }
   if (partsLocated_ && resumeAt_ > in.Tell()) in.Seek(resumeAt_);
 }
 

@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <unordered_set>
 #include <vector>
 
@@ -42,6 +43,13 @@ class SplitPlan {
  public:
   /// Starts the plan of a section; the search for it began at `searchStart`.
   void Begin(const Section& section, uint64_t searchStart);
+  /// The other files given with the source, in which further parts of a
+  /// numbered file are looked for when the source lacks some; the list must
+  /// outlive the plan's use.
+  void SetOtherSources(const std::vector<std::string>* sources) { otherSources_ = sources; }
+  /// The other files that parts were read from, each once, in the order
+  /// first read, over every section since the list was last taken.
+  std::vector<std::string> TakeSourcesRead();
 
   /// Called where the section's data stop at a blank line or the end of the
   /// stream: true when the file goes on in a further part, the stream then
@@ -56,8 +64,9 @@ class SplitPlan {
   bool ReadingFurtherPart() const { return nextPart_ > 0; }
   /// After the section: when its parts were read out of order, moves the
   /// stream past the last part in the source, so no part is taken for a
-  /// section of its own.
-  void SkipPastParts(TextStream& in) const;
+  /// section of its own. When a part was read from another file, the source
+  /// is opened again first (the stream fails when it cannot be).
+  void SkipPastParts(TextStream& in);
 
   /// Whether a yEnc section whose "=ybegin" line is at `offset` was read as
   /// a part of a file decoded earlier in the job.
@@ -73,6 +82,11 @@ class SplitPlan {
   void LocateParts(TextStream& in);
   /// The next part of a yEnc file, its parts located at the first call.
   bool NextYEncPart(TextStream& in);
+  /// Adds the parts of the file found in the other sources.
+  void LocateInOtherSources(PartLocator& locator) const;
+  /// Moves the stream to the file that holds `source` (0: the source
+  /// itself); false when it cannot be opened.
+  bool OpenSource(TextStream& in, int source);
 
   int format_ = 0;
   bool beginHeader_ = false;
@@ -93,6 +107,13 @@ class SplitPlan {
   uint64_t resumeAt_ = 0;
   /// The "=ybegin" lines of the yEnc parts read in this job.
   std::unordered_set<uint64_t> yencPartsRead_;
+  /// Where the section's first gap began in the source.
+  uint64_t gap_ = 0;
+  const std::vector<std::string>* otherSources_ = nullptr;
+  /// The source's own path and the one the stream reads now.
+  std::string sourcePath_;
+  int currentSource_ = 0;
+  std::vector<std::string> sourcesRead_;
 };
 
 }  // namespace twick

@@ -203,6 +203,11 @@ void CMainFrame::dropEvent(QDropEvent* event) {
 void CMainFrame::OpenDroppedFiles(const QStringList& paths) {
   raise();
   activateWindow();
-  for (const QString& path : paths) m_doc.OnOpenDocument(ToLocal(path));
+  // Files dropped together may hold the parts of one posting.
+  std::vector<std::string> together;
+  for (const QString& path : paths) together.push_back(ToLocal(path));
+  m_doc.SetOpenedTogether(together);
+  for (const std::string& path : together) m_doc.OnOpenDocument(path);
+  m_doc.SetOpenedTogether({});
   m_bOpeningDrops = false;
 }

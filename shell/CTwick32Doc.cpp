@@ -3,6 +3,8 @@
 #include <QGuiApplication>
 #include <QPalette>
 #include <QWidget>
+#include <algorithm>
+#include <utility>
 
 #include "dialogs/DecodeDlg.h"
 #include "dialogs/EncodeDlg.h"
@@ -99,10 +101,21 @@ bool CTwick32Doc::OnOpenDocument(const std::string& path) {
   return false;
 }
 
+void CTwick32Doc::SetOpenedTogether(std::vector<std::string> paths) {
+  m_together = std::move(paths);
+  m_partSourcesRead.clear();
+}
+
 void CTwick32Doc::RunDecodeJob() {
   CDecodeDlg dlg(m_pDialogParent);
   SetUpDecodeJob(dlg.m_job, m_settings, m_strSource);
+  for (const std::string& other : m_together)
+    if (other != m_strSource) dlg.m_job.m_otherSources.push_back(other);
+  dlg.m_job.m_bSourceReadAsParts = std::find(m_partSourcesRead.begin(), m_partSourcesRead.end(),
+                                             m_strSource) != m_partSourcesRead.end();
   m_lastResult = RunJobDialog(dlg, m_arrOutput, m_bJobRunning);
+  m_partSourcesRead.insert(m_partSourcesRead.end(), dlg.m_job.m_partSourcesRead.begin(),
+                           dlg.m_job.m_partSourcesRead.end());
 }
 
 void CTwick32Doc::RunEncodeJob() {

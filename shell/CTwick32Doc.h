@@ -45,6 +45,10 @@ class CTwick32Doc : public QObject {
   /// dropped file or the one named on the command line. Always false: the
   /// document never takes a file's name, so the same file can come again.
   bool OnOpenDocument(const std::string& path);
+  /// The files dropped together, set before they are opened one by one and
+  /// cleared after: a decode job looks for the parts of a file posted in
+  /// parts in the others.
+  void SetOpenedTogether(std::vector<std::string> paths);
 
   /// Forgets the source file and the output list.
   void Clear();
@@ -73,6 +77,10 @@ class CTwick32Doc : public QObject {
   std::string m_strSource;
   std::vector<std::string> m_arrOutput;
   twick::JobResult m_lastResult;
+  /// The files opened together, and those of them that a decode job read
+  /// parts from.
+  std::vector<std::string> m_together;
+  std::vector<std::string> m_partSourcesRead;
   bool m_bJobRunning = false;
   QWidget* m_pDialogParent = nullptr;
 };

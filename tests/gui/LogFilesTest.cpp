@@ -177,6 +177,30 @@ class LogFilesTest : public QObject {
     QCOMPARE(shell.LogTexts().last(), QString("Decoding Operation Failed!"));
     QVERIFY(shell.view().DrawnLog().savedFiles.empty());
   }
+
+  // A file's UU parts dropped together are joined by the first file's job;
+  // the files that held only parts end as done, without a message.
+  void partsDroppedTogetherAreJoined() {
+    if (!HaveTool("uuenview")) QFAIL("uuenview (uudeview) is needed");
+    ScratchDir src;
+    const std::string data = RandomBytes(30000, 44);
+    WriteFile(src.file("d.bin"), data);
+    QCOMPARE(RunShell("cd '" + src.dir() + "' && uuenview -u -300 -o d.bin >/dev/null 2>&1"), 0);
+    Shell shell;
+    std::vector<std::string> parts;
+    for (const char* name : {"d.001", "d.002", "d.003"}) {
+      parts.push_back(shell.dir().file(name));
+      WriteFile(parts.back(), ReadFile(src.file(name)));
+    }
+    shell.doc().SetOpenedTogether(parts);
+    for (const std::string& part : parts) {
+      shell.doc().OnOpenDocument(part);
+      QTRY_VERIFY(!shell.doc().IsJobRunning());
+      QVERIFY(shell.doc().LastResult().succeeded);
+    }
+    shell.doc().SetOpenedTogether({});
+    QVERIFY(ReadFile(shell.dir().file("d.bin")) == data);
+  }
 };
 
 QObject* NewLogFilesTest() { return new LogFilesTest; }
