@@ -24,7 +24,8 @@ constexpr const char* kUsage =
     "                    [--list | --stdout] FILE...\n"
     "\n"
     "Decodes every encoded section (Base64, UU, XX, btoa, BinHex 4.0) of each FILE\n"
-    "into its own output file and prints the saved files, one per line.\n"
+    "into its own output file and prints the saved files, one per line. MIME\n"
+    "attachments sent as text (quoted-printable, 7bit, 8bit) are saved too.\n"
     "A FILE of - reads standard input (its outputs go to the current folder);\n"
     "it is kept in an unnamed file in $TMPDIR while decoding, up to 4 GiB.\n"
     "\n"
@@ -53,6 +54,8 @@ const char* FormatName(int format) {
     case kFormatXX: return "xx";
     case kFormatBtoa: return "btoa";
     case kFormatBinHex: return "binhex";
+    case kFormatQuotedPrintable: return "quoted-printable";
+    case kFormatPlainText: return "text";
     default: return "?";
   }
 }

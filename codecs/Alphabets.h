@@ -16,6 +16,9 @@ enum CodeFormat : int {
   kFormatXX = 2,
   kFormatBtoa = 3,
   kFormatBinHex = 4,
+  // Found by their MIME header only; not in the Coding menu.
+  kFormatQuotedPrintable = 6,
+  kFormatPlainText = 7,
 };
 
 /// Auto-decoding modes.

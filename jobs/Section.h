@@ -18,6 +18,7 @@ enum class HeaderKind : uint8_t {
   Base64Begin,  // "begin-base64 MODE NAME", closed by "===="
   Btoa,         // "xbtoa Begin NAME" or "xbtoa5 LENGTH NAME Begin"
   BinHex,       // "(This file must be converted ..."
+  MimeText,     // a MIME attachment sent as text (quoted-printable, 7bit, 8bit)
 };
 
 struct Section {
@@ -43,6 +44,9 @@ struct Section {
   bool equalsLineEnds = false;
   /// The btoa variant (4 or 5) as last told by a header or by content.
   int btoaVersion = 4;
+  /// A MIME part that gives no name: it takes the source's name, numbered
+  /// when an earlier part of the command took that name already.
+  bool unnamedPart = false;
 };
 
 }  // namespace twick
