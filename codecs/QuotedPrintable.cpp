@@ -1,5 +1,6 @@
 #include "codecs/QuotedPrintable.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 
@@ -17,6 +18,9 @@ constexpr std::array<signed char, 256> HexTable() {
 }
 
 constexpr std::array<signed char, 256> kHex = HexTable();
+
+/// Runs of text shorter than this are copied a byte at a time.
+constexpr size_t kShortRun = 16;
 
 inline int HexValue(char c) { return kHex[static_cast<unsigned char>(c)]; }
 
@@ -82,13 +86,18 @@ size_t QuotedPrintableDecoder::Decode(const char* src, size_t size, char* dst) {
       if (i < size) continue;  // SkipToLF: search for the LF
       break;
     }
-    // The text up to the next "=" in one copy.
-    const void* eq = std::memchr(src + i, '=', size - i);
-    const size_t run = eq ? static_cast<size_t>(static_cast<const char*>(eq) - src) - i : size - i;
-    std::memcpy(out, src + i, run);
-    out += run;
-    i += run;
-    if (eq == nullptr) break;
+    // The text up to the next "=": a short run byte by byte (escapes may
+    // come thick), a long one found with memchr and copied whole.
+    const size_t quick = std::min(size, i + kShortRun);
+    while (i < quick && src[i] != '=') *out++ = src[i++];
+    if (i == quick) {
+      const void* eq = std::memchr(src + i, '=', size - i);
+      const size_t end = eq ? static_cast<size_t>(static_cast<const char*>(eq) - src) : size;
+      std::memcpy(out, src + i, end - i);
+      out += end - i;
+      i = end;
+    }
+    if (i == size) break;
     if (size - i < 3) {
       // Too near the end to tell: the rest goes through the states.
       while (i < size && state_ != State::SkipToLF) Step(src[i++], out);
