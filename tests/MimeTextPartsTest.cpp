@@ -111,6 +111,15 @@ TEST(MimeTextParts, SavedAsPythonGivesThem) {
        {"z.zip", "in.txt"},
        {},
        true},
+      // A delimiter of the outer multipart ends the inner one: a later
+      // "--i" line is text of the outer part.
+      {"OuterDelimiterEndsNestedParts",
+       "Content-Type: multipart/mixed; boundary=o\n\n--o\nContent-Type: multipart/mixed; "
+       "boundary=i\n\n--i\nContent-Type: text/plain\n\ntext\n--o\nContent-Type: text/plain\n\n"
+       "more\n--i\nContent-Disposition: attachment; filename=late.txt\n\nlate\n--o--\n",
+       {},
+       {},
+       false},
       // An inner multipart that reuses the outer boundary closes it: the
       // named part after it lies in the epilogue.
       {"EpilogueIsNoPart",
@@ -134,8 +143,8 @@ TEST(MimeTextParts, SavedAsPythonGivesThem) {
       EXPECT_EQ(d.written, expected);
       for (const std::string& name : c.written) {
         const auto unnamed = c.unnamed.find(name);
-        const std::string want = unnamed != c.unnamed.end() ? unnamed->second
-                                                            : ReadFile(python.file(name));
+        const std::string want =
+            unnamed != c.unnamed.end() ? unnamed->second : ReadFile(python.file(name));
         EXPECT_EQ(ReadFile(dir.file(name)), want) << name;
       }
       EXPECT_EQ(d.result.Complete(), c.complete);
