@@ -26,10 +26,10 @@ class QuotedPrintableDecoder {
 
  private:
   enum class State : unsigned char {
-    Text,       // copying text
-    AfterEq,    // an "=" seen, nothing after it yet
-    AfterHex,   // "=" and one hex digit (held in heldDigit_)
-    SkipToLF,   // "=" and CR: dropping the rest of the line
+    Text,      // copying text
+    AfterEq,   // an "=" seen, nothing after it yet
+    AfterHex,  // "=" and one hex digit (held in heldDigit_)
+    SkipToLF,  // "=" and CR: dropping the rest of the line
   };
   /// Takes one character in whatever state is open.
   void Step(char c, char*& out);

@@ -31,8 +31,7 @@ constexpr size_t kOutputChunk = 64 * 1024;
 class BodyWriter {
  public:
   BodyWriter(DecoderOutput& out, bool quotedPrintable)
-      : out_(out),
-        quotedPrintable_(quotedPrintable),
+      : out_(out), quotedPrintable_(quotedPrintable),
         buffer_(new char[kOutputChunk + QuotedPrintableDecoder::kMaxExtraBytes]) {}
 
   void Put(const char* data, size_t size) {
@@ -97,7 +96,8 @@ SectionResult DecodeMimeText(DecodeContext& job, TextStream& in, uint64_t sectio
     if (atLineStart && text[0] == '-' && boundaries) {
       const void* lf = std::memchr(text.data(), '\n', text.size());
       std::string_view line = text;
-      if (lf) line = text.substr(0, static_cast<size_t>(static_cast<const char*>(lf) - text.data()));
+      if (lf)
+        line = text.substr(0, static_cast<size_t>(static_cast<const char*>(lf) - text.data()));
       if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
       if ((lf || lastBytes) && boundaries->EndsBody(line)) break;
     }
