@@ -244,7 +244,7 @@ fresh_out() { rm -rf out payload.bin.data && mkdir out; }
 cpu=$(sed -n 's/^model name[[:space:]]*: *//p' /proc/cpuinfo | head -n 1)
 echo "# $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) CPUs (nproc), ${cpu:-$(uname -m)}"
 echo "# payload: ${size_mib} MiB of random bytes; per row a warm-up pair, then ${runs} interleaved timed pairs"
-echo "# MB/s = payload bytes (scan: spool bytes) / median wall seconds, MB = 10^6 bytes"
+echo "# MB/s = payload bytes (scan: spool bytes; quoted-printable: its encoded bytes) / median wall seconds, MB = 10^6 bytes"
 echo "# ratio = ours / peer median wall time (lower is better); RSS = peak resident set of the warm-up, MiB"
 printf '%-24s | %-18s | %9s | %9s | %5s | %8s | %8s\n' \
   job peer "ours MB/s" "peer MB/s" ratio "ours RSS" "peer RSS"
@@ -395,6 +395,38 @@ if wanted "$job"; then
   check_ours() { same out/payload.bin payload.bin; }
   check_peer() { same out/peer.bin payload.bin; }
   row "$job" "base64 -d" "$payload_bytes"
+fi
+
+# A text attachment: the plain-text spool sent as quoted-printable (Python's
+# binascii.b2a_qp), in one mail; the peer decodes the same body in memory
+# with binascii.a2b_qp. MB/s counts the quoted-printable bytes.
+need_qp() {
+  [ -e qp.txt ] && return
+  need_spool || return
+  python3 -c 'import binascii, sys
+open(sys.argv[2], "wb").write(binascii.b2a_qp(open(sys.argv[1], "rb").read()))' spool.txt qp.body ||
+    return
+  {
+    printf 'From: bench@example.org\nSubject: text\nMIME-Version: 1.0\n'
+    printf 'Content-Type: multipart/mixed; boundary="bench-qp"\n\n--bench-qp\n'
+    printf 'Content-Type: text/plain; name="spool.txt"\n'
+    printf 'Content-Transfer-Encoding: quoted-printable\n\n'
+    cat qp.body
+    # the line end before the delimiter belongs to it
+    printf '\n--bench-qp--\n'
+  } > qp.txt
+}
+
+job="decode quoted-printable"
+if wanted "$job"; then
+  need_qp || fail "$job" "could not make its input"
+  ours=("$twick" decode --overwrite --output-dir out qp.txt) ours_out=ours.log
+  peer=(python3 -c 'import binascii, sys
+sys.stdout.buffer.write(binascii.a2b_qp(open(sys.argv[1], "rb").read()))' qp.body)
+  peer_out=out/peer.txt
+  check_ours() { same out/spool.txt spool.txt; }
+  check_peer() { same out/peer.txt spool.txt; }
+  row "$job" "python3 a2b_qp" "$(stat -c %s qp.body)"
 fi
 
 job="scan spool (text)"

@@ -59,6 +59,8 @@ const char* FormatName(int format) {
     case kFormatBtoa: return "btoa";
     case kFormatBinHex: return "binhex";
     case kFormatYEnc: return "yenc";
+    case kFormatQuotedPrintable: return "quoted-printable";
+    case kFormatPlainText: return "text";
     default: return "?";
   }
 }

@@ -16,8 +16,10 @@ enum CodeFormat : int {
   kFormatXX = 2,
   kFormatBtoa = 3,
   kFormatBinHex = 4,
-  // Found by its header only; not in the Coding menu.
+  // Found by their headers only; not in the Coding menu.
   kFormatYEnc = 5,
+  kFormatQuotedPrintable = 6,
+  kFormatPlainText = 7,
 };
 
 /// Auto-decoding modes.

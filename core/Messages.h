@@ -107,6 +107,12 @@ inline constexpr const char* kNoHeaderFoundText =
 inline constexpr const char* kUnknownFormatText =
     "Unable to determine file's encoded format!\nPlease try a different \"Auto-Decoding\" "
     "mode, or manually decode the file with \"Auto-Decode OFF\".";
+/// A MIME attachment in a transfer encoding the program does not know;
+/// nothing is saved for it.
+inline std::string UnknownEncodingText(const std::string& name, const std::string& encoding) {
+  return "The attachment " + ShownPath(name) +
+         " uses an encoding the program cannot decode: " + encoding + ".";
+}
 
 // How a job ended: its status line and the output list's failure entry.
 inline constexpr const char* kDecodeDoneStatus = "Finished Decoding!";

@@ -1,9 +1,10 @@
 // Reads one MIME Base64 section and drives the Base64 codec over it. The
 // section ends where the codec says, at a blank line (unless the job finds
 // the next part of a file posted in parts), or at the end of the stream; the
-// ending line is consumed. A line that opens another section ends it too,
-// cut short, and is left unread (the next message of a mailbox ends a MIME
-// body as a blank line does); so does the end of the stream before the
+// ending line is consumed, except a MIME boundary, which is left unread. A
+// line that opens another section ends it too, cut short, and is left unread
+// (the next message of a mailbox ends a MIME body as a blank line does); so
+// does the end of the stream before the
 // "====" line of a begin-base64 section. A line that is no data (a cut line,
 // a posting program's part line, prose) is passed over.
 
@@ -117,6 +118,9 @@ SectionResult DecodeBase64(DecodeContext& job, TextStream& in, char* buffer,
       break;
     }
     if (status == CodecStatus::Done) {
+      // A boundary line is left to the scanner, which learns from it where
+      // the next part begins (or that the parts have ended).
+      if (!job.m_bEqualsLineEnds && reader.StartsLine()) in.Seek(reader.PieceStart());
       closed = true;
       break;
     }

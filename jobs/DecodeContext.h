@@ -16,6 +16,8 @@
 
 namespace twick {
 
+class MimeBoundaries;
+
 struct DecodeContext {
   DecodeContext(JobWindow& window, OutputOpener& opener) : m_window(window), m_opener(opener) {}
   virtual ~DecodeContext() = default;
@@ -66,6 +68,9 @@ struct DecodeContext {
   /// a name taken when the output is committed moves it to the next free
   /// numbered name (`m_strOutput` then says which).
   bool m_bRenameOnConflict = false;
+  /// The MIME boundaries the job's scanner has met: a text part ends at a
+  /// delimiter line of one (null: at the end of the stream).
+  const MimeBoundaries* m_pMimeBoundaries = nullptr;
 };
 
 /// How a section decoder's run ended.
@@ -87,5 +92,7 @@ SectionResult DecodeUUXX(DecodeContext& job, TextStream& in, char* buffer, const
 SectionResult DecodeBtoa(DecodeContext& job, TextStream& in, char* buffer, uint64_t sectionStart);
 SectionResult DecodeBinHex(DecodeContext& job, TextStream& in, char* buffer, uint64_t sectionStart);
 SectionResult DecodeYEnc(DecodeContext& job, TextStream& in, char* buffer, uint64_t sectionStart);
+/// A MIME text part (m_nCodeFormat kFormatQuotedPrintable or kFormatPlainText).
+SectionResult DecodeMimeText(DecodeContext& job, TextStream& in, uint64_t sectionStart);
 
 }  // namespace twick

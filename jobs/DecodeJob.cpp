@@ -45,6 +45,8 @@ SectionResult CDecodeJob::CallDecoder(TextStream& in, char* buffer, uint64_t sec
     case kFormatBtoa: result = DecodeBtoa(*this, in, buffer, sectionStart); break;
     case kFormatBinHex: result = DecodeBinHex(*this, in, buffer, sectionStart); break;
     case kFormatYEnc: result = DecodeYEnc(*this, in, buffer, sectionStart); break;
+    case kFormatQuotedPrintable:
+    case kFormatPlainText: result = DecodeMimeText(*this, in, sectionStart); break;
     default: break;
   }
   m_current.section.output = m_strOutput;  // the name it was saved under
@@ -68,6 +70,9 @@ DecodeContext::MarkerStep CDecodeJob::PartMarkerInData(TextStream& in, int part)
 bool CDecodeJob::SettleOutputName() {
   std::string& output = m_current.section.output;
   output = FitNameLength(output);
+  // A part without a name of its own takes the next free numbered name once
+  // an earlier part took the source's name.
+  if (m_current.section.unnamedPart && Names().Taken(output)) output = NextNumberedName(output);
   // Questions are answered with an ordinary cursor.
   m_window.EndWaitCursor();
   bool skip = false;
@@ -113,6 +118,7 @@ std::string CDecodeJob::NextNumberedName(const std::string& path) {
 void CDecodeJob::DecodeSections(TextStream& in, char* buffer) {
   SectionScanner scanner(m_window, ScannerSettings());
   m_plan.SetOtherSources(&m_otherSources);
+  m_pMimeBoundaries = &scanner.Boundaries();
   for (;;) {
     if (m_window.CancelRequested()) {
       m_result.stopped = true;
@@ -174,6 +180,7 @@ void CDecodeJob::DecodeSections(TextStream& in, char* buffer) {
   }
   // Sections whose content fits no format were reported by the scanner.
   m_result.failed += scanner.Refused();
+  m_pMimeBoundaries = nullptr;
 }
 
 void CDecodeJob::CountDecoded() {

@@ -97,8 +97,17 @@ LineVerdict LookMimeBlockLine(HeaderScan& scan, std::string_view line) {
   if ((line.front() == '-' && line[1] == '-') || (line.front() == 'F' && IsMboxSeparator(line))) {
     scan.blockName.Clear();
     scan.blockBase64 = false;
+    scan.blockFields.Clear();
+    if (scan.boundaries) {
+      const MimeBoundaries::Delimiter delimiter = scan.boundaries->Take(line);
+      scan.blockFields.afterDelimiter = delimiter == MimeBoundaries::Delimiter::Part;
+      scan.blockFields.inEpilogue = delimiter == MimeBoundaries::Delimiter::ClosedPart;
+    }
     return LineVerdict::Taken;
   }
+  // An epilogue's lines are no fields of any part.
+  if (scan.boundaries && !scan.blockFields.inEpilogue)
+    scan.blockFields.Take(line, *scan.boundaries);
   // Name lines hold "=" (or go on with a quoted name), encoding lines ":";
   // most lines hold neither.
   if (scan.blockName.Take(line)) return LineVerdict::Taken;
@@ -107,16 +116,62 @@ LineVerdict LookMimeBlockLine(HeaderScan& scan, std::string_view line) {
   return LineVerdict::Taken;
 }
 
-/// A block that named a file and a Base64 body opens a section after it.
+/// A part that follows a boundary and is no container of further parts:
+/// a file when it is an attachment (by its disposition or a name), or, in
+/// Base64, when it is not the message's text. Parts sent in UU are left to
+/// their "begin" line.
+LineVerdict OpenMimePart(HeaderScan& scan) {
+  const MimePartFields& fields = scan.blockFields;
+  const bool named = scan.blockName.HasName();
+  const bool attachment = named || fields.attachment;
+  switch (fields.transfer) {
+    case MimeTransfer::Base64:
+      if (!attachment && (!fields.typeSeen || fields.textType)) return LineVerdict::NotMine;
+      Opens(scan, HeaderKind::MimeBase64, kFormatBase64, false);
+      break;
+    case MimeTransfer::QuotedPrintable:
+    case MimeTransfer::Text:
+    case MimeTransfer::None:
+      if (!attachment) return LineVerdict::NotMine;
+      Opens(scan, HeaderKind::MimeText,
+            fields.transfer == MimeTransfer::QuotedPrintable ? kFormatQuotedPrintable
+                                                             : kFormatPlainText,
+            true);
+      break;
+    case MimeTransfer::Unknown:
+      if (!attachment) return LineVerdict::NotMine;
+      Opens(scan, HeaderKind::MimeText, kFormatPlainText, true);
+      scan.undecodable = fields.transferName;
+      break;
+    case MimeTransfer::UUencode: return LineVerdict::NotMine;
+  }
+  scan.name = scan.blockName.Name();
+  scan.nameTooLong = scan.blockName.NameTooLong();
+  // Nothing is wrong with a part that gives no name.
+  scan.noticeWhenUnnamed = false;
+  scan.section.unnamedPart = !named;
+  return LineVerdict::Found;
+}
+
+/// A block that named a file and a Base64 body opens a section after it, and
+/// so does an attachment or a file part after a boundary; a block of an
+/// epilogue never does.
 LineVerdict MimeBlockEnds(HeaderScan& scan) {
-  if (scan.blockBase64 && scan.blockName.HasName()) {
+  LineVerdict verdict = LineVerdict::NotMine;
+  if (scan.blockFields.inEpilogue) {
+    // Text after a close-delimiter is no part of the mail.
+  } else if (scan.blockBase64 && scan.blockName.HasName()) {
     Opens(scan, HeaderKind::MimeBase64, kFormatBase64, false);
     scan.name = scan.blockName.Name();
     scan.nameTooLong = scan.blockName.NameTooLong();
     return LineVerdict::Found;
+  } else if (scan.blockFields.afterDelimiter && !scan.blockFields.container) {
+    verdict = OpenMimePart(scan);
   }
+  if (verdict == LineVerdict::Found) return verdict;
   scan.blockName.Clear();
   scan.blockBase64 = false;
+  scan.blockFields.Clear();
   return LineVerdict::NotMine;
 }
 

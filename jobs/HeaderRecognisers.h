@@ -12,6 +12,7 @@
 #include "codecs/Alphabets.h"
 #include "core/TextStream.h"
 #include "jobs/MimeNames.h"
+#include "jobs/MimeParts.h"
 #include "jobs/Section.h"
 
 namespace twick {
@@ -48,6 +49,13 @@ struct HeaderScan {
   /// from one block to the next.
   MimeNameCollector blockName;
   bool blockBase64 = false;
+  /// The block's type, disposition and transfer encoding, and the
+  /// boundaries met so far in the source (none are kept when null).
+  MimePartFields blockFields;
+  MimeBoundaries* boundaries = nullptr;
+  /// Set with a part found: an attachment in a transfer encoding the program
+  /// cannot decode (as the part names it). Its body is not read.
+  std::string undecodable;
 };
 
 enum class LineVerdict {

@@ -39,6 +39,12 @@ bool HasNameParameter(std::string_view text, size_t from, size_t to) {
   return false;
 }
 
+/// A MIME part's field ("Content-Type:", "Content-Disposition:", ...)
+/// whose colon is at `colon` of the line `line`.
+bool IsContentField(std::string_view line, size_t colon) {
+  return colon >= 8 && StartsWithNoCase(line, "content-");
+}
+
 }  // namespace
 
 size_t PlainLinesPrefix(std::string_view text, bool& stopped) {
@@ -73,10 +79,13 @@ size_t PlainLinesPrefixWith(const KernelTable& kernels, std::string_view text, b
         if (stop + kEncodingTail > text.size() && text.find('\n', stop) == std::string_view::npos) {
           return start;
         }
-        plain = !Base64EncodingAt(text.substr(start), stop - start);
+        plain = !Base64EncodingAt(text.substr(start), stop - start) &&
+                !IsContentField(text.substr(start), stop - start);
       } else {
-        // Each "=" is judged with the text before it since the last one.
-        plain = !HasNameParameter(text, namesChecked, stop + 1);
+        // Each "=" is judged with the text before it since the last one;
+        // "boundary=" gives a multipart's boundary.
+        plain = !HasNameParameter(text, namesChecked, stop + 1) &&
+                !(stop >= start + 8 && StartsWithNoCase(text.substr(stop - 8), "boundary"));
         namesChecked = stop >= start + 4 ? stop - 4 : start;
       }
       if (!plain) {

@@ -19,6 +19,7 @@ enum class HeaderKind : uint8_t {
   Btoa,         // "xbtoa Begin NAME" or "xbtoa5 LENGTH NAME Begin"
   BinHex,       // "(This file must be converted ..."
   YEnc,         // "=ybegin ...", its data start at that line
+  MimeText,     // a MIME attachment sent as text (quoted-printable, 7bit, 8bit)
 };
 
 struct Section {
@@ -44,6 +45,9 @@ struct Section {
   bool equalsLineEnds = false;
   /// The btoa variant (4 or 5) as last told by a header or by content.
   int btoaVersion = 4;
+  /// A MIME part that gives no name: it takes the source's name, numbered
+  /// when an earlier part of the command took that name already.
+  bool unnamedPart = false;
 };
 
 }  // namespace twick

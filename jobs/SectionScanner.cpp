@@ -42,6 +42,14 @@ std::optional<Section> SectionScanner::FindNextSection(TextStream& in) {
   for (;;) {
     std::optional<Section> section = ParseSectionHeader(in);
     if (!section) break;
+    if (section->header == HeaderKind::MimeText) {
+      // A text part is taken as it stands, from the line after its header
+      // block, in every mode: its header alone tells what it is.
+      section->format = section->headerFormat;
+      section->btoaVersion = btoaVersion_;
+      sectionStart_ = section->dataStart;
+      return section;
+    }
     // Blank and one-character lines before the data are passed over.
     PassShortLines(in, section->dataStart, 1, section->headerFormat);
     if (section->header == HeaderKind::YEnc) {
@@ -90,8 +98,22 @@ std::optional<Section> SectionScanner::FindNextSection(TextStream& in) {
 }
 
 std::optional<Section> SectionScanner::ParseSectionHeader(TextStream& in) {
-  HeaderScan scan(in, settings_.tables, btoaVersion_);
-  if (!FindSectionHeader(scan)) return std::nullopt;
+  for (;;) {
+    HeaderScan scan(in, settings_.tables, btoaVersion_);
+    scan.boundaries = &boundaries_;
+    if (!FindSectionHeader(scan)) return std::nullopt;
+    if (scan.undecodable.empty()) return SectionOf(scan);
+    // Reported, and counted as failed by the job; the search goes on.
+    const std::string safe = SanitizeHeaderName(scan.name);
+    window_.ShowMessage(
+        UnknownEncodingText(safe.empty() ? settings_.baseName : safe, scan.undecodable),
+        kContentErrorCaption, MessageIcon::Stop);
+    ++refused_;
+    ++sectionCount_;
+  }
+}
+
+Section SectionScanner::SectionOf(HeaderScan& scan) {
   const bool tooLong = scan.nameTooLong || scan.name.size() > kLongestHeaderName;
   scan.section.output = HeaderOutput(scan.name, scan.noticeWhenUnnamed, tooLong);
   return std::move(scan.section);

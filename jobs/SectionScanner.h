@@ -65,10 +65,15 @@ class SectionScanner {
   /// stored in it (possibly empty).
   void ExtractBinHexName(std::string& text) const;
 
+  /// The MIME boundaries met so far: a text part's body ends at one.
+  const MimeBoundaries& Boundaries() const { return boundaries_; }
+
  private:
   /// Reads on to the next header: the section it opens (its data start
   /// before blank lines are passed over), or nothing at the end of the stream.
   std::optional<Section> ParseSectionHeader(TextStream& in);
+  /// The section a header found, with its output settled.
+  Section SectionOf(HeaderScan& scan);
   /// The output path for a name taken from a header; an empty (or unsafe and
   /// emptied) name gives the source's base name, with the notice when
   /// `notice` is set. A name too long to be used gives the base name too,
@@ -83,6 +88,7 @@ class SectionScanner {
   uint64_t sectionStart_ = 0;
   int sectionCount_ = 0;
   int refused_ = 0;
+  MimeBoundaries boundaries_;
 };
 
 }  // namespace twick

@@ -40,13 +40,16 @@ TEST(MimeBlocks, NameAndEncodingInEitherOrderWithinOnePart) {
           "Content-Type: application/octet-stream; name=\"b.bin\"\n"
           "Content-Transfer-Encoding: base64\n",
           b) +
-      // A name with no encoding in its own part does not reach the next part.
+      // A name with no encoding is an attachment sent as text, and does not
+      // reach the next part.
       Part("Content-Disposition: attachment; filename=\"c.txt\"\n", "text, not encoded") +
       Part("Content-Transfer-Encoding: base64\n", "body without a name") + "--b--\n";
   Decoded d = DecodeText(dir, mail);
-  EXPECT_EQ(d.written, (std::vector<std::string>{dir.file("a.bin"), dir.file("b.bin")}));
+  EXPECT_EQ(d.written,
+            (std::vector<std::string>{dir.file("a.bin"), dir.file("b.bin"), dir.file("c.txt")}));
   EXPECT_EQ(ReadFile(dir.file("a.bin")), a);
   EXPECT_EQ(ReadFile(dir.file("b.bin")), b);
+  EXPECT_EQ(ReadFile(dir.file("c.txt")), Base64Lines("text, not encoded"));
   EXPECT_TRUE(d.captions.empty());
   EXPECT_TRUE(d.result.Complete());
 }
