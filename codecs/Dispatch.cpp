@@ -32,6 +32,7 @@ CpuFeatures AskTheProcessor() {
 constexpr KernelTable kPortable = {
     "portable",
     &DecodeStandardBinHexPortable,
+    &IsBinHexDataTextPortable,
     &BinHexCrcSpanPortable,
     &AddBtoaWordsPortable,
     &PutBase85WordsPortable,
@@ -48,6 +49,7 @@ KernelTable KernelsFor(const CpuFeatures& features) {
   if (features.avx2) {
     table.name = "x86-64 avx2";
     table.decodeStandardBinHex = &DecodeStandardBinHexAvx2;
+    table.isBinHexDataText = &IsBinHexDataTextAvx2;
     table.addBtoaWords = &AddBtoaWordsAvx2;
     table.putBase85Words = &PutBase85WordsAvx2;
   }

@@ -15,6 +15,7 @@ namespace twick {
 // codecs/BinHex.cpp
 size_t DecodeStandardBinHexPortable(const SpreadTable& table, std::string_view chars,
                                     unsigned char* dst, bool& mayHoldMarker);
+bool IsBinHexDataTextPortable(std::string_view text);
 
 // codecs/BinHexCrc.cpp
 uint16_t BinHexCrcSpanPortable(uint16_t crc, const unsigned char* p, size_t n);

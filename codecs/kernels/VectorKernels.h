@@ -35,6 +35,7 @@ uint64_t LineStopsSse2(std::string_view text, size_t base);
 // Avx2Kernels.cpp
 size_t DecodeStandardBinHexAvx2(const SpreadTable& table, std::string_view chars,
                                 unsigned char* dst, bool& mayHoldMarker);
+bool IsBinHexDataTextAvx2(std::string_view text);
 void AddBtoaWordsAvx2(BtoaChecks& checks, const unsigned char* bytes, size_t words);
 void PutBase85WordsAvx2(const unsigned char* words, size_t count, char* dst, uint64_t* zeroWords);
 
