@@ -88,5 +88,32 @@ TEST(Dispatch, EveryTableFindsTheByteOutsideTheBinHexAlphabet) {
   }
 }
 
+// Every table tells whether all bytes are in a set, for sets the vector
+// form can hold and one it cannot, wherever the outside byte stands.
+TEST(Dispatch, EveryTableFindsTheByteOutsideASet) {
+  const std::string_view sets[] = {UUAlphabet, XXAlphabet, "+-~\x7F\x01", "abc\xC0"};
+  for (std::string_view members : sets) {
+    ByteSet set;
+    for (char c : members) set.Add(static_cast<unsigned char>(c));
+    for (size_t size : {0, 1, 31, 32, 33, 61, 64, 100}) {
+      std::string text(size, members[0]);
+      for (size_t k = 0; k < size; ++k) text[k] = members[(k * 5) % members.size()];
+      for (const KernelTable* kernels : RunnableKernels())
+        EXPECT_TRUE(kernels->allInByteSet(set, text)) << kernels->name << ", size " << size;
+      for (size_t at : {size_t{0}, size / 2, size - 1}) {
+        if (at >= size) continue;
+        for (int c = 0; c < 256; ++c) {
+          std::string other = text;
+          other[at] = static_cast<char>(c);
+          for (const KernelTable* kernels : RunnableKernels()) {
+            EXPECT_EQ(kernels->allInByteSet(set, other), set.Has(static_cast<unsigned char>(c)))
+                << kernels->name << ", set " << members << ", size " << size << ", byte " << c;
+          }
+        }
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace twick

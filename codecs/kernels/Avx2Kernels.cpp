@@ -97,6 +97,29 @@ __attribute__((target("avx2"))) size_t BinHexDataPrefix(std::string_view text) {
   return done;
 }
 
+/// How many of the first bytes of `text`, 32 at a time, were looked at and
+/// found in `set` (in its nibble form); stops at the first 32 that hold
+/// another byte.
+__attribute__((target("avx2"))) size_t ByteSetPrefix(const ByteSet& set, std::string_view text) {
+  const __m256i nibble = _mm256_set1_epi8(0x0F);
+  const __m256i highBit = BothLanes(set.highBit);
+  const __m256i highsOfLow = BothLanes(set.highsOfLow);
+  size_t done = 0;
+  for (; text.size() - done >= 32; done += 32) {
+    const __m256i chars = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text.data() + done));
+    const __m256i high = _mm256_and_si256(_mm256_srli_epi16(chars, 4), nibble);
+    const __m256i low = _mm256_and_si256(chars, nibble);
+    const __m256i outside = _mm256_cmpeq_epi8(
+        _mm256_and_si256(_mm256_shuffle_epi8(highsOfLow, low), _mm256_shuffle_epi8(highBit, high)),
+        _mm256_setzero_si256());
+    if (_mm256_movemask_epi8(outside) != 0) break;
+  }
+  // Clears the upper halves of the vector registers, which would slow down
+  // the 128-bit vector code that runs next.
+  _mm256_zeroupper();
+  return done;
+}
+
 /// AddBtoaWordsToRS for groups of eight words; returns their XOR.
 __attribute__((target("avx2"))) uint32_t AddBtoaGroupsAvx2(BtoaChecks& checks,
                                                            const unsigned char* bytes,
@@ -227,6 +250,13 @@ bool IsBinHexDataTextAvx2(std::string_view text) {
   const size_t done = BinHexDataPrefix(text);
   return done == text.size() ||
          (text.size() - done < 32 && IsBinHexDataTextPortable(text.substr(done)));
+}
+
+bool AllInByteSetAvx2(const ByteSet& set, std::string_view text) {
+  if (!set.nibbleForm) return AllInByteSetPortable(set, text);
+  const size_t done = ByteSetPrefix(set, text);
+  return done == text.size() ||
+         (text.size() - done < 32 && AllInByteSetPortable(set, text.substr(done)));
 }
 
 void AddBtoaWordsAvx2(BtoaChecks& checks, const unsigned char* bytes, size_t words) {

@@ -9,6 +9,7 @@
 
 #include "codecs/Alphabets.h"
 #include "codecs/BtoaChecks.h"
+#include "codecs/ByteSet.h"
 
 namespace twick {
 
@@ -39,6 +40,7 @@ void PutBase85WordsFrom(size_t first, const unsigned char* words, size_t count, 
                         uint64_t* zeroWords);
 
 // codecs/Dispatch.cpp
+bool AllInByteSetPortable(const ByteSet& set, std::string_view text);
 uint64_t LineStopsPortable(std::string_view text, size_t base);
 
 }  // namespace twick
