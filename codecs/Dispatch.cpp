@@ -52,6 +52,7 @@ KernelTable KernelsFor(const CpuFeatures& features) {
     table.decodeStandardBinHex = &DecodeStandardBinHexAvx2;
     table.isBinHexDataText = &IsBinHexDataTextAvx2;
     table.allInByteSet = &AllInByteSetAvx2;
+    table.lineStops = &LineStopsAvx2;
     table.addBtoaWords = &AddBtoaWordsAvx2;
     table.putBase85Words = &PutBase85WordsAvx2;
   }

@@ -252,6 +252,26 @@ bool IsBinHexDataTextAvx2(std::string_view text) {
          (text.size() - done < 32 && IsBinHexDataTextPortable(text.substr(done)));
 }
 
+__attribute__((target("avx2"))) uint64_t LineStopsAvx2(std::string_view text, size_t base) {
+  if (text.size() - base < 64) return LineStopsPortable(text, base);
+  const __m256i lineEnd = _mm256_set1_epi8('\n');
+  const __m256i equals = _mm256_set1_epi8('=');
+  const __m256i colon = _mm256_set1_epi8(':');
+  uint64_t mask = 0;
+  for (int k = 0; k < 64; k += 32) {
+    const __m256i chunk =
+        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text.data() + base + k));
+    const __m256i hits = _mm256_or_si256(
+        _mm256_or_si256(_mm256_cmpeq_epi8(chunk, lineEnd), _mm256_cmpeq_epi8(chunk, equals)),
+        _mm256_cmpeq_epi8(chunk, colon));
+    mask |= uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(hits))} << k;
+  }
+  // Clears the upper halves of the vector registers, which would slow down
+  // the 128-bit vector code that runs next.
+  _mm256_zeroupper();
+  return mask;
+}
+
 bool AllInByteSetAvx2(const ByteSet& set, std::string_view text) {
   if (!set.nibbleForm) return AllInByteSetPortable(set, text);
   const size_t done = ByteSetPrefix(set, text);

@@ -38,6 +38,7 @@ size_t DecodeStandardBinHexAvx2(const SpreadTable& table, std::string_view chars
                                 unsigned char* dst, bool& mayHoldMarker);
 bool IsBinHexDataTextAvx2(std::string_view text);
 bool AllInByteSetAvx2(const ByteSet& set, std::string_view text);
+uint64_t LineStopsAvx2(std::string_view text, size_t base);
 void AddBtoaWordsAvx2(BtoaChecks& checks, const unsigned char* bytes, size_t words);
 void PutBase85WordsAvx2(const unsigned char* words, size_t count, char* dst, uint64_t* zeroWords);
 
