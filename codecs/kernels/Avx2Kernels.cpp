@@ -74,50 +74,37 @@ __attribute__((target("avx2"))) size_t DecodeBinHexGroups(const unsigned char* s
   return done;
 }
 
-/// How many of the first characters of `text`, 32 at a time, were looked at
-/// and found in the alphabet (by their nibbles, as DecodeBinHexGroups reads
-/// them); stops at the first 32 that hold another character.
-__attribute__((target("avx2"))) size_t BinHexDataPrefix(std::string_view text) {
-  const __m256i nibble = _mm256_set1_epi8(0x0F);
-  const __m256i highBit = BothLanes(binhex_nibbles::kTables.highBit);
-  const __m256i highsOfLow = BothLanes(binhex_nibbles::kTables.highsOfLow);
-  size_t done = 0;
-  for (; text.size() - done >= 32; done += 32) {
-    const __m256i chars = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text.data() + done));
-    const __m256i high = _mm256_and_si256(_mm256_srli_epi16(chars, 4), nibble);
-    const __m256i low = _mm256_and_si256(chars, nibble);
-    const __m256i outside = _mm256_cmpeq_epi8(
-        _mm256_and_si256(_mm256_shuffle_epi8(highsOfLow, low), _mm256_shuffle_epi8(highBit, high)),
-        _mm256_setzero_si256());
-    if (_mm256_movemask_epi8(outside) != 0) break;
-  }
-  // Clears the upper halves of the vector registers, which would slow down
-  // the 128-bit vector code that runs next.
-  _mm256_zeroupper();
-  return done;
+/// 0xFF for each of the 32 bytes at `p` outside the set of AllInNibbleSet.
+__attribute__((target("avx2"))) inline __m256i OutsideNibbleSet(__m256i highsOfLow, __m256i highBit,
+                                                                __m256i nibble,
+                                                                const unsigned char* p) {
+  const __m256i chars = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+  const __m256i high = _mm256_and_si256(_mm256_srli_epi16(chars, 4), nibble);
+  const __m256i low = _mm256_and_si256(chars, nibble);
+  return _mm256_cmpeq_epi8(
+      _mm256_and_si256(_mm256_shuffle_epi8(highsOfLow, low), _mm256_shuffle_epi8(highBit, high)),
+      _mm256_setzero_si256());
 }
 
-/// How many of the first bytes of `text`, 32 at a time, were looked at and
-/// found in `set` (in its nibble form); stops at the first 32 that hold
-/// another byte.
-__attribute__((target("avx2"))) size_t ByteSetPrefix(const ByteSet& set, std::string_view text) {
+/// Whether every byte of `text` (at least 32 of them) is in the set that
+/// the nibble tables describe: byte h * 16 + l is in it when highsOfLow[l]
+/// has the bit highBit[h]. The last 32 bytes are read at once, overlapping
+/// those before them when the length is not a multiple of 32.
+__attribute__((target("avx2"))) bool AllInNibbleSet(const std::array<int8_t, 16>& highsOfLowTable,
+                                                    const std::array<int8_t, 16>& highBitTable,
+                                                    std::string_view text) {
   const __m256i nibble = _mm256_set1_epi8(0x0F);
-  const __m256i highBit = BothLanes(set.highBit);
-  const __m256i highsOfLow = BothLanes(set.highsOfLow);
-  size_t done = 0;
-  for (; text.size() - done >= 32; done += 32) {
-    const __m256i chars = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text.data() + done));
-    const __m256i high = _mm256_and_si256(_mm256_srli_epi16(chars, 4), nibble);
-    const __m256i low = _mm256_and_si256(chars, nibble);
-    const __m256i outside = _mm256_cmpeq_epi8(
-        _mm256_and_si256(_mm256_shuffle_epi8(highsOfLow, low), _mm256_shuffle_epi8(highBit, high)),
-        _mm256_setzero_si256());
-    if (_mm256_movemask_epi8(outside) != 0) break;
-  }
+  const __m256i highBit = BothLanes(highBitTable);
+  const __m256i highsOfLow = BothLanes(highsOfLowTable);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  __m256i seen = OutsideNibbleSet(highsOfLow, highBit, nibble, bytes + text.size() - 32);
+  for (size_t done = 0; done + 32 < text.size() && _mm256_testz_si256(seen, seen); done += 32)
+    seen = _mm256_or_si256(seen, OutsideNibbleSet(highsOfLow, highBit, nibble, bytes + done));
+  const bool inside = _mm256_testz_si256(seen, seen) != 0;
   // Clears the upper halves of the vector registers, which would slow down
   // the 128-bit vector code that runs next.
   _mm256_zeroupper();
-  return done;
+  return inside;
 }
 
 /// AddBtoaWordsToRS for groups of eight words; returns their XOR.
@@ -247,9 +234,8 @@ size_t DecodeStandardBinHexAvx2(const SpreadTable& table, std::string_view chars
 }
 
 bool IsBinHexDataTextAvx2(std::string_view text) {
-  const size_t done = BinHexDataPrefix(text);
-  return done == text.size() ||
-         (text.size() - done < 32 && IsBinHexDataTextPortable(text.substr(done)));
+  if (text.size() < 32) return IsBinHexDataTextPortable(text);
+  return AllInNibbleSet(binhex_nibbles::kTables.highsOfLow, binhex_nibbles::kTables.highBit, text);
 }
 
 __attribute__((target("avx2"))) uint64_t LineStopsAvx2(std::string_view text, size_t base) {
@@ -273,10 +259,8 @@ __attribute__((target("avx2"))) uint64_t LineStopsAvx2(std::string_view text, si
 }
 
 bool AllInByteSetAvx2(const ByteSet& set, std::string_view text) {
-  if (!set.nibbleForm) return AllInByteSetPortable(set, text);
-  const size_t done = ByteSetPrefix(set, text);
-  return done == text.size() ||
-         (text.size() - done < 32 && AllInByteSetPortable(set, text.substr(done)));
+  if (!set.nibbleForm || text.size() < 32) return AllInByteSetPortable(set, text);
+  return AllInNibbleSet(set.highsOfLow, set.highBit, text);
 }
 
 void AddBtoaWordsAvx2(BtoaChecks& checks, const unsigned char* bytes, size_t words) {
