@@ -2,13 +2,16 @@
 # Throughput benchmark: times the console program against the tools people
 # would otherwise use, on the same random payload in the same run, and prints
 # one table row per job: our MB/s, the peer's MB/s, the wall-time ratio
-# (ours / peer; lower is better) and the peak memory of both.
+# (ours / peer; lower is better) and the peak memory of both. Beside them, the
+# MB/s of `cat` doing the least any job on that file must do (copying the
+# input into the output folder; for the scan, reading it into /dev/null) and
+# our wall time as a multiple of cat's.
 #
 #   bench/run.sh [--rows REGEX] [SIZE_MIB] [RUNS]     (defaults 64 and 5)
 #
 # Each pair first runs once untimed under /usr/bin/time for its peak memory,
-# then interleaved (ours, peer, ours, peer, ...) RUNS times; the table shows
-# the median wall times. Every output of every run is checked against the
+# then interleaved with cat (ours, peer, cat, ours, peer, cat, ...) RUNS
+# times; the table shows the median wall times. Every output of every run is checked against the
 # payload; a wrong output or a failing command names the row and exits 1.
 # It builds a Release console program in build-bench and works in bench/work,
 # which it removes at the end.
@@ -246,16 +249,18 @@ echo "# $(date -u '+%Y-%m-%d %H:%M UTC'), $(nproc) CPUs (nproc), ${cpu:-$(uname 
 echo "# payload: ${size_mib} MiB of random bytes; per row a warm-up pair, then ${runs} interleaved timed pairs"
 echo "# MB/s = payload bytes (scan: spool bytes; quoted-printable: its encoded bytes) / median wall seconds, MB = 10^6 bytes"
 echo "# ratio = ours / peer median wall time (lower is better); RSS = peak resident set of the warm-up, MiB"
-printf '%-24s | %-18s | %9s | %9s | %5s | %8s | %8s\n' \
-  job peer "ours MB/s" "peer MB/s" ratio "ours RSS" "peer RSS"
-printf '%s\n' "-------------------------|--------------------|-----------|-----------|-------|----------|---------"
+echo "# cat = cat INPUT > out/FILE (scan: cat FILE > /dev/null), same runs; × cat = ours / cat median wall time"
+printf '%-24s | %-18s | %9s | %9s | %5s | %8s | %8s | %8s | %5s\n' \
+  job peer "ours MB/s" "peer MB/s" ratio "ours RSS" "peer RSS" "cat MB/s" "× cat"
+printf '%s\n' "-------------------------|--------------------|-----------|-----------|-------|----------|----------|----------|------"
 
 # row NAME PEER BYTES: runs the arrays ours and peer in turn, a warm-up pair
 # and then RUNS timed pairs, their standard output going to ours_out and
 # peer_out; after each run it checks the result with check_ours or check_peer
 # (which may look at $run). BYTES is what the MB/s figures are computed from.
+# After each timed pair, `cat cat_in > cat_out` runs and is checked too.
 row() {
-  local name=$1 peer_name=$2 bytes=$3 run ot=() pt=() om pm
+  local name=$1 peer_name=$2 bytes=$3 run ot=() pt=() ct=() om pm
   rows_run=$((rows_run + 1))
   for ((run = 0; run <= runs; run++)); do
     if ((run == 0)); then log "$name: warm-up, peak memory"; else log "$name: run $run of $runs"; fi
@@ -267,12 +272,24 @@ row() {
     launch "$peer_out" "${peer[@]}" || fail "$name" "the peer failed: ${peer[*]}" cmd.err
     if ((run == 0)); then pm=$rss_kib; else pt+=("$elapsed_us"); fi
     check_peer 2> check.err || fail "$name" "the peer's output is wrong (run $run)" check.err
+    ((run > 0)) || continue
+    fresh_out
+    launch "$cat_out" cat "$cat_in" || fail "$name" "cat failed: cat $cat_in" cmd.err
+    ct+=("$elapsed_us")
+    check_cat 2> check.err || fail "$name" "cat's output is wrong (run $run)" check.err
   done
   fresh_out
   awk -v n="$name" -v p="$peer_name" -v b="$bytes" -v om="$om" -v pm="$pm" \
-    -v ot="$(median "${ot[@]}")" -v pt="$(median "${pt[@]}")" 'BEGIN {
-      printf "%-24s | %-18s | %9.1f | %9.1f | %5.2f | %8.1f | %8.1f\n",
-             n, p, b / ot, b / pt, ot / pt, om / 1024, pm / 1024 }'
+    -v ot="$(median "${ot[@]}")" -v pt="$(median "${pt[@]}")" -v ct="$(median "${ct[@]}")" 'BEGIN {
+      printf "%-24s | %-18s | %9.1f | %9.1f | %5.2f | %8.1f | %8.1f | %8.1f | %5.2f\n",
+             n, p, b / ot, b / pt, ot / pt, om / 1024, pm / 1024, b / ct, ot / ct }'
+}
+
+# cat_for INPUT: cat copies INPUT into the output folder, as a decode or
+# encode job of that file must at least read it and write about as much.
+cat_for() {
+  cat_in=$1 cat_out=out/cat.copy
+  check_cat() { same out/cat.copy "$cat_in"; }
 }
 
 rows_run=0
@@ -343,6 +360,7 @@ if wanted "$job"; then
   peer=(base64 -d plain.b64) peer_out=out/peer.bin
   check_ours() { same out/payload.bin payload.bin; }
   check_peer() { same out/peer.bin payload.bin; }
+  cat_for mime.txt
   row "$job" "base64 -d" "$payload_bytes"
 fi
 
@@ -353,6 +371,7 @@ if wanted "$job"; then
   peer=(uudecode -o out/peer.bin payload.uue) peer_out=/dev/null
   check_ours() { same out/payload.bin payload.bin; }
   check_peer() { same out/peer.bin payload.bin; }
+  cat_for payload.uue
   row "$job" "uudecode" "$payload_bytes"
 fi
 
@@ -363,6 +382,7 @@ if wanted "$job"; then
   peer=(uudecode -o out/peer.bin payload.uue) peer_out=/dev/null
   check_ours() { same out/payload.bin payload.bin; }
   check_peer() { same out/peer.bin payload.bin; }
+  cat_for payload.xxe
   row "$job" "uudecode (UU)" "$payload_bytes"
 fi
 
@@ -373,6 +393,7 @@ if wanted "$job"; then
   peer=(hexbin -d payload.hqx) peer_out=/dev/null
   check_ours() { same out/payload.bin payload.bin; }
   check_peer() { same payload.bin.data payload.bin; }
+  cat_for payload.hqx
   row "$job" "hexbin -d" "$payload_bytes"
 fi
 
@@ -383,6 +404,7 @@ if wanted "$job"; then
   peer=(uudeview -i -o -q -p out payload.yenc) peer_out=/dev/null
   check_ours() { same out/payload.bin payload.bin; }
   check_peer() { same out/payload.bin payload.bin; }
+  cat_for payload.yenc
   row "$job" "uudeview" "$payload_bytes"
   sabyenc_speed || fail "$job" "sabyenc3 did not decode the posting"
 fi
@@ -394,6 +416,7 @@ if wanted "$job"; then
   peer=(base64 -d plain.b64) peer_out=out/peer.bin
   check_ours() { same out/payload.bin payload.bin; }
   check_peer() { same out/peer.bin payload.bin; }
+  cat_for payload.b2a
   row "$job" "base64 -d" "$payload_bytes"
 fi
 
@@ -426,6 +449,7 @@ sys.stdout.buffer.write(binascii.a2b_qp(open(sys.argv[1], "rb").read()))' qp.bod
   peer_out=out/peer.txt
   check_ours() { same out/spool.txt spool.txt; }
   check_peer() { same out/peer.txt spool.txt; }
+  cat_for qp.txt
   row "$job" "python3 a2b_qp" "$(stat -c %s qp.body)"
 fi
 
@@ -437,6 +461,8 @@ if wanted "$job"; then
   # exactly one section found, and it decodes right
   check_ours() { [ "$(wc -l < ours.log)" -eq 1 ] && same out/small.bin small.bin; }
   check_peer() { [ "$(cat peer.log)" = 1 ]; }
+  cat_in=spool.txt cat_out=/dev/null
+  check_cat() { :; }
   row "$job" "grep -c '^begin '" "$(stat -c %s spool.txt)"
 fi
 
@@ -451,6 +477,7 @@ if wanted "$job"; then
       tr -d '\r' < out/payload.mme | sed '1,/^$/d' | base64 -d | cmp -s - payload.bin
   }
   check_peer() { base64 -d out/peer.b64 | cmp -s - payload.bin; }
+  cat_for payload.bin
   row "$job" "base64" "$payload_bytes"
 fi
 
@@ -462,6 +489,7 @@ if wanted "$job"; then
     round_trip out/payload.uue && uudecode -o out/check.bin out/payload.uue && same out/check.bin payload.bin
   }
   check_peer() { uudecode -o out/check.bin out/peer.uue && same out/check.bin payload.bin; }
+  cat_for payload.bin
   row "$job" "uuencode" "$payload_bytes"
 fi
 
@@ -474,6 +502,7 @@ if wanted "$job"; then
       same out/check.bin payload.bin
   }
   check_peer() { uudecode -o out/check.bin out/peer.uue && same out/check.bin payload.bin; }
+  cat_for payload.bin
   row "$job" "uuencode" "$payload_bytes"
 fi
 
@@ -483,6 +512,7 @@ if wanted "$job"; then
   peer=(base64 payload.bin) peer_out=out/peer.b64
   check_ours() { round_trip out/payload.b2a && { ((run > 0)) || btoa_by_python out/payload.b2a; }; }
   check_peer() { base64 -d out/peer.b64 | cmp -s - payload.bin; }
+  cat_for payload.bin
   row "$job" "base64" "$payload_bytes"
 fi
 

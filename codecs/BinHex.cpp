@@ -87,7 +87,9 @@ constexpr std::array<bool, 256> kBinHexMembers = BinHexMembers();
 
 }  // namespace
 
-bool IsBinHexDataText(std::string_view text) {
+bool IsBinHexDataText(std::string_view text) { return ActiveKernels().isBinHexDataText(text); }
+
+bool IsBinHexDataTextPortable(std::string_view text) {
   unsigned char outside = 0;
   for (const char c : text)
     outside |= static_cast<unsigned char>(!kBinHexMembers[static_cast<unsigned char>(c)]);

@@ -98,18 +98,13 @@ BtoaStep BtoaDecoder::Decode(const char* chars, size_t size, bool endsLine, unsi
   if (status_ != CodecStatus::NeedMore || room < kWordSize) return step;
 
   const size_t dataEnd = endsLine && lineCheckCharacter_ && size > 0 ? size - 1 : size;
-  // The running state is copied to locals: stores into the output could
-  // otherwise change members as far as the compiler knows, and every word
-  // would reload them.
-  BtoaChecks checks = checks_;
-  uint32_t wordXor = wordXor_;
+  // The words are written first and folded into the checks together, from
+  // the output, at the end of the call.
   size_t produced = 0;
   uint64_t decoded = 0;
   // Adds a word; true when the caller must act before the next one.
   auto emit = [&](uint32_t value, size_t used) {
     StoreBigEndian32(value, out + produced);
-    UpdateBtoaSumAndRotation(checks, value);
-    wordXor ^= value;
     produced += kWordSize;
     decoded += used;
     return decoded >= decodeLimit || room - produced < kWordSize;
@@ -132,6 +127,21 @@ BtoaStep BtoaDecoder::Decode(const char* chars, size_t size, bool endsLine, unsi
     }
   }
   while (!stop && pos < dataEnd) {
+    // Whole groups in a row, as many as can come before the room or the
+    // limit could stop the call; "z", "y" and the last word go the long way.
+    const uint64_t limitGroups =
+        decoded < decodeLimit ? (decodeLimit - decoded - 1) / kGroupSize : 0;
+    const size_t groups = std::min(
+        {(dataEnd - pos) / kGroupSize, (room - produced) / kWordSize - 1,
+         static_cast<size_t>(std::min<uint64_t>(limitGroups, std::numeric_limits<size_t>::max()))});
+    const size_t groupsStart = pos;
+    for (const size_t end = pos + groups * kGroupSize;
+         pos < end && src[pos] != 'z' && src[pos] != 'y'; pos += kGroupSize) {
+      StoreBigEndian32(GroupValue(src + pos), out + produced);
+      produced += kWordSize;
+    }
+    decoded += pos - groupsStart;
+    if (pos >= dataEnd) break;
     if (src[pos] == 'z') {
       ++pos;
       stop = emit(0, 1);
@@ -148,8 +158,7 @@ BtoaStep BtoaDecoder::Decode(const char* chars, size_t size, bool endsLine, unsi
       pos = dataEnd;
     }
   }
-  checks_ = checks;
-  wordXor_ = wordXor;
+  AddBtoaWords(checks_, out, produced / kWordSize);
   // Once the data is taken, so is the check character after it.
   step.consumed = pos >= dataEnd ? size : pos;
   step.produced = produced;
@@ -169,10 +178,6 @@ CodecStatus BtoaDecoder::EndWithoutEndLine() {
   return status_;
 }
 
-BtoaChecks BtoaDecoder::Checks() const {
-  BtoaChecks checks = checks_;
-  checks.E ^= FoldWordXor(wordXor_);
-  return checks;
-}
+BtoaChecks BtoaDecoder::Checks() const { return checks_; }
 
 }  // namespace twick

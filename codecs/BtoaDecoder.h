@@ -76,8 +76,7 @@ class BtoaDecoder {
   CodecStatus status_ = CodecStatus::NeedMore;
   unsigned char carry_[5] = {};  // the first characters of a group cut by a call's end
   size_t carried_ = 0;
-  BtoaChecks checks_;     // S and R; E is folded in from wordXor_ by Checks()
-  uint32_t wordXor_ = 0;  // the XOR of all words
+  BtoaChecks checks_;  // of every word decoded so far
   uint64_t declared_ = 0;
 };
 

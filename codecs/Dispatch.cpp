@@ -32,6 +32,8 @@ CpuFeatures AskTheProcessor() {
 constexpr KernelTable kPortable = {
     "portable",
     &DecodeStandardBinHexPortable,
+    &IsBinHexDataTextPortable,
+    &AllInByteSetPortable,
     &BinHexCrcSpanPortable,
     &AddBtoaWordsPortable,
     &PutBase85WordsPortable,
@@ -51,6 +53,9 @@ KernelTable KernelsFor(const CpuFeatures& features) {
   if (features.avx2) {
     table.name = "x86-64 avx2";
     table.decodeStandardBinHex = &DecodeStandardBinHexAvx2;
+    table.isBinHexDataText = &IsBinHexDataTextAvx2;
+    table.allInByteSet = &AllInByteSetAvx2;
+    table.lineStops = &LineStopsAvx2;
     table.addBtoaWords = &AddBtoaWordsAvx2;
     table.putBase85Words = &PutBase85WordsAvx2;
     table.yencPlainRun = &YEncPlainRunAvx2;
@@ -80,6 +85,16 @@ uint64_t LineStopsPortable(std::string_view text, size_t base) {
     if (kStop[static_cast<unsigned char>(text[base + k])]) mask |= uint64_t{1} << k;
   }
   return mask;
+}
+
+bool AllInByteSet(const ByteSet& set, std::string_view text) {
+  return ActiveKernels().allInByteSet(set, text);
+}
+
+bool AllInByteSetPortable(const ByteSet& set, std::string_view text) {
+  bool outside = false;
+  for (const char c : text) outside |= !set.Has(static_cast<unsigned char>(c));
+  return !outside;
 }
 
 const KernelTable& PortableKernels() { return kPortable; }

@@ -2,9 +2,10 @@
 // The loops that run over whole blocks of bytes, each in a portable form and,
 // where the processor has the instructions, a vector form, gathered in one
 // table of functions. The table is chosen once per run; the engine's public
-// functions (DecodeStandardBinHexChars, BinHexCrcSpan, AddBtoaWords,
-// PutBase85Words, PlainLinesPrefix, YEncDecoder, Crc32Span) call through it, once per block, and
-// nothing else asks the processor what it has.
+// functions (DecodeStandardBinHexChars, IsBinHexDataText, AllInByteSet,
+// BinHexCrcSpan, AddBtoaWords, PutBase85Words, PlainLinesPrefix, YEncDecoder,
+// Crc32Span) call through it, once per block, and nothing else asks the
+// processor what it has.
 //
 // The portable table is used instead of the native one when the environment
 // holds TWICK_FORCE_PORTABLE=1 (read once, when the table is chosen) or the
@@ -21,6 +22,7 @@
 
 #include "codecs/Alphabets.h"
 #include "codecs/BtoaChecks.h"
+#include "codecs/ByteSet.h"
 
 namespace twick {
 
@@ -30,6 +32,10 @@ struct KernelTable {
   /// DecodeStandardBinHexChars (codecs/BinHex.h).
   size_t (*decodeStandardBinHex)(const SpreadTable& table, std::string_view chars,
                                  unsigned char* dst, bool& mayHoldMarker);
+  /// IsBinHexDataText (codecs/BinHex.h).
+  bool (*isBinHexDataText)(std::string_view text);
+  /// AllInByteSet (codecs/ByteSet.h).
+  bool (*allInByteSet)(const ByteSet& set, std::string_view text);
   /// BinHexCrcSpan (codecs/BinHexCrc.h).
   uint16_t (*binHexCrcSpan)(uint16_t crc, const unsigned char* p, size_t n);
   /// AddBtoaWords (codecs/BtoaChecks.h).

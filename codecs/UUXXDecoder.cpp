@@ -9,21 +9,19 @@ namespace twick {
 UUXXDecoder::UUXXDecoder(const DecodeTable& table, const char* alphabet)
     : table_(table), spread_(table) {
   for (size_t i = 0; i < 64 && alphabet[i] != 0; ++i)
-    member_[static_cast<unsigned char>(alphabet[i])] = true;
-  member_['~'] = true;
+    member_.Add(static_cast<unsigned char>(alphabet[i]));
+  member_.Add('~');
   // UU writes the value 0 as a backquote or, as older encoders did, a blank.
-  if (member_['`']) member_[' '] = true;
+  if (member_.Has('`')) member_.Add(' ');
 }
 
 bool UUXXDecoder::IsDataLine(std::string_view piece) const {
   const auto* src = reinterpret_cast<const unsigned char*>(piece.data());
   const size_t length = piece.size();
-  if (length == 0 || !member_[src[0]]) return false;
+  if (length == 0 || !member_.Has(src[0])) return false;
   const size_t count = static_cast<size_t>(std::max<int32_t>(table_[src[0]], 0));
   if (length > 2 + (count + 2) / 3 * 4) return false;
-  unsigned char outside = 0;
-  for (size_t i = 1; i < length; ++i) outside |= static_cast<unsigned char>(!member_[src[i]]);
-  return outside == 0;
+  return AllInByteSet(member_, piece.substr(1));
 }
 
 CodecStatus UUXXDecoder::Piece(std::string_view piece, unsigned char* out, size_t& produced) const {
@@ -41,7 +39,7 @@ CodecStatus UUXXDecoder::Piece(std::string_view piece, unsigned char* out, size_
   const size_t longest = 2 + (static_cast<size_t>(std::max<int32_t>(table_[first], 0)) + 2) / 3 * 4;
   auto addedBlank = [&](size_t at) {
     const auto c = static_cast<unsigned char>(piece[at]);
-    return (c == ' ' || c == '\t') && (at >= longest || !member_[c]);
+    return (c == ' ' || c == '\t') && (at >= longest || !member_.Has(c));
   };
   while (length > 1 && addedBlank(length - 1)) --length;
   if (!IsDataLine(piece.substr(0, length))) return CodecStatus::NotData;

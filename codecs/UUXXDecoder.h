@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "codecs/Alphabets.h"
+#include "codecs/ByteSet.h"
 #include "codecs/CodecStatus.h"
 
 namespace twick {
@@ -47,7 +48,7 @@ class UUXXDecoder {
  private:
   const DecodeTable& table_;
   const SpreadTable spread_;
-  std::array<bool, 256> member_{};
+  ByteSet member_;
 };
 
 }  // namespace twick

@@ -14,6 +14,7 @@
 
 #include "codecs/Alphabets.h"
 #include "codecs/Base64Decoder.h"
+#include "codecs/ByteSet.h"
 #include "core/ProgressCounter.h"
 #include "jobs/DecodeContext.h"
 #include "jobs/DecoderOutput.h"
@@ -31,10 +32,10 @@ constexpr uint64_t kProgressDivisor = 1800;
 /// A MIME boundary ("--" and no blanks) is left to the codec, which ends the
 /// body there.
 bool IsNotData(std::string_view line) {
-  static const auto alphabet = [] {
-    std::array<bool, 256> in{};
-    for (const char* c = Base64Alphabet; *c != 0; ++c) in[static_cast<unsigned char>(*c)] = true;
-    in['='] = true;
+  static const ByteSet alphabet = [] {
+    ByteSet in;
+    for (const char* c = Base64Alphabet; *c != 0; ++c) in.Add(static_cast<unsigned char>(*c));
+    in.Add('=');
     return in;
   }();
   size_t end = line.size();
@@ -43,8 +44,7 @@ bool IsNotData(std::string_view line) {
   if (line.size() >= 2 && line[0] == '-' && line[1] == '-' &&
       line.find_first_of(" \t") == std::string_view::npos)
     return false;
-  return std::any_of(line.begin(), line.end(),
-                     [](char c) { return !alphabet[static_cast<unsigned char>(c)]; });
+  return !AllInByteSet(alphabet, line);
 }
 
 }  // namespace

@@ -74,6 +74,39 @@ __attribute__((target("avx2"))) size_t DecodeBinHexGroups(const unsigned char* s
   return done;
 }
 
+/// 0xFF for each of the 32 bytes at `p` outside the set of AllInNibbleSet.
+__attribute__((target("avx2"))) inline __m256i OutsideNibbleSet(__m256i highsOfLow, __m256i highBit,
+                                                                __m256i nibble,
+                                                                const unsigned char* p) {
+  const __m256i chars = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+  const __m256i high = _mm256_and_si256(_mm256_srli_epi16(chars, 4), nibble);
+  const __m256i low = _mm256_and_si256(chars, nibble);
+  return _mm256_cmpeq_epi8(
+      _mm256_and_si256(_mm256_shuffle_epi8(highsOfLow, low), _mm256_shuffle_epi8(highBit, high)),
+      _mm256_setzero_si256());
+}
+
+/// Whether every byte of `text` (at least 32 of them) is in the set that
+/// the nibble tables describe: byte h * 16 + l is in it when highsOfLow[l]
+/// has the bit highBit[h]. The last 32 bytes are read at once, overlapping
+/// those before them when the length is not a multiple of 32.
+__attribute__((target("avx2"))) bool AllInNibbleSet(const std::array<int8_t, 16>& highsOfLowTable,
+                                                    const std::array<int8_t, 16>& highBitTable,
+                                                    std::string_view text) {
+  const __m256i nibble = _mm256_set1_epi8(0x0F);
+  const __m256i highBit = BothLanes(highBitTable);
+  const __m256i highsOfLow = BothLanes(highsOfLowTable);
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  __m256i seen = OutsideNibbleSet(highsOfLow, highBit, nibble, bytes + text.size() - 32);
+  for (size_t done = 0; done + 32 < text.size() && _mm256_testz_si256(seen, seen); done += 32)
+    seen = _mm256_or_si256(seen, OutsideNibbleSet(highsOfLow, highBit, nibble, bytes + done));
+  const bool inside = _mm256_testz_si256(seen, seen) != 0;
+  // Clears the upper halves of the vector registers, which would slow down
+  // the 128-bit vector code that runs next.
+  _mm256_zeroupper();
+  return inside;
+}
+
 /// AddBtoaWordsToRS for groups of eight words; returns their XOR.
 __attribute__((target("avx2"))) uint32_t AddBtoaGroupsAvx2(BtoaChecks& checks,
                                                            const unsigned char* bytes,
@@ -198,6 +231,36 @@ size_t DecodeStandardBinHexAvx2(const SpreadTable& table, std::string_view chars
   const size_t rest = DecodeBinHexChars(table, chars.substr(done), dst + vectorBytes);
   for (size_t i = 0; i < rest; ++i) mayHoldMarker |= dst[vectorBytes + i] == kBinHexRunMarker;
   return vectorBytes + rest;
+}
+
+bool IsBinHexDataTextAvx2(std::string_view text) {
+  if (text.size() < 32) return IsBinHexDataTextPortable(text);
+  return AllInNibbleSet(binhex_nibbles::kTables.highsOfLow, binhex_nibbles::kTables.highBit, text);
+}
+
+__attribute__((target("avx2"))) uint64_t LineStopsAvx2(std::string_view text, size_t base) {
+  if (text.size() - base < 64) return LineStopsPortable(text, base);
+  const __m256i lineEnd = _mm256_set1_epi8('\n');
+  const __m256i equals = _mm256_set1_epi8('=');
+  const __m256i colon = _mm256_set1_epi8(':');
+  uint64_t mask = 0;
+  for (int k = 0; k < 64; k += 32) {
+    const __m256i chunk =
+        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text.data() + base + k));
+    const __m256i hits = _mm256_or_si256(
+        _mm256_or_si256(_mm256_cmpeq_epi8(chunk, lineEnd), _mm256_cmpeq_epi8(chunk, equals)),
+        _mm256_cmpeq_epi8(chunk, colon));
+    mask |= uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(hits))} << k;
+  }
+  // Clears the upper halves of the vector registers, which would slow down
+  // the 128-bit vector code that runs next.
+  _mm256_zeroupper();
+  return mask;
+}
+
+bool AllInByteSetAvx2(const ByteSet& set, std::string_view text) {
+  if (!set.nibbleForm || text.size() < 32) return AllInByteSetPortable(set, text);
+  return AllInNibbleSet(set.highsOfLow, set.highBit, text);
 }
 
 void AddBtoaWordsAvx2(BtoaChecks& checks, const unsigned char* bytes, size_t words) {

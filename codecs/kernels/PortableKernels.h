@@ -9,12 +9,14 @@
 
 #include "codecs/Alphabets.h"
 #include "codecs/BtoaChecks.h"
+#include "codecs/ByteSet.h"
 
 namespace twick {
 
 // codecs/BinHex.cpp
 size_t DecodeStandardBinHexPortable(const SpreadTable& table, std::string_view chars,
                                     unsigned char* dst, bool& mayHoldMarker);
+bool IsBinHexDataTextPortable(std::string_view text);
 
 // codecs/BinHexCrc.cpp
 uint16_t BinHexCrcSpanPortable(uint16_t crc, const unsigned char* p, size_t n);
@@ -44,6 +46,7 @@ size_t YEncPlainRunPortable(const unsigned char* src, size_t n, unsigned char* d
 uint32_t Crc32SpanPortable(uint32_t crc, const unsigned char* p, size_t n);
 
 // codecs/Dispatch.cpp
+bool AllInByteSetPortable(const ByteSet& set, std::string_view text);
 uint64_t LineStopsPortable(std::string_view text, size_t base);
 
 }  // namespace twick

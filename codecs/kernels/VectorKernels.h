@@ -14,6 +14,7 @@
 #include "codecs/Alphabets.h"
 #include "codecs/BtoaChecks.h"
 #include "codecs/ByteOrder.h"
+#include "codecs/ByteSet.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define TWICK_X86_VECTOR_CODE 1
@@ -36,6 +37,9 @@ size_t YEncPlainRunSse2(const unsigned char* src, size_t n, unsigned char* dst);
 // Avx2Kernels.cpp
 size_t DecodeStandardBinHexAvx2(const SpreadTable& table, std::string_view chars,
                                 unsigned char* dst, bool& mayHoldMarker);
+bool IsBinHexDataTextAvx2(std::string_view text);
+bool AllInByteSetAvx2(const ByteSet& set, std::string_view text);
+uint64_t LineStopsAvx2(std::string_view text, size_t base);
 void AddBtoaWordsAvx2(BtoaChecks& checks, const unsigned char* bytes, size_t words);
 void PutBase85WordsAvx2(const unsigned char* words, size_t count, char* dst, uint64_t* zeroWords);
 size_t YEncPlainRunAvx2(const unsigned char* src, size_t n, unsigned char* dst);
