@@ -147,6 +147,7 @@ int RunDecodeCommand(const Args& args) {
   };
   std::vector<PartsOnly> partsOnly;
   std::vector<std::string> partSources;
+  YEncPartsRead yencPartsRead;
   bool allDone = true;
   for (const std::string& file : opt.files) {
     std::string source = AbsolutePath(file);
@@ -177,6 +178,7 @@ int RunDecodeCommand(const Args& args) {
     if (joined) {
       for (const std::string& other : sources)
         if (other != source) job.m_otherSources.push_back(other);
+      job.m_pYEncPartsRead = &yencPartsRead;
       window.HoldMessages();
     }
     job.RunDecodeJob();

@@ -118,6 +118,7 @@ std::string CDecodeJob::NextNumberedName(const std::string& path) {
 void CDecodeJob::DecodeSections(TextStream& in, char* buffer) {
   SectionScanner scanner(m_window, ScannerSettings());
   m_plan.SetOtherSources(&m_otherSources);
+  m_plan.SetYEncPartsRead(m_pYEncPartsRead);
   m_pMimeBoundaries = &scanner.Boundaries();
   for (;;) {
     if (m_window.CancelRequested()) {
@@ -128,7 +129,9 @@ void CDecodeJob::DecodeSections(TextStream& in, char* buffer) {
     const uint64_t searchStart = in.Tell();
     std::optional<Section> found = scanner.FindNextSection(in);
     if (!found) break;
-    if (found->header == HeaderKind::YEnc && m_plan.YEncPartRead(found->dataStart)) {
+    if (found->header == HeaderKind::YEnc &&
+        (m_plan.YEncPartRead(found->dataStart) ||
+         (m_pYEncPartsRead && m_pYEncPartsRead->count({in.Path(), found->dataStart}) != 0))) {
       // A part already read with the file it belongs to: its lines are
       // passed over from its "=ybegin" line on.
       std::string_view header;

@@ -46,6 +46,9 @@ class CDecodeJob : public DecodeContext {
   /// The other files given with the source in one command: further parts
   /// of a numbered file that the source lacks are looked for in them.
   std::vector<std::string> m_otherSources;
+  /// The yEnc parts every job of the command has read, by path and offset;
+  /// null when the job runs alone.
+  YEncPartsRead* m_pYEncPartsRead = nullptr;
   /// The files among them that the last run read parts from.
   std::vector<std::string> m_partSourcesRead;
   /// Set when an earlier job of the command read parts from this source:

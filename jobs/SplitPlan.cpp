@@ -115,10 +115,31 @@ void SplitPlan::LocateParts(TextStream& in) {
   in.Seek(gap);
 }
 
+void SplitPlan::LocateYEncInOtherSources(const YEncFields& file) {
+  auto distinct = [this] {
+    std::set<int> numbers;
+    for (const PartRange& part : parts_) numbers.insert(part.number);
+    return numbers.size();
+  };
+  for (size_t k = 0; k < otherSources_->size(); ++k) {
+    if (file.hasTotal && distinct() >= static_cast<size_t>(file.total)) break;
+    TextStream other;
+    if (!other.Open((*otherSources_)[k])) continue;
+    for (PartRange part : FindYEncParts(other, 0, file)) {
+      part.source = static_cast<int>(k) + 1;
+      parts_.push_back(part);
+    }
+  }
+}
+
 bool SplitPlan::NextYEncPart(TextStream& in) {
   if (!partsLocated_) {
     partsLocated_ = true;
     partsSeen_.clear();
+    // When a part is read from another file, the source is read on from
+    // the section's first line, its own parts passed over there.
+    gap_ = dataStart_;
+    sourcePath_ = in.Path();
     std::string_view line;
     YEncFields file;
     in.Seek(dataStart_);
@@ -126,6 +147,7 @@ bool SplitPlan::NextYEncPart(TextStream& in) {
     partTotal_ = file.hasTotal ? file.total : 0;
     parts_ = FindYEncParts(in, dataStart_, file);
     for (const PartRange& part : parts_) yencPartsRead_.insert(part.start);
+    if (otherSources_ && !otherSources_->empty()) LocateYEncInOtherSources(file);
     // Part order; a part found twice is read once, the first copy.
     std::stable_sort(parts_.begin(), parts_.end(),
                      [](const PartRange& a, const PartRange& b) { return a.number < b.number; });
@@ -133,9 +155,23 @@ bool SplitPlan::NextYEncPart(TextStream& in) {
         std::unique(parts_.begin(), parts_.end(),
                     [](const PartRange& a, const PartRange& b) { return a.number == b.number; }),
         parts_.end());
+    if (yencPartsReadByCommand_) {
+      // The source's own parts are passed over by this job alone.
+      for (const PartRange& part : parts_) {
+        if (part.source != 0)
+          yencPartsReadByCommand_->insert(
+              {(*otherSources_)[static_cast<size_t>(part.source - 1)], part.start});
+      }
+    }
   }
   if (nextPart_ >= parts_.size()) return false;
   const PartRange& part = parts_[nextPart_++];
+  if (!OpenSource(in, part.source)) {
+    // The file cannot be read now: its parts and the later ones are missing.
+    nextPart_ = parts_.size();
+    SkipPastParts(in);
+    return false;
+  }
   partsSeen_.push_back(part.number);
   in.Seek(part.start);
   return true;

@@ -13,8 +13,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <unordered_set>
+#include <utility>
 #include <vector>
 
 #include "core/TextStream.h"
@@ -39,6 +41,11 @@ struct MissingParts {
   std::vector<int> conflicting;
 };
 
+struct YEncFields;
+
+/// Parts read, by source path and the offset of their first line.
+using YEncPartsRead = std::set<std::pair<std::string, uint64_t>>;
+
 class SplitPlan {
  public:
   /// Starts the plan of a section; the search for it began at `searchStart`.
@@ -47,6 +54,10 @@ class SplitPlan {
   /// numbered file are looked for when the source lacks some; the list must
   /// outlive the plan's use.
   void SetOtherSources(const std::vector<std::string>* sources) { otherSources_ = sources; }
+  /// The yEnc parts that jobs of one command read from files other than
+  /// their own, by path and "=ybegin" offset, so that the job of such a file
+  /// passes over them; null when the job runs alone.
+  void SetYEncPartsRead(YEncPartsRead* read) { yencPartsReadByCommand_ = read; }
   /// The other files that parts were read from, each once, in the order
   /// first read, over every section since the list was last taken.
   std::vector<std::string> TakeSourcesRead();
@@ -82,6 +93,8 @@ class SplitPlan {
   void LocateParts(TextStream& in);
   /// The next part of a yEnc file, its parts located at the first call.
   bool NextYEncPart(TextStream& in);
+  /// Adds the parts of a yEnc file that the other sources hold.
+  void LocateYEncInOtherSources(const YEncFields& file);
   /// Adds the parts of the file found in the other sources.
   void LocateInOtherSources(PartLocator& locator) const;
   /// Moves the stream to the file that holds `source` (0: the source
@@ -110,6 +123,7 @@ class SplitPlan {
   /// Where the section's first gap began in the source.
   uint64_t gap_ = 0;
   const std::vector<std::string>* otherSources_ = nullptr;
+  YEncPartsRead* yencPartsReadByCommand_ = nullptr;
   /// The source's own path and the one the stream reads now.
   std::string sourcePath_;
   int currentSource_ = 0;

@@ -104,6 +104,7 @@ bool CTwick32Doc::OnOpenDocument(const std::string& path) {
 void CTwick32Doc::SetOpenedTogether(std::vector<std::string> paths) {
   m_together = std::move(paths);
   m_partSourcesRead.clear();
+  m_yencPartsRead.clear();
 }
 
 void CTwick32Doc::RunDecodeJob() {
@@ -111,6 +112,7 @@ void CTwick32Doc::RunDecodeJob() {
   SetUpDecodeJob(dlg.m_job, m_settings, m_strSource);
   for (const std::string& other : m_together)
     if (other != m_strSource) dlg.m_job.m_otherSources.push_back(other);
+  if (!m_together.empty()) dlg.m_job.m_pYEncPartsRead = &m_yencPartsRead;
   dlg.m_job.m_bSourceReadAsParts = std::find(m_partSourcesRead.begin(), m_partSourcesRead.end(),
                                              m_strSource) != m_partSourcesRead.end();
   m_lastResult = RunJobDialog(dlg, m_arrOutput, m_bJobRunning);

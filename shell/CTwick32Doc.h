@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/JobResult.h"
+#include "jobs/SplitPlan.h"
 #include "settings/Settings.h"
 
 class QWidget;
@@ -81,6 +82,7 @@ class CTwick32Doc : public QObject {
   /// parts from.
   std::vector<std::string> m_together;
   std::vector<std::string> m_partSourcesRead;
+  twick::YEncPartsRead m_yencPartsRead;
   bool m_bJobRunning = false;
   QWidget* m_pDialogParent = nullptr;
 };
