@@ -256,7 +256,9 @@ bool FindSectionHeader(HeaderScan& scan, std::span<const HeaderRecogniser> recog
   for (;;) {
     // Plain text lines are passed over in bulk; the rest are read one by one,
     // and so are the lines that may go on with a folded name.
-    if (!scan.blockName.WantsContinuation()) SkipPlainLines(scan.in);
+    // Until a multipart's boundary is known, no part's fields matter.
+    if (!scan.blockName.WantsContinuation())
+      SkipPlainLines(scan.in, scan.boundaries && scan.boundaries->Any());
     if (!scan.in.ReadLine(line)) break;
     if (line.size() <= 1) {
       if (BlockEnds(scan, recognisers)) return true;

@@ -34,6 +34,8 @@ class MimeBoundaries {
   /// Whether `line` is a delimiter of an open boundary: the body of a part
   /// ends before it. Nothing changes.
   bool EndsBody(std::string_view line) const;
+  /// Whether any boundary was added (open or closed since).
+  bool Any() const { return !open_.empty() || !closed_.empty(); }
 
  private:
   static bool Holds(const std::deque<std::string>& list, std::string_view boundary);

@@ -40,18 +40,26 @@ bool HasNameParameter(std::string_view text, size_t from, size_t to) {
 }
 
 /// A MIME part's field ("Content-Type:", "Content-Disposition:", ...)
-/// whose colon is at `colon` of the line `line`.
-bool IsContentField(std::string_view line, size_t colon) {
-  return colon >= 8 && StartsWithNoCase(line, "content-");
+/// whose colon is at `colon` of the line `line`; without `partFields`, only
+/// a Content-Type whose type is not text/.
+bool IsContentField(std::string_view line, size_t colon, bool partFields) {
+  if (colon < 8 || (line.front() | 0x20) != 'c' || !StartsWithNoCase(line, "content-"))
+    return false;
+  if (partFields) return true;
+  if (!StartsWithNoCase(line, "content-type")) return false;
+  std::string_view value = line.substr(colon + 1);
+  while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
+  return !StartsWithNoCase(value, "text/");
 }
 
 }  // namespace
 
-size_t PlainLinesPrefix(std::string_view text, bool& stopped) {
-  return PlainLinesPrefixWith(ActiveKernels(), text, stopped);
+size_t PlainLinesPrefix(std::string_view text, bool& stopped, bool partFields) {
+  return PlainLinesPrefixWith(ActiveKernels(), text, stopped, partFields);
 }
 
-size_t PlainLinesPrefixWith(const KernelTable& kernels, std::string_view text, bool& stopped) {
+size_t PlainLinesPrefixWith(const KernelTable& kernels, std::string_view text, bool& stopped,
+                            bool partFields) {
   stopped = false;
   if (text.empty()) return 0;
   size_t start = 0;         // the line being looked at
@@ -80,12 +88,13 @@ size_t PlainLinesPrefixWith(const KernelTable& kernels, std::string_view text, b
           return start;
         }
         plain = !Base64EncodingAt(text.substr(start), stop - start) &&
-                !IsContentField(text.substr(start), stop - start);
+                !IsContentField(text.substr(start), stop - start, partFields);
       } else {
         // Each "=" is judged with the text before it since the last one;
         // "boundary=" gives a multipart's boundary.
         plain = !HasNameParameter(text, namesChecked, stop + 1) &&
-                !(stop >= start + 8 && StartsWithNoCase(text.substr(stop - 8), "boundary"));
+                !(stop >= start + 8 && (text[stop - 8] | 0x20) == 'b' &&
+                  StartsWithNoCase(text.substr(stop - 8), "boundary"));
         namesChecked = stop >= start + 4 ? stop - 4 : start;
       }
       if (!plain) {
@@ -97,12 +106,12 @@ size_t PlainLinesPrefixWith(const KernelTable& kernels, std::string_view text, b
   return start;
 }
 
-void SkipPlainLines(TextStream& in) {
+void SkipPlainLines(TextStream& in, bool partFields) {
   size_t want = 1;
   for (;;) {
     const std::string_view text = in.Buffered(want);
     bool stopped = false;
-    const size_t plain = PlainLinesPrefix(text, stopped);
+    const size_t plain = PlainLinesPrefix(text, stopped, partFields);
     in.Advance(plain);
     // Fewer bytes than asked for: the file ends, or a line fills the whole
     // buffer. The reader takes it from here.

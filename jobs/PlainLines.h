@@ -15,9 +15,12 @@ namespace twick {
 /// The length of the run of whole plain lines (each with its LF) at the start
 /// of `text`. `stopped` tells whether the run ends at a line that is not
 /// plain (rather than at a line that `text` holds only in part).
-size_t PlainLinesPrefix(std::string_view text, bool& stopped);
+/// "Content-" fields are not plain while `partFields` holds (a multipart's
+/// part fields then decide what a part is); otherwise only a Content-Type
+/// that is not text/ (it may be a multipart's) is not plain.
+size_t PlainLinesPrefix(std::string_view text, bool& stopped, bool partFields = true);
 
 /// Moves the stream past the plain lines at its read position.
-void SkipPlainLines(TextStream& in);
+void SkipPlainLines(TextStream& in, bool partFields = true);
 
 }  // namespace twick

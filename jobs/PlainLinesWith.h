@@ -10,6 +10,7 @@
 
 namespace twick {
 
-size_t PlainLinesPrefixWith(const KernelTable& kernels, std::string_view text, bool& stopped);
+size_t PlainLinesPrefixWith(const KernelTable& kernels, std::string_view text, bool& stopped,
+                            bool partFields = true);
 
 }  // namespace twick
