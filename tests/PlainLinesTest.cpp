@@ -25,14 +25,30 @@ bool HasNoCase(std::string_view text, std::string_view lower, size_t at) {
   return true;
 }
 
+/// A part's field: any "Content-" field while part fields matter, else a
+/// Content-Type whose value is not text/.
+bool IsPartField(std::string_view line, bool partFields) {
+  if (!HasNoCase(line, "content-", 0)) return false;
+  for (size_t colon = 8; colon < line.size(); ++colon) {
+    if (line[colon] != ':') continue;
+    if (partFields) return true;
+    size_t value = colon + 1;
+    while (value < line.size() && (line[value] == ' ' || line[value] == '\t')) ++value;
+    if (HasNoCase(line, "content-type", 0) && !HasNoCase(line, "text/", value)) return true;
+  }
+  return false;
+}
+
 /// Whether the scanner might act on `line` (LF not included), written from
 /// the rules of the scanner's lines rather than from the fast code.
-bool MayMatter(std::string_view line) {
+bool MayMatter(std::string_view line, bool partFields) {
   if (line.size() < 3) return true;  // blank and one-character lines, CR included
   if (std::string_view("bBxX(-=").find(line.front()) != std::string_view::npos) return true;
+  if (IsPartField(line, partFields)) return true;
   const size_t lastEquals = line.rfind('=');
   for (size_t k = 0; k < line.size(); ++k) {
     if (HasNoCase(line, "encoding: base64", k)) return true;
+    if (HasNoCase(line, "boundary=", k)) return true;
     if (lastEquals != std::string_view::npos && k + 4 <= lastEquals && HasNoCase(line, "name", k) &&
         (line[k + 4] == '=' || line[k + 4] == '*')) {
       return true;
@@ -42,11 +58,12 @@ bool MayMatter(std::string_view line) {
 }
 
 /// The plain lines at the start of `text`, a whole line at a time.
-size_t ReferencePrefix(std::string_view text) {
+size_t ReferencePrefix(std::string_view text, bool partFields) {
   size_t start = 0;
   for (;;) {
     const size_t end = text.find('\n', start);
-    if (end == std::string_view::npos || MayMatter(text.substr(start, end - start))) return start;
+    if (end == std::string_view::npos || MayMatter(text.substr(start, end - start), partFields))
+      return start;
     start = end + 1;
   }
 }
@@ -76,7 +93,12 @@ std::string TrickyText(unsigned seed, size_t pieces) {
                                                    "B",
                                                    "\r",
                                                    "0123456789abcdef",
-                                                   "\t"};
+                                                   "\t",
+                                                   "Content-Type: ",
+                                                   "content-disposition:",
+                                                   "text/",
+                                                   "multipart/mixed; ",
+                                                   "boundary"};
   std::mt19937 random(seed);
   std::string text;
   for (size_t k = 0; k < pieces; ++k) text += kPieces[random() % kPieces.size()];
@@ -86,12 +108,15 @@ std::string TrickyText(unsigned seed, size_t pieces) {
 TEST(PlainLines, PassOnlyLinesTheScannerIgnores) {
   for (unsigned seed = 1; seed <= 3000; ++seed) {
     const std::string text = TrickyText(seed, 1 + seed % 97);
-    const size_t want = ReferencePrefix(text);
-    bool stopped = false;
-    EXPECT_EQ(PlainLinesPrefix(text, stopped), want) << testing::PrintToString(text);
-    for (const KernelTable* kernels : RunnableKernels()) {
-      EXPECT_EQ(PlainLinesPrefixWith(*kernels, text, stopped), want)
-          << kernels->name << " " << testing::PrintToString(text);
+    for (const bool partFields : {true, false}) {
+      const size_t want = ReferencePrefix(text, partFields);
+      bool stopped = false;
+      EXPECT_EQ(PlainLinesPrefix(text, stopped, partFields), want)
+          << partFields << testing::PrintToString(text);
+      for (const KernelTable* kernels : RunnableKernels()) {
+        EXPECT_EQ(PlainLinesPrefixWith(*kernels, text, stopped, partFields), want)
+            << kernels->name << " " << partFields << testing::PrintToString(text);
+      }
     }
   }
 }
