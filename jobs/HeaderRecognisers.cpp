@@ -93,6 +93,7 @@ LineVerdict LookYEnc(HeaderScan& scan, std::string_view line) {
 /// A line of a MIME part's header block: a boundary, a name, the encoding,
 /// or anything else the block holds.
 LineVerdict LookMimeBlockLine(HeaderScan& scan, std::string_view line) {
+  scan.blockTouched = true;
   // A boundary starts another part, a mailbox's separator another message.
   if ((line.front() == '-' && line[1] == '-') || (line.front() == 'F' && IsMboxSeparator(line))) {
     scan.blockName.Clear();
@@ -157,6 +158,8 @@ LineVerdict OpenMimePart(HeaderScan& scan) {
 /// so does an attachment or a file part after a boundary; a block of an
 /// epilogue never does.
 LineVerdict MimeBlockEnds(HeaderScan& scan) {
+  // Blank lines between paragraphs of plain text end no block.
+  if (!scan.blockTouched) return LineVerdict::NotMine;
   LineVerdict verdict = LineVerdict::NotMine;
   if (scan.blockFields.inEpilogue) {
     // Text after a close-delimiter is no part of the mail.
@@ -172,6 +175,7 @@ LineVerdict MimeBlockEnds(HeaderScan& scan) {
   scan.blockName.Clear();
   scan.blockBase64 = false;
   scan.blockFields.Clear();
+  scan.blockTouched = false;
   return LineVerdict::NotMine;
 }
 

@@ -49,6 +49,9 @@ struct HeaderScan {
   /// from one block to the next.
   MimeNameCollector blockName;
   bool blockBase64 = false;
+  /// A line of the block was looked at since its state was last cleared:
+  /// until then a blank line has nothing to clear.
+  bool blockTouched = false;
   /// The block's type, disposition and transfer encoding, and the
   /// boundaries met so far in the source (none are kept when null).
   MimePartFields blockFields;

@@ -27,11 +27,23 @@ constexpr std::array<bool, 256> BuildTable(std::string_view chars) {
 /// First characters of the lines that may open a section or a MIME part.
 constexpr std::array<bool, 256> kNotPlainFirst = BuildTable("bBxX(-=");
 
+/// `text` begins with `lower`, letters compared without case: a cheap
+/// check for the few fixed words looked for on many lines.
+bool BeginsWithWord(std::string_view text, std::string_view lower) {
+  if (text.size() < lower.size()) return false;
+  for (size_t k = 0; k < lower.size(); ++k) {
+    const char want = lower[k];
+    const char have = want >= 'a' && want <= 'z' ? static_cast<char>(text[k] | 0x20) : text[k];
+    if (have != want) return false;
+  }
+  return true;
+}
+
 /// "name" followed by "=" or "*" (a MIME name parameter, plain or extended)
 /// begins somewhere in text[from, to).
 bool HasNameParameter(std::string_view text, size_t from, size_t to) {
   for (size_t k = from; k + 4 < to; ++k) {
-    if ((text[k] | 0x20) == 'n' && StartsWithNoCase(text.substr(k), "name") &&
+    if ((text[k] | 0x20) == 'n' && BeginsWithWord(text.substr(k), "name") &&
         (text[k + 4] == '=' || text[k + 4] == '*')) {
       return true;
     }
@@ -43,13 +55,12 @@ bool HasNameParameter(std::string_view text, size_t from, size_t to) {
 /// whose colon is at `colon` of the line `line`; without `partFields`, only
 /// a Content-Type whose type is not text/.
 bool IsContentField(std::string_view line, size_t colon, bool partFields) {
-  if (colon < 8 || (line.front() | 0x20) != 'c' || !StartsWithNoCase(line, "content-"))
-    return false;
+  if (colon < 8 || !BeginsWithWord(line, "content-")) return false;
   if (partFields) return true;
-  if (!StartsWithNoCase(line, "content-type")) return false;
+  if (!BeginsWithWord(line, "content-type")) return false;
   std::string_view value = line.substr(colon + 1);
   while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
-  return !StartsWithNoCase(value, "text/");
+  return !BeginsWithWord(value, "text/");
 }
 
 }  // namespace
@@ -94,7 +105,7 @@ size_t PlainLinesPrefixWith(const KernelTable& kernels, std::string_view text, b
         // "boundary=" gives a multipart's boundary.
         plain = !HasNameParameter(text, namesChecked, stop + 1) &&
                 !(stop >= start + 8 && (text[stop - 8] | 0x20) == 'b' &&
-                  StartsWithNoCase(text.substr(stop - 8), "boundary"));
+                  BeginsWithWord(text.substr(stop - 8), "boundary"));
         namesChecked = stop >= start + 4 ? stop - 4 : start;
       }
       if (!plain) {
