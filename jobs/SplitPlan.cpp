@@ -72,8 +72,7 @@ void SplitPlan::LocateInOtherSources(PartLocator& locator) const {
 
 bool SplitPlan::OpenSource(TextStream& in, int source) {
   if (source == currentSource_) return true;
-  const std::string& path =
-      source == 0 ? sourcePath_ : (*otherSources_)[static_cast<size_t>(source - 1)];
+  const std::string& path = SourcePath(source);
   if (!in.Open(path)) {
     currentSource_ = -1;  // the stream is closed: the source must be opened again
     return false;
@@ -159,15 +158,18 @@ bool SplitPlan::NextYEncPart(TextStream& in) {
       // The source's own parts are passed over by this job alone.
       for (const PartRange& part : parts_) {
         if (part.source != 0)
-          yencPartsReadByCommand_->insert(
-              {(*otherSources_)[static_cast<size_t>(part.source - 1)], part.start});
+          yencPartsReadByCommand_->insert({SourcePath(part.source), part.start});
       }
     }
   }
-  if (nextPart_ >= parts_.size()) return false;
+  return nextPart_ < parts_.size() && GoToNextPart(in);
+}
+
+bool SplitPlan::GoToNextPart(TextStream& in) {
   const PartRange& part = parts_[nextPart_++];
   if (!OpenSource(in, part.source)) {
-    // The file cannot be read now: its parts and the later ones are missing.
+    // The file cannot be read now: its parts and the later ones are
+    // missing, and the source is read again where it was left.
     nextPart_ = parts_.size();
     SkipPastParts(in);
     return false;
@@ -191,19 +193,7 @@ bool SplitPlan::FindContinuation(TextStream& in) {
     if (uuxx && ClosingLineFollows(in)) return true;
     LocateParts(in);
   }
-  if (nextPart_ < parts_.size()) {
-    const PartRange& part = parts_[nextPart_++];
-    if (!OpenSource(in, part.source)) {
-      // The file cannot be read now: its parts and the later ones are
-      // missing, and the source is read again where it was left.
-      nextPart_ = parts_.size();
-      SkipPastParts(in);
-      return false;
-    }
-    partsSeen_.push_back(part.number);
-    in.Seek(part.start);
-    return true;
-  }
+  if (nextPart_ < parts_.size()) return GoToNextPart(in);
   return uuxx && ClosingLineFollows(in);
 }
 

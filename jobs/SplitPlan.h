@@ -100,6 +100,14 @@ class SplitPlan {
   /// Moves the stream to the file that holds `source` (0: the source
   /// itself); false when it cannot be opened.
   bool OpenSource(TextStream& in, int source);
+  /// The path of `source` (0: the section's own).
+  const std::string& SourcePath(int source) const {
+    return source == 0 ? sourcePath_ : (*otherSources_)[static_cast<size_t>(source - 1)];
+  }
+  /// Moves the stream to the next part in the plan, in whichever file holds
+  /// it; false (the source read on where it was left) when that file
+  /// cannot be opened.
+  bool GoToNextPart(TextStream& in);
 
   int format_ = 0;
   bool beginHeader_ = false;
