@@ -38,7 +38,7 @@ constexpr KernelTable kPortable = {
     &AddBtoaWordsPortable,
     &PutBase85WordsPortable,
     &LineStopsPortable,
-    &YEncPlainRunPortable,
+    &YEncRunPortable,
     &Crc32SpanPortable,
 };
 
@@ -49,7 +49,7 @@ KernelTable KernelsFor(const CpuFeatures& features) {
   table.name = "x86-64";
   table.addBtoaWords = &AddBtoaWordsSse2;
   table.lineStops = &LineStopsSse2;
-  table.yencPlainRun = &YEncPlainRunSse2;
+  table.yencRun = &YEncRunSse2;
   if (features.avx2) {
     table.name = "x86-64 avx2";
     table.decodeStandardBinHex = &DecodeStandardBinHexAvx2;
@@ -58,7 +58,7 @@ KernelTable KernelsFor(const CpuFeatures& features) {
     table.lineStops = &LineStopsAvx2;
     table.addBtoaWords = &AddBtoaWordsAvx2;
     table.putBase85Words = &PutBase85WordsAvx2;
-    table.yencPlainRun = &YEncPlainRunAvx2;
+    table.yencRun = &YEncRunAvx2;
   }
   if (features.carrylessMultiply) {
     table.name = features.avx2 ? "x86-64 avx2 clmul" : "x86-64 clmul";

@@ -46,10 +46,16 @@ struct KernelTable {
   /// the scan over plain lines, jobs/PlainLines.h, stops to look), for the
   /// (up to) 64 bytes from `base`.
   uint64_t (*lineStops)(std::string_view text, size_t base);
-  /// Decodes yEnc characters (each less 42) from src to dst up to the first
-  /// "=", CR or LF or the end of `n`; returns how many (codecs/YEncDecoder.h).
-  /// May write past that point, never past dst + n.
-  size_t (*yencPlainRun)(const unsigned char* src, size_t n, unsigned char* dst);
+  /// Decodes yEnc text from src to dst: plain characters less 42, "=" and
+  /// the character after it (no line end) as that one less 106, and passes
+  /// over line ends whose next line begins with a character that
+  /// `lineStops` (256 entries; CR, LF, "=" and "." among them) leaves alone,
+  /// and lone CRs. Stops at the end of `n`, at "=" before a line end or the
+  /// end, and at the line end before a line the caller must look at.
+  /// Returns the characters taken and sets `produced` (codecs/YEncDecoder.h).
+  /// May write past dst + produced, never past dst + n.
+  size_t (*yencRun)(const unsigned char* src, size_t n, unsigned char* dst, const bool* lineStops,
+                    size_t& produced);
   /// Crc32Span (codecs/Crc32.h).
   uint32_t (*crc32Span)(uint32_t crc, const unsigned char* p, size_t n);
 };

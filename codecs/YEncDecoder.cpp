@@ -4,31 +4,27 @@
 
 #include "codecs/Dispatch.h"
 #include "codecs/kernels/PortableKernels.h"
+#include "codecs/kernels/YEncRun.h"
 
 namespace twick {
 
-namespace {
+size_t YEncRunPortable(const unsigned char* src, size_t n, unsigned char* dst,
+                       const bool* lineStops, size_t& produced) {
+  produced = 0;
+  return yenc_run::RunScalar(src, n, dst, lineStops, 0, produced);
+}
 
-constexpr unsigned char kOffset = 42;
-constexpr unsigned char kEscapeOffset = 64;
-
-constexpr std::array<bool, 256> kEndsRun = [] {
-  std::array<bool, 256> table{};
-  for (unsigned char c : {'=', '\r', '\n'}) table[c] = true;
-  return table;
-}();
-
-}  // namespace
-
-size_t YEncPlainRunPortable(const unsigned char* src, size_t n, unsigned char* dst) {
-  size_t k = 0;
-  for (; k < n && !kEndsRun[src[k]]; ++k) dst[k] = static_cast<unsigned char>(src[k] - kOffset);
-  return k;
+YEncDecoder::YEncDecoder(const std::array<bool, 256>* flagged) : flagged_(flagged) {
+  // Lines the run must not pass into: empty ones, keyword lines, doubled
+  // dots and the ones the caller flagged.
+  for (unsigned char c : {'\r', '\n', '=', '.'}) lineStops_[c] = true;
+  if (flagged_ != nullptr)
+    for (size_t c = 0; c < lineStops_.size(); ++c) lineStops_[c] = lineStops_[c] || (*flagged_)[c];
 }
 
 YEncStep YEncDecoder::Decode(const char* text, size_t size, unsigned char* dst, bool last) {
   const auto* src = reinterpret_cast<const unsigned char*>(text);
-  const auto plainRun = ActiveKernels().yencPlainRun;
+  const auto run = ActiveKernels().yencRun;
   YEncStep step;
   size_t i = 0;
   size_t o = 0;
@@ -67,13 +63,13 @@ YEncStep YEncDecoder::Decode(const char* text, size_t size, unsigned char* dst, 
       lineStart_ = false;
     }
     if (escape_) {
-      dst[o++] = static_cast<unsigned char>(src[i++] - kOffset - kEscapeOffset);
+      dst[o++] = static_cast<unsigned char>(src[i++] - yenc_run::kEscapedOffset);
       escape_ = false;
       continue;
     }
-    const size_t run = plainRun(src + i, size - i, dst + o);
-    i += run;
-    o += run;
+    size_t produced = 0;
+    i += run(src + i, size - i, dst + o, lineStops_.data(), produced);
+    o += produced;
     if (i < size && src[i] == '=') {
       escape_ = true;
       ++i;

@@ -27,7 +27,7 @@ class YEncDecoder {
  public:
   /// `flagged`, when given, marks first characters of lines the caller wants
   /// to look at before they are decoded.
-  explicit YEncDecoder(const std::array<bool, 256>* flagged = nullptr) : flagged_(flagged) {}
+  explicit YEncDecoder(const std::array<bool, 256>* flagged = nullptr);
 
   /// Decodes text[0..size) into `dst` (room for `size` bytes), stopping at
   /// the start of a line the caller should see first. `last` says the text
@@ -46,6 +46,8 @@ class YEncDecoder {
 
  private:
   const std::array<bool, 256>* flagged_;
+  /// First characters of lines a run stops before (see KernelTable::yencRun).
+  std::array<bool, 256> lineStops_{};
   bool escape_ = false;
   bool lineStart_ = true;
   bool lookAtLine_ = true;

@@ -132,18 +132,37 @@ TEST(YEncDecoder, RandomBytesComeBackAtEveryWidthAndLineEnd) {
 }
 
 TEST(YEncDecoder, EveryTableDecodesTheSameRuns) {
+  // Escapes, line ends of every kind and lines a run must stop before, at
+  // every offset against the vector widths.
   std::mt19937 random(3);
-  std::string text(5000, ' ');
-  for (auto& c : text) c = static_cast<char>(random() % 40 == 0 ? '=' : random());
-  for (const KernelTable* kernels : RunnableKernels()) {
-    for (size_t from = 0; from < 200; ++from) {
-      Bytes want(text.size()), got(text.size());
-      const auto* src = reinterpret_cast<const unsigned char*>(text.data()) + from;
-      const size_t n = text.size() - from;
-      const size_t expected = PortableKernels().yencPlainRun(src, n, want.data());
-      ASSERT_EQ(kernels->yencPlainRun(src, n, got.data()), expected) << kernels->name;
-      EXPECT_TRUE(std::equal(want.begin(), want.begin() + static_cast<long>(expected), got.begin()))
-          << kernels->name;
+  std::array<bool, 256> stops{};
+  for (unsigned char c : {'\r', '\n', '=', '.', 'x'}) stops[c] = true;
+  for (unsigned spacing : {12u, 40u, 3000u}) {
+    // Special characters every `spacing` on average; a stop character
+    // ("." or "x") only after every 30th line end or so, so that runs pass
+    // over many lines.
+    std::string text(5000, ' ');
+    for (auto& c : text) {
+      c = static_cast<char>(random() % 200 + 33);
+      if (c == '=' || c == '.' || c == 'x') c = 'a';
+      if (random() % spacing == 0) c = "=\r\n\r"[random() % 4];
+      if (random() % (spacing * 30) == 0) c = ".x"[random() % 2];
+    }
+    for (const KernelTable* kernels : RunnableKernels()) {
+      for (size_t from = 0; from < 200; ++from) {
+        Bytes want(text.size()), got(text.size());
+        const auto* src = reinterpret_cast<const unsigned char*>(text.data()) + from;
+        const size_t n = text.size() - from;
+        size_t wantBytes = 0, gotBytes = 0;
+        const size_t expected =
+            PortableKernels().yencRun(src, n, want.data(), stops.data(), wantBytes);
+        ASSERT_EQ(kernels->yencRun(src, n, got.data(), stops.data(), gotBytes), expected)
+            << kernels->name;
+        ASSERT_EQ(gotBytes, wantBytes) << kernels->name;
+        EXPECT_TRUE(
+            std::equal(want.begin(), want.begin() + static_cast<long>(wantBytes), got.begin()))
+            << kernels->name;
+      }
     }
   }
 }

@@ -40,7 +40,8 @@ void PutBase85WordsFrom(size_t first, const unsigned char* words, size_t count, 
                         uint64_t* zeroWords);
 
 // codecs/YEncDecoder.cpp
-size_t YEncPlainRunPortable(const unsigned char* src, size_t n, unsigned char* dst);
+size_t YEncRunPortable(const unsigned char* src, size_t n, unsigned char* dst,
+                       const bool* lineStops, size_t& produced);
 
 // codecs/Crc32.cpp
 uint32_t Crc32SpanPortable(uint32_t crc, const unsigned char* p, size_t n);

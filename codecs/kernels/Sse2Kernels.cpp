@@ -7,6 +7,7 @@
 #include <emmintrin.h>
 
 #include "codecs/kernels/PortableKernels.h"
+#include "codecs/kernels/YEncRun.h"
 
 namespace twick {
 
@@ -64,24 +65,39 @@ uint64_t LineStopsSse2(std::string_view text, size_t base) {
   return mask;
 }
 
-size_t YEncPlainRunSse2(const unsigned char* src, size_t n, unsigned char* dst) {
+size_t YEncRunSse2(const unsigned char* src, size_t n, unsigned char* dst, const bool* lineStops,
+                   size_t& produced) {
   const __m128i equals = _mm_set1_epi8('=');
   const __m128i cr = _mm_set1_epi8('\r');
   const __m128i lf = _mm_set1_epi8('\n');
-  const __m128i offset = _mm_set1_epi8(42);
+  const __m128i offset = _mm_set1_epi8(static_cast<char>(yenc_run::kOffset));
   size_t k = 0;
-  // All sixteen are written; those from the first stop on are written over
-  // by what follows it.
-  for (; n - k >= 16; k += 16) {
+  size_t o = 0;
+  // Sixteen characters at a time; all sixteen are written, and those from
+  // the first "=", CR or LF on are written over by what follows it.
+  while (n - k >= 16) {
     const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + k));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + k), _mm_sub_epi8(chunk, offset));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + o), _mm_sub_epi8(chunk, offset));
     const __m128i stops =
         _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(chunk, equals), _mm_cmpeq_epi8(chunk, cr)),
                      _mm_cmpeq_epi8(chunk, lf));
-    const int mask = _mm_movemask_epi8(stops);
-    if (mask != 0) return k + static_cast<size_t>(__builtin_ctz(static_cast<unsigned>(mask)));
+    const auto mask = static_cast<unsigned>(_mm_movemask_epi8(stops));
+    if (mask == 0) {
+      k += 16;
+      o += 16;
+      continue;
+    }
+    const auto plain = static_cast<size_t>(__builtin_ctz(mask));
+    k += plain;
+    o += plain;
+    if (!yenc_run::TakeSpecial(src, n, dst, lineStops, k, o)) {
+      produced = o;
+      return k;
+    }
   }
-  return k + YEncPlainRunPortable(src + k, n - k, dst + k);
+  k = yenc_run::RunScalar(src, n, dst, lineStops, k, o);
+  produced = o;
+  return k;
 }
 
 }  // namespace twick

@@ -32,7 +32,8 @@ void AddBtoaWordsSse2(BtoaChecks& checks, const unsigned char* bytes, size_t wor
 /// (the one per byte not included) and returns their XOR.
 uint32_t AddBtoaGroupsSse2(BtoaChecks& checks, const unsigned char* bytes, size_t groups);
 uint64_t LineStopsSse2(std::string_view text, size_t base);
-size_t YEncPlainRunSse2(const unsigned char* src, size_t n, unsigned char* dst);
+size_t YEncRunSse2(const unsigned char* src, size_t n, unsigned char* dst, const bool* lineStops,
+                   size_t& produced);
 
 // Avx2Kernels.cpp
 size_t DecodeStandardBinHexAvx2(const SpreadTable& table, std::string_view chars,
@@ -42,7 +43,8 @@ bool AllInByteSetAvx2(const ByteSet& set, std::string_view text);
 uint64_t LineStopsAvx2(std::string_view text, size_t base);
 void AddBtoaWordsAvx2(BtoaChecks& checks, const unsigned char* bytes, size_t words);
 void PutBase85WordsAvx2(const unsigned char* words, size_t count, char* dst, uint64_t* zeroWords);
-size_t YEncPlainRunAvx2(const unsigned char* src, size_t n, unsigned char* dst);
+size_t YEncRunAvx2(const unsigned char* src, size_t n, unsigned char* dst, const bool* lineStops,
+                   size_t& produced);
 
 // ClmulKernels.cpp: carry-less multiplication and SSSE3's byte shuffle.
 uint16_t BinHexCrcSpanClmul(uint16_t crc, const unsigned char* p, size_t n);
