@@ -181,9 +181,10 @@ bool OutputFile::Flush() {
 bool OutputFile::Write(const char* data, size_t size) {
   if (failed_ || fd_ < 0) return false;
   if (buffer_.size() + size > kBufferSize && !Flush()) return false;
-  if (size >= kBufferSize) {
-    buffer_.assign(data, data + size);
-    return Flush();
+  if (buffer_.empty() && size >= kDirectWriteSize) {
+    // Copying a large block into the buffer first would only cost time.
+    if (!platform::WriteAll(fd_, data, size)) failed_ = true;
+    return !failed_;
   }
   buffer_.insert(buffer_.end(), data, data + size);
   return true;

@@ -89,6 +89,9 @@ struct TemporaryFile {
 class OutputFile : public OutputSink {
  public:
   static constexpr size_t kBufferSize = 1 << 18;
+  /// Writes at least this large go to the file directly when nothing is
+  /// buffered.
+  static constexpr size_t kDirectWriteSize = 1 << 16;
 
   explicit OutputFile(int fd);
   OutputFile(int fd, TemporaryFile temporary, std::string finalPath, bool replace,

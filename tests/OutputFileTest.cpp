@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "core/DiskOutput.h"
 #include "core/OutputFile.h"
@@ -168,6 +169,29 @@ TEST(FailedWrite, LeavesNothingUnderTheName) {
     }
   }
   std::signal(SIGXFSZ, oldHandler);
+}
+
+// Small writes are buffered and large ones may go straight to the file:
+// whatever the sizes, the file holds the bytes in the order written.
+TEST(OutputFileWrites, KeepTheirOrderWhateverTheirSizes) {
+  const size_t direct = OutputFile::kDirectWriteSize;
+  const size_t buffer = OutputFile::kBufferSize;
+  const std::vector<std::vector<size_t>> runs = {
+      {direct, 1, direct}, {1, direct, 5}, {buffer - 1, direct, 2}, {buffer + 3, 7, buffer}};
+  for (const auto& sizes : runs) {
+    ScratchDir dir;
+    const std::string name = dir.file("out.bin");
+    auto out = CreateDiskOutput(name, false, 0, true);
+    ASSERT_TRUE(out);
+    std::string want;
+    for (size_t size : sizes) {
+      const std::string piece(size, static_cast<char>('a' + want.size() % 26));
+      ASSERT_TRUE(out->Write(piece.data(), piece.size()));
+      want += piece;
+    }
+    ASSERT_TRUE(out->Close());
+    EXPECT_TRUE(ReadFile(name) == want) << sizes.size() << " writes, first " << sizes[0];
+  }
 }
 
 // The exclusive rename and the link that stands in for it where the kernel
