@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -27,8 +28,13 @@ namespace twick {
 namespace {
 
 constexpr uint64_t kProgressDivisor = 1800;
-/// Characters decoded per step (the output buffer holds as many bytes).
+/// The output buffer: decoded bytes are collected there and written out
+/// when less than kMinStep is left free, so writes are large.
 constexpr size_t kChunk = 128 * 1024;
+/// The fewest characters a step takes (unless the stream ends): the stream
+/// reads on when fewer are left in its buffer, and moves what is left to its
+/// front, so a small value keeps that copy small.
+constexpr size_t kMinStep = 4096;
 
 /// The first characters of lines that may open another kind of section. A
 /// MIME boundary is not looked for: "--" and no blanks is yEnc data too.
@@ -66,18 +72,27 @@ class YEncReader {
   /// line, writing the bytes from the `skip`th on. False when the user
   /// asked to stop.
   bool ReadPart(uint64_t skip, PartRead& part) {
+    if (!ReadLines(skip, part)) return false;
+    Flush();
+    return true;
+  }
+
+ private:
+  bool ReadLines(uint64_t skip, PartRead& part) {
     const HeaderTables headers{job_.m_pUUAlphabet, job_.m_pXXAlphabet, job_.m_pBinHexTable};
     decoder_.Reset();
     for (;;) {
       if (job_.m_window.CancelRequested()) return false;
-      std::string_view text = in_.Buffered(kChunk);
+      if (kChunk - fill_ < kMinStep) Flush();
+      std::string_view text = in_.Buffered(kMinStep);
       if (text.empty()) return true;  // cut short
-      size_t size = std::min(text.size(), kChunk);
-      YEncStep step = decoder_.Decode(text.data(), size, bytes_.get(), false);
+      size_t size = std::min(text.size(), kChunk - fill_);
+      YEncStep step = decoder_.Decode(text.data(), size, bytes_.get() + fill_, false);
       if (step.stop == YEncStep::Stop::WantsMore && step.consumed == 0) {
         // At the end of the stream nothing more will come.
         text = in_.Buffered(size + 1);
-        if (text.size() <= size) step = decoder_.Decode(text.data(), size, bytes_.get(), true);
+        if (text.size() <= size)
+          step = decoder_.Decode(text.data(), size, bytes_.get() + fill_, true);
       }
       Take(step, skip, part);
       in_.Advance(step.consumed);
@@ -103,14 +118,22 @@ class YEncReader {
     }
   }
 
- private:
+  /// Counts the bytes a step decoded and keeps them, less those of an
+  /// earlier part again.
   void Take(const YEncStep& step, uint64_t& skip, PartRead& part) {
     if (step.produced == 0) return;
-    part.crc = Crc32Span(part.crc, bytes_.get(), step.produced);
+    unsigned char* fresh = bytes_.get() + fill_;
+    part.crc = Crc32Span(part.crc, fresh, step.produced);
     part.bytes += step.produced;
     const size_t dropped = static_cast<size_t>(std::min<uint64_t>(skip, step.produced));
     skip -= dropped;
-    out_.Write(reinterpret_cast<const char*>(bytes_.get()) + dropped, step.produced - dropped);
+    if (dropped > 0) std::memmove(fresh, fresh + dropped, step.produced - dropped);
+    fill_ += step.produced - dropped;
+  }
+
+  void Flush() {
+    if (fill_ > 0) out_.Write(reinterpret_cast<const char*>(bytes_.get()), fill_);
+    fill_ = 0;
   }
 
   DecodeContext& job_;
@@ -120,6 +143,7 @@ class YEncReader {
   const std::array<bool, 256> openers_ = OtherSectionOpeners();
   YEncDecoder decoder_;
   std::unique_ptr<unsigned char[]> bytes_;
+  size_t fill_ = 0;  // bytes kept in bytes_, not yet written
 };
 
 /// Writes `count` zero bytes: where no part held the bytes of the file.
