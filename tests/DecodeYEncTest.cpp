@@ -197,6 +197,10 @@ TEST(DecodeYEnc, HeadersThatCannotBeTrustedAreReportedNotFollowed) {
       {"a header opening inside the data",
        "=ybegin size=4 name=h.bin\n+,\n=ybegin size=1 name=h.bin\n+\n=yend size=1\n",
        "closing line", std::string("\x01\x02", 2)},
+      {"a part over the bytes of the one before",
+       "=ybegin part=1 total=2 size=4 name=h.bin\n=ypart begin=1 end=3\n+,-\n=yend size=3 part=1\n"
+       "=ybegin part=2 total=2 size=4 name=h.bin\n=ypart begin=2 end=4\n,-.\n=yend size=3 part=2\n",
+       "Part 2 overlaps the part before it.", std::string("\x01\x02\x03\x04", 4)},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
