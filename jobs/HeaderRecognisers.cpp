@@ -260,9 +260,10 @@ bool FindSectionHeader(HeaderScan& scan, std::span<const HeaderRecogniser> recog
   for (;;) {
     // Plain text lines are passed over in bulk; the rest are read one by one,
     // and so are the lines that may go on with a folded name.
-    // Until a multipart's boundary is known, no part's fields matter.
+    // Until a multipart's boundary is known, no part's fields matter; until
+    // a line of a header block is read, a blank line has nothing to end.
     if (!scan.blockName.WantsContinuation())
-      SkipPlainLines(scan.in, scan.boundaries && scan.boundaries->Any());
+      SkipPlainLines(scan.in, scan.boundaries && scan.boundaries->Any(), scan.blockTouched);
     if (!scan.in.ReadLine(line)) break;
     if (line.size() <= 1) {
       if (BlockEnds(scan, recognisers)) return true;

@@ -65,12 +65,13 @@ bool IsContentField(std::string_view line, size_t colon, bool partFields) {
 
 }  // namespace
 
-size_t PlainLinesPrefix(std::string_view text, bool& stopped, bool partFields) {
-  return PlainLinesPrefixWith(ActiveKernels(), text, stopped, partFields);
+size_t PlainLinesPrefix(std::string_view text, bool& stopped, bool partFields,
+                        bool blankLinesMatter) {
+  return PlainLinesPrefixWith(ActiveKernels(), text, stopped, partFields, blankLinesMatter);
 }
 
 size_t PlainLinesPrefixWith(const KernelTable& kernels, std::string_view text, bool& stopped,
-                            bool partFields) {
+                            bool partFields, bool blankLinesMatter) {
   stopped = false;
   if (text.empty()) return 0;
   size_t start = 0;         // the line being looked at
@@ -88,7 +89,9 @@ size_t PlainLinesPrefixWith(const KernelTable& kernels, std::string_view text, b
       const char c = text[stop];
       bool plain = true;
       if (c == '\n') {
-        plain = stop - start >= kShortestPlain;
+        const size_t length = stop - start;
+        plain = length >= kShortestPlain ||
+                (!blankLinesMatter && length - (length > 0 && text[stop - 1] == '\r') <= 1);
         if (plain) {
           start = namesChecked = stop + 1;
           plain = start == text.size() || !kNotPlainFirst[static_cast<unsigned char>(text[start])];
@@ -117,12 +120,12 @@ size_t PlainLinesPrefixWith(const KernelTable& kernels, std::string_view text, b
   return start;
 }
 
-void SkipPlainLines(TextStream& in, bool partFields) {
+void SkipPlainLines(TextStream& in, bool partFields, bool blankLinesMatter) {
   size_t want = 1;
   for (;;) {
     const std::string_view text = in.Buffered(want);
     bool stopped = false;
-    const size_t plain = PlainLinesPrefix(text, stopped, partFields);
+    const size_t plain = PlainLinesPrefix(text, stopped, partFields, blankLinesMatter);
     in.Advance(plain);
     // Fewer bytes than asked for: the file ends, or a line fills the whole
     // buffer. The reader takes it from here.

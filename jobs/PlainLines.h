@@ -18,9 +18,12 @@ namespace twick {
 /// "Content-" fields are not plain while `partFields` holds (a multipart's
 /// part fields then decide what a part is); otherwise only a Content-Type
 /// that is not text/ (it may be a multipart's) is not plain.
-size_t PlainLinesPrefix(std::string_view text, bool& stopped, bool partFields = true);
+/// Lines of at most one character (a CR before the LF not counted) are plain
+/// unless `blankLinesMatter` (a blank line then ends a header block).
+size_t PlainLinesPrefix(std::string_view text, bool& stopped, bool partFields = true,
+                        bool blankLinesMatter = true);
 
 /// Moves the stream past the plain lines at its read position.
-void SkipPlainLines(TextStream& in, bool partFields = true);
+void SkipPlainLines(TextStream& in, bool partFields = true, bool blankLinesMatter = true);
 
 }  // namespace twick

@@ -11,6 +11,6 @@
 namespace twick {
 
 size_t PlainLinesPrefixWith(const KernelTable& kernels, std::string_view text, bool& stopped,
-                            bool partFields = true);
+                            bool partFields = true, bool blankLinesMatter = true);
 
 }  // namespace twick

@@ -41,8 +41,12 @@ bool IsPartField(std::string_view line, bool partFields) {
 
 /// Whether the scanner might act on `line` (LF not included), written from
 /// the rules of the scanner's lines rather than from the fast code.
-bool MayMatter(std::string_view line, bool partFields) {
-  if (line.size() < 3) return true;  // blank and one-character lines, CR included
+bool MayMatter(std::string_view line, bool partFields, bool blankLinesMatter) {
+  // Blank and one-character lines (a CR before the LF not counted) end a
+  // header block; other short lines are left to the scanner.
+  const size_t length = line.size() - (line.ends_with('\r') ? 1 : 0);
+  if (line.size() < 3 && (blankLinesMatter || length >= 2)) return true;
+  if (line.empty()) return false;
   if (std::string_view("bBxX(-=").find(line.front()) != std::string_view::npos) return true;
   if (IsPartField(line, partFields)) return true;
   const size_t lastEquals = line.rfind('=');
@@ -58,11 +62,12 @@ bool MayMatter(std::string_view line, bool partFields) {
 }
 
 /// The plain lines at the start of `text`, a whole line at a time.
-size_t ReferencePrefix(std::string_view text, bool partFields) {
+size_t ReferencePrefix(std::string_view text, bool partFields, bool blankLinesMatter) {
   size_t start = 0;
   for (;;) {
     const size_t end = text.find('\n', start);
-    if (end == std::string_view::npos || MayMatter(text.substr(start, end - start), partFields))
+    if (end == std::string_view::npos ||
+        MayMatter(text.substr(start, end - start), partFields, blankLinesMatter))
       return start;
     start = end + 1;
   }
@@ -109,13 +114,15 @@ TEST(PlainLines, PassOnlyLinesTheScannerIgnores) {
   for (unsigned seed = 1; seed <= 3000; ++seed) {
     const std::string text = TrickyText(seed, 1 + seed % 97);
     for (const bool partFields : {true, false}) {
-      const size_t want = ReferencePrefix(text, partFields);
-      bool stopped = false;
-      EXPECT_EQ(PlainLinesPrefix(text, stopped, partFields), want)
-          << partFields << testing::PrintToString(text);
-      for (const KernelTable* kernels : RunnableKernels()) {
-        EXPECT_EQ(PlainLinesPrefixWith(*kernels, text, stopped, partFields), want)
-            << kernels->name << " " << partFields << testing::PrintToString(text);
+      for (const bool blanks : {true, false}) {
+        const size_t want = ReferencePrefix(text, partFields, blanks);
+        bool stopped = false;
+        EXPECT_EQ(PlainLinesPrefix(text, stopped, partFields, blanks), want)
+            << partFields << blanks << testing::PrintToString(text);
+        for (const KernelTable* kernels : RunnableKernels()) {
+          EXPECT_EQ(PlainLinesPrefixWith(*kernels, text, stopped, partFields, blanks), want)
+              << kernels->name << " " << partFields << blanks << testing::PrintToString(text);
+        }
       }
     }
   }
