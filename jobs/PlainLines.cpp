@@ -55,12 +55,20 @@ bool HasNameParameter(std::string_view text, size_t from, size_t to) {
 /// whose colon is at `colon` of the line `line`; without `partFields`, only
 /// a Content-Type whose type is not text/.
 bool IsContentField(std::string_view line, size_t colon, bool partFields) {
-  if (colon < 8 || !BeginsWithWord(line, "content-")) return false;
+  if (colon < 8 || (line[0] | 0x20) != 'c' || !BeginsWithWord(line, "content-")) return false;
   if (partFields) return true;
   if (!BeginsWithWord(line, "content-type")) return false;
   std::string_view value = line.substr(colon + 1);
   while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
   return !BeginsWithWord(value, "text/");
+}
+
+/// Whether the colon at `colon` of the line from `start` may be that of
+/// "ENCODING: BASE64": the letters around it are looked at first, since
+/// most colons of a spool are in times and prose.
+bool MayBeEncodingColon(std::string_view text, size_t start, size_t colon) {
+  return colon >= start + 8 && (text[colon - 8] | 0x20) == 'e' && (text[colon - 1] | 0x20) == 'g' &&
+         Base64EncodingAt(text.substr(start), colon - start);
 }
 
 }  // namespace
@@ -101,7 +109,7 @@ size_t PlainLinesPrefixWith(const KernelTable& kernels, std::string_view text, b
         if (stop + kEncodingTail > text.size() && text.find('\n', stop) == std::string_view::npos) {
           return start;
         }
-        plain = !Base64EncodingAt(text.substr(start), stop - start) &&
+        plain = !MayBeEncodingColon(text, start, stop) &&
                 !IsContentField(text.substr(start), stop - start, partFields);
       } else {
         // Each "=" is judged with the text before it since the last one;
