@@ -12,7 +12,6 @@
 #include "codecs/BinHex.h"
 #include "codecs/kernels/BinHexNibbles.h"
 #include "codecs/kernels/PortableKernels.h"
-#include "codecs/kernels/YEncRun.h"
 
 namespace twick {
 
@@ -279,42 +278,6 @@ void AddBtoaWordsAvx2(BtoaChecks& checks, const unsigned char* bytes, size_t wor
 void PutBase85WordsAvx2(const unsigned char* words, size_t count, char* dst, uint64_t* zeroWords) {
   std::fill_n(zeroWords, (count + 63) / 64, 0);
   PutBase85WordsFrom(PutBase85Groups(words, count, dst, zeroWords), words, count, dst, zeroWords);
-}
-
-__attribute__((target("avx2"))) size_t YEncRunAvx2(const unsigned char* src, size_t n,
-                                                   unsigned char* dst, const bool* lineStops,
-                                                   size_t& produced) {
-  const __m256i equals = _mm256_set1_epi8('=');
-  const __m256i cr = _mm256_set1_epi8('\r');
-  const __m256i lf = _mm256_set1_epi8('\n');
-  const __m256i offset = _mm256_set1_epi8(static_cast<char>(yenc_run::kOffset));
-  size_t k = 0;
-  size_t o = 0;
-  // As the SSE2 run, 32 characters at a time.
-  while (n - k >= 32) {
-    const __m256i chunk = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + k));
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + o), _mm256_sub_epi8(chunk, offset));
-    const __m256i stops = _mm256_or_si256(
-        _mm256_or_si256(_mm256_cmpeq_epi8(chunk, equals), _mm256_cmpeq_epi8(chunk, cr)),
-        _mm256_cmpeq_epi8(chunk, lf));
-    const auto mask = static_cast<unsigned>(_mm256_movemask_epi8(stops));
-    if (mask == 0) {
-      k += 32;
-      o += 32;
-      continue;
-    }
-    const auto plain = static_cast<size_t>(__builtin_ctz(mask));
-    k += plain;
-    o += plain;
-    if (!yenc_run::TakeSpecial(src, n, dst, lineStops, k, o)) {
-      produced = o;
-      return k;
-    }
-  }
-  size_t tail = 0;
-  k += YEncRunSse2(src + k, n - k, dst + o, lineStops, tail);
-  produced = o + tail;
-  return k;
 }
 
 }  // namespace twick
