@@ -26,19 +26,19 @@ __attribute__((target("avx2"))) size_t DecodeBase85GroupsAvx2(const unsigned cha
   // at the groups' start and one four characters on (for the last group's
   // last four). Shuffles put the first four digits of each group in a 32-bit
   // lane and the fifth in another.
-  const __m256i fromFirst = _mm256_setr_epi8(  //
+  const __m256i fromFirst = _mm256_setr_epi8(                  //
       0, 1, 2, 3, 5, 6, 7, 8, 10, 11, 12, 13, 15, -1, -1, -1,  //
       0, 1, 2, 3, 5, 6, 7, 8, 10, 11, 12, 13, 15, -1, -1, -1);
-  const __m256i fromSecond = _mm256_setr_epi8(  //
+  const __m256i fromSecond = _mm256_setr_epi8(                         //
       -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 12, 13, 14,  //
       -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 12, 13, 14);
-  const __m256i lastFromFirst = _mm256_setr_epi8(  //
+  const __m256i lastFromFirst = _mm256_setr_epi8(                    //
       4, -1, -1, -1, 9, -1, -1, -1, 14, -1, -1, -1, -1, -1, -1, -1,  //
       4, -1, -1, -1, 9, -1, -1, -1, 14, -1, -1, -1, -1, -1, -1, -1);
-  const __m256i lastFromSecond = _mm256_setr_epi8(  //
+  const __m256i lastFromSecond = _mm256_setr_epi8(                     //
       -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 15, -1, -1, -1,  //
       -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, -1, 15, -1, -1, -1);
-  const __m256i bigEndian = _mm256_setr_epi8(  //
+  const __m256i bigEndian = _mm256_setr_epi8(                //
       3, 2, 1, 0, 7, 6, 5, 4, 11, 10, 9, 8, 15, 14, 13, 12,  //
       3, 2, 1, 0, 7, 6, 5, 4, 11, 10, 9, 8, 15, 14, 13, 12);
   // Digit pairs to 16 bits (d0 * 85 + d1 stays below 2^15 for any byte),
@@ -66,10 +66,9 @@ __attribute__((target("avx2"))) size_t DecodeBase85GroupsAvx2(const unsigned cha
     if (hits != 0) return done + DecodeBase85GroupsPortable(src, 8, dst);
     const __m256i last = _mm256_or_si256(_mm256_shuffle_epi8(first, lastFromFirst),
                                          _mm256_shuffle_epi8(second, lastFromSecond));
-    const __m256i quads =
-        _mm256_madd_epi16(_mm256_maddubs_epi16(four, pairWeights), quadWeights);
-    const __m256i value = _mm256_add_epi32(_mm256_mullo_epi32(quads, base),
-                                           _mm256_add_epi32(last, offsets));
+    const __m256i quads = _mm256_madd_epi16(_mm256_maddubs_epi16(four, pairWeights), quadWeights);
+    const __m256i value =
+        _mm256_add_epi32(_mm256_mullo_epi32(quads, base), _mm256_add_epi32(last, offsets));
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst), _mm256_shuffle_epi8(value, bigEndian));
   }
   return done + DecodeBase85GroupsPortable(src, groups - done, dst);
