@@ -128,8 +128,8 @@ TEST(DecodeBulkLines, BinHexIsReadAlikeWhateverTheStreamBufferHolds) {
     ExpectTheSameForEveryStreamBuffer(Reader::BinHex,
                                       opener + lines.substr(0, lines.size() / 2) + "begin 644 x\n");
   }
-  const std::string standard = "(This file must be converted with BinHex 4.0)\n" +
-                               Lines(":" + chars + ":", {64}, 0);
+  const std::string standard =
+      "(This file must be converted with BinHex 4.0)\n" + Lines(":" + chars + ":", {64}, 0);
   EXPECT_EQ(Decode(Reader::BinHex, standard, 1 << 20, 280).output, file.data);
 }
 
@@ -139,8 +139,8 @@ TEST(DecodeBulkLines, BtoaIsReadAlikeWhateverTheStreamBufferHolds) {
     std::string chars = BtoaLines(data, checkCharacter);
     std::erase(chars, '\n');
     const Reader reader = checkCharacter ? Reader::Btoa5 : Reader::Btoa4;
-    for (const auto& lengths : std::vector<std::vector<size_t>>{
-             {79}, {80, 79, 1, 81, 0, 160}, {78, 200, 5, 161}}) {
+    for (const auto& lengths :
+         std::vector<std::vector<size_t>>{{79}, {80, 79, 1, 81, 0, 160}, {78, 200, 5, 161}}) {
       SCOPED_TRACE("lines of " + std::to_string(lengths[0]) + (checkCharacter ? ", v5" : ""));
       const std::string lines = Lines(chars, lengths, 4);
       ExpectTheSameForEveryStreamBuffer(reader, lines + BtoaEndLine(data));
