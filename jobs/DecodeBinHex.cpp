@@ -231,14 +231,27 @@ class ChunkGatherer {
 
  private:
   /// The line that begins at `at` in `view`, when it ends there and is data.
-  static bool LineAt(std::string_view view, size_t at, BufferedLine& line) {
+  bool LineAt(std::string_view view, size_t at, BufferedLine& line) {
     const char* start = view.data() + at;
+    // Lines tend to have the length of the line before. The guess holds when
+    // a line end follows that many BinHex characters, which hold no line end.
+    const size_t guess = guessedLength_;
+    if (guess + 2 <= view.size() - at) {
+      const size_t lineEnd = start[guess] == '\n'                               ? 1
+                             : start[guess] == '\r' && start[guess + 1] == '\n' ? 2
+                                                                                : 0;
+      if (lineEnd > 0 && IsBinHexDataText(std::string_view(start, guess))) {
+        line = {std::string_view(start, guess), at + guess + lineEnd};
+        return true;
+      }
+    }
     const auto* lf = static_cast<const char*>(std::memchr(start, '\n', view.size() - at));
     if (lf == nullptr) return false;
     size_t length = static_cast<size_t>(lf - start);
     const size_t next = at + length + 1;
     if (length > 0 && start[length - 1] == '\r') --length;
     line = {std::string_view(start, length), next};
+    guessedLength_ = length;
     return IsBinHexDataText(line.text);
   }
 
@@ -247,6 +260,7 @@ class ChunkGatherer {
   size_t size_ = 0;
   size_t count_ = 0;
   bool full_ = false;
+  size_t guessedLength_ = 0;
 };
 
 }  // namespace
