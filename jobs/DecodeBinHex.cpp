@@ -180,7 +180,9 @@ class ChunkGatherer {
   void Gather(TextStream& in, JobWindow& window, bool& stopped) {
     size_ = count_ = 0;
     full_ = false;
-    const std::string_view view = in.Buffered(4 * kMaxChars);
+    // Only what the buffer holds: the reader reads the file when it needs
+    // more, so the file is read in the same pieces as line by line.
+    const std::string_view view = in.Buffered(0);
     size_t at = 0;
     BufferedLine line;
     if (!LineAt(view, at, line)) return;
