@@ -80,11 +80,6 @@ bool EndLineMatches(std::string_view line, BtoaChecks checks) {
 
 }  // namespace
 
-bool BtoaDecoder::IsEndLine(std::string_view piece) {
-  return piece.size() >= 5 && (piece[0] | 0x20) == 'x' && (piece[1] | 0x20) == 'b' &&
-         (piece[2] | 0x20) == 't' && (piece[3] | 0x20) == 'o' && (piece[4] | 0x20) == 'a';
-}
-
 BtoaStep BtoaDecoder::Decode(const char* chars, size_t size, bool endsLine, unsigned char* out,
                              size_t room, uint64_t decodeLimit) {
   BtoaStep step;

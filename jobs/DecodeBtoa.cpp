@@ -90,14 +90,6 @@ SectionResult DecodeBtoa(DecodeContext& job, TextStream& in, char* buffer, uint6
   decoding::PieceReader reader(in);
   char piece[kPiece];
   const HeaderTables headers{job.m_pUUAlphabet, job.m_pXXAlphabet, job.m_pBinHexTable};
-  // Each turn starts at the beginning of a line. A line that opens another
-  // section ends this one without its end line, which is reported below. A
-  // MIME boundary is not looked for: "--" and no blanks is btoa data too.
-  auto opensSection = [&](std::string_view line) {
-    const auto first = static_cast<unsigned char>(line[0]);
-    // The end line opens nothing; another "xbtoa Begin" line does.
-    return first != '-' && MayOpenSection(first) && LineOpensSection(in, headers);
-  };
   // Lines of one piece are gathered here without their line ends (and
   // without the check character of variant 5) and decoded many at a time;
   // the bytes, the checks and the progress steps come out as line by line.
@@ -117,8 +109,15 @@ SectionResult DecodeBtoa(DecodeContext& job, TextStream& in, char* buffer, uint6
     // Most lines lie whole in the stream's buffer and are decoded there.
     std::string_view view = in.Buffered(4096);
     if (view.empty()) break;
-    if (opensSection(view)) break;
-    view = in.Buffered(4096);
+    // Each turn starts at the beginning of a line. A line that opens another
+    // section ends this one without its end line, which is reported below. A
+    // MIME boundary is not looked for: "--" and no blanks is btoa data too.
+    // The end line opens nothing; another "xbtoa Begin" line does.
+    const auto first = static_cast<unsigned char>(view[0]);
+    if (first != '-' && MayOpenSection(first)) {
+      if (LineOpensSection(in, headers)) break;
+      view = in.Buffered(4096);  // looking at the line may have read the stream
+    }
     const auto* lf = static_cast<const char*>(std::memchr(view.data(), '\n', view.size()));
     if (lf != nullptr) {
       size_t n = static_cast<size_t>(lf - view.data());
