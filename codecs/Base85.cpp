@@ -27,4 +27,15 @@ void PutBase85Words(const unsigned char* words, size_t count, char* dst, uint64_
   ActiveKernels().putBase85Words(words, count, dst, zeroWords);
 }
 
+size_t DecodeBase85GroupsPortable(const unsigned char* src, size_t groups, unsigned char* dst) {
+  size_t done = 0;
+  for (; done < groups && src[0] != 'z' && src[0] != 'y'; ++done, src += 5, dst += 4)
+    StoreBigEndian32(Base85GroupValue(src), dst);
+  return done;
+}
+
+size_t DecodeBase85Groups(const unsigned char* src, size_t groups, unsigned char* dst) {
+  return ActiveKernels().decodeBase85Groups(src, groups, dst);
+}
+
 }  // namespace twick

@@ -51,4 +51,18 @@ inline constexpr size_t kBase85WordsSlack = 12;
 /// zeroWords holds (count + 63) / 64 entries, all set here.
 void PutBase85Words(const unsigned char* words, size_t count, char* dst, uint64_t* zeroWords);
 
+/// The value of the five digits at `c`, wrapping at 32 bits (characters
+/// outside "!" to "u" count as the digits their codes give). The products
+/// are independent of each other, unlike a chain of multiply-adds.
+inline uint32_t Base85GroupValue(const unsigned char* c) {
+  return (c[0] - 33u) * 52200625u + (c[1] - 33u) * 614125u + (c[2] - 33u) * 7225u +
+         (c[3] - 33u) * 85u + (c[4] - 33u);
+}
+
+/// Decodes up to `groups` groups of five digits at `src` into big-endian
+/// words at `dst` (four bytes a group), stopping before the first group that
+/// begins with "z" or "y", the shortcuts that stand for a whole word; returns
+/// how many groups it decoded.
+size_t DecodeBase85Groups(const unsigned char* src, size_t groups, unsigned char* dst);
+
 }  // namespace twick

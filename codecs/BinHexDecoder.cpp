@@ -19,6 +19,7 @@ BinHexDecoder::BinHexDecoder(const DecodeTable& table)
 [[gnu::always_inline]] inline void BinHexDecoder::BeginChunk(std::string_view chars) {
   const size_t groups = (chars.size() + 3) / 4;
   // Grown only, never shrunk: most chunks are alike in size.
+  chunkBase_ = held_;
   const size_t size = held_ + 3 * groups + std::max(kRleLookPastEnd, kStandardBinHexSlack);
   if (bytes_.size() < size) bytes_.resize(size);
   bool mayHoldMarker = true;
@@ -124,6 +125,7 @@ void BinHexDecoder::CheckHandedOut() {
       room -= k;
       pos += k;
       if (pos < end) {
+        stoppedAt_ = pos;
         complete = false;
         break;
       }
@@ -131,10 +133,12 @@ void BinHexDecoder::CheckHandedOut() {
     if (pos >= ready) break;
     // An item: the header takes what it still lacks, the rest is one run.
     const RleItem item = ReadRleItem(bytes, pos);
+    const size_t itemStart = pos;
     pos = item.next;
     size_t copies = item.count == 0 ? 1 : item.count;
     for (; !headerDone_ && copies > 0; --copies) TakeHeaderByte(item.value);
     if (copies > room) {
+      stoppedAt_ = itemStart;
       runValue_ = item.value;
       runLeft_ = copies;
       complete = false;
@@ -175,6 +179,17 @@ void BinHexDecoder::TakeHeader() {
   headerCrcOk_ =
       BinHexCrcSpan(0, header_.data(), checked) == (header_[checked] << 8 | header_[checked + 1]);
   headerDone_ = true;
+}
+
+size_t BinHexDecoder::ChunkOfStop(const size_t* chunkEnds, size_t count, size_t first) const {
+  // A chunk given alone hands out its bytes up to the items that may go on
+  // in the next one; the stop falls in the first chunk that would have
+  // handed out the item it stopped at.
+  for (size_t k = first; k + 1 < count; ++k) {
+    const size_t end = chunkBase_ + chunkEnds[k] / 4 * 3;
+    if (end - BinHexHeldBack(bytes_.data(), end) > stoppedAt_) return k;
+  }
+  return count - 1;
 }
 
 BinHexStep BinHexDecoder::Decode(std::string_view chars, bool chunkEnds, unsigned char* out,

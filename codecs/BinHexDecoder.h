@@ -70,6 +70,15 @@ class BinHexDecoder {
   /// lies there). The step's status tells whether the checks passed.
   BinHexStep Finish(unsigned char* out, size_t room);
 
+  /// After a step that said outputFull, for characters given to Decode as
+  /// one chunk that the caller read as several (each a multiple of four
+  /// characters, ending at `chunkEnds`, counted from the first character):
+  /// the first chunk from `first` on during which the step would have
+  /// stopped had each chunk been given to Decode alone. The bytes are the
+  /// same either way; this tells the caller which chunk to account the
+  /// stop to.
+  size_t ChunkOfStop(const size_t* chunkEnds, size_t count, size_t first) const;
+
   /// The length the output is cut to: the data fork's length as the header
   /// declares it; 0 while the header is incomplete.
   uint64_t OutputLength() const { return headerDone_ ? dataLength_ : 0; }
@@ -110,6 +119,11 @@ class BinHexDecoder {
   bool mayHoldMarker_ = true;
   bool expanding_ = false;
   bool finishing_ = false;
+  /// Held bytes in front of the chunk being expanded.
+  size_t chunkBase_ = 0;
+  /// Where the item lies that the last step that said outputFull could not
+  /// hand out.
+  size_t stoppedAt_ = 0;
   /// Copies of a run that did not fit in the area.
   unsigned char runValue_ = 0;
   size_t runLeft_ = 0;

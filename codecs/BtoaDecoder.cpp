@@ -4,6 +4,7 @@
 #include <cstring>
 #include <limits>
 
+#include "codecs/Base85.h"
 #include "codecs/ByteOrder.h"
 
 namespace twick {
@@ -77,19 +78,7 @@ bool EndLineMatches(std::string_view line, BtoaChecks checks) {
          e == checks.E && sum == checks.S && r == checks.R;
 }
 
-/// The value of five digits, wrapping at 32 bits. The products are
-/// independent of each other, unlike a chain of multiply-adds.
-uint32_t GroupValue(const unsigned char* c) {
-  return (c[0] - 33u) * 52200625u + (c[1] - 33u) * 614125u + (c[2] - 33u) * 7225u +
-         (c[3] - 33u) * 85u + (c[4] - 33u);
-}
-
 }  // namespace
-
-bool BtoaDecoder::IsEndLine(std::string_view piece) {
-  return piece.size() >= 5 && (piece[0] | 0x20) == 'x' && (piece[1] | 0x20) == 'b' &&
-         (piece[2] | 0x20) == 't' && (piece[3] | 0x20) == 'o' && (piece[4] | 0x20) == 'a';
-}
 
 BtoaStep BtoaDecoder::Decode(const char* chars, size_t size, bool endsLine, unsigned char* out,
                              size_t room, uint64_t decodeLimit) {
@@ -121,7 +110,7 @@ BtoaStep BtoaDecoder::Decode(const char* chars, size_t size, bool endsLine, unsi
     pos = take;
     if (carried_ == kGroupSize) {
       carried_ = 0;
-      stop = emit(GroupValue(carry_), kGroupSize);
+      stop = emit(Base85GroupValue(carry_), kGroupSize);
     } else {
       pos = dataEnd;
     }
@@ -134,13 +123,10 @@ BtoaStep BtoaDecoder::Decode(const char* chars, size_t size, bool endsLine, unsi
     const size_t groups = std::min(
         {(dataEnd - pos) / kGroupSize, (room - produced) / kWordSize - 1,
          static_cast<size_t>(std::min<uint64_t>(limitGroups, std::numeric_limits<size_t>::max()))});
-    const size_t groupsStart = pos;
-    for (const size_t end = pos + groups * kGroupSize;
-         pos < end && src[pos] != 'z' && src[pos] != 'y'; pos += kGroupSize) {
-      StoreBigEndian32(GroupValue(src + pos), out + produced);
-      produced += kWordSize;
-    }
-    decoded += pos - groupsStart;
+    const size_t done = DecodeBase85Groups(src + pos, groups, out + produced);
+    pos += done * kGroupSize;
+    produced += done * kWordSize;
+    decoded += done * kGroupSize;
     if (pos >= dataEnd) break;
     if (src[pos] == 'z') {
       ++pos;
@@ -149,7 +135,7 @@ BtoaStep BtoaDecoder::Decode(const char* chars, size_t size, bool endsLine, unsi
       ++pos;
       stop = emit(0x20202020, 1);  // four blanks
     } else if (dataEnd - pos >= kGroupSize) {
-      const uint32_t value = GroupValue(src + pos);
+      const uint32_t value = Base85GroupValue(src + pos);
       pos += kGroupSize;
       stop = emit(value, kGroupSize);
     } else {

@@ -47,7 +47,10 @@ class BtoaDecoder {
 
   /// True when `piece` is the section's end line: it begins with "xbtoa" in
   /// any case.
-  static bool IsEndLine(std::string_view piece);
+  static bool IsEndLine(std::string_view piece) {
+    return piece.size() >= 5 && (piece[0] | 0x20) == 'x' && (piece[1] | 0x20) == 'b' &&
+           (piece[2] | 0x20) == 't' && (piece[3] | 0x20) == 'o' && (piece[4] | 0x20) == 'a';
+  }
 
   /// Decodes characters of the data lines into `out`, which has `room`
   /// bytes (at least kWordSize). `endsLine`: the characters run to the end

@@ -4,8 +4,8 @@
 // table of functions. The table is chosen once per run; the engine's public
 // functions (DecodeStandardBinHexChars, IsBinHexDataText, AllInByteSet,
 // BinHexCrcSpan, AddBtoaWords, PutBase85Words, PlainLinesPrefix, YEncDecoder,
-// Crc32Span) call through it, once per block, and nothing else asks the
-// processor what it has.
+// Crc32Span, DecodeBase85Groups) call through it, once per block, and nothing
+// else asks the processor what it has.
 //
 // The portable table is used instead of the native one when the environment
 // holds TWICK_FORCE_PORTABLE=1 (read once, when the table is chosen) or the
@@ -58,6 +58,8 @@ struct KernelTable {
                     size_t& produced);
   /// Crc32Span (codecs/Crc32.h).
   uint32_t (*crc32Span)(uint32_t crc, const unsigned char* p, size_t n);
+  /// DecodeBase85Groups (codecs/Base85.h), for the btoa decoder.
+  size_t (*decodeBase85Groups)(const unsigned char* src, size_t groups, unsigned char* dst);
 };
 
 /// Every function without vector instructions.

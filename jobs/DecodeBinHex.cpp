@@ -9,6 +9,7 @@
 #include <array>
 #include <cassert>
 #include <cstring>
+#include <memory>
 #include <string_view>
 #include <utility>
 
@@ -41,6 +42,31 @@ class WorkBuffer {
   void Decode(std::string_view chunk) {
     uncounted_ += chunk.size();
     Take(decoder_.Decode(chunk, true, Free(), capacity_ - pending_));
+  }
+
+  /// Decodes chunks read one after another, `ends` holding where each ends
+  /// in `chars` (all multiples of four characters), as one: the bytes, the
+  /// writes and the progress steps are those of decoding them one by one.
+  void DecodeChunks(std::string_view chars, const size_t* ends, size_t count) {
+    size_t counted = 0;  // chunks whose characters uncounted_ holds
+    size_t begin = 0;
+    auto countUpTo = [&](size_t last) {
+      for (; counted <= last; ++counted) {
+        uncounted_ += ends[counted] - begin;
+        begin = ends[counted];
+      }
+    };
+    BinHexStep step = decoder_.Decode(chars, true, Free(), capacity_ - pending_);
+    for (;;) {
+      pending_ += step.produced;
+      if (!step.outputFull) break;
+      out_.Write(buffer_, pending_);
+      pending_ = 0;
+      countUpTo(decoder_.ChunkOfStop(ends, count, counted == 0 ? 0 : counted - 1));
+      progress_.Count(std::exchange(uncounted_, 0));
+      step = decoder_.Resume(Free(), capacity_);
+    }
+    if (count > 0) countUpTo(count - 1);
   }
 
   /// Ends the section and writes the rest of the buffer; returns whether
@@ -128,6 +154,117 @@ std::string_view FillUp(TextStream& in, std::string_view line,
   return std::string_view(borrowed.data(), size);
 }
 
+/// A line in the stream's buffer: its characters without the line end, and
+/// where the next line begins.
+struct BufferedLine {
+  std::string_view text;
+  size_t next = 0;
+};
+
+/// Chunks of ordinary data lines, gathered straight from the stream's
+/// buffer: exactly the chunks the reader below makes of them one at a time
+/// (a line, or the rest of a line that lent characters to the one before,
+/// filled up with the first characters of the next line), for lines that
+/// are whole in the buffer, hold only BinHex characters, do not begin or
+/// end with a colon and are long enough to lend what is asked. Everything
+/// else is left to that reader, which takes the next chunk.
+class ChunkGatherer {
+ public:
+  static constexpr size_t kMaxChars = 4096;
+  static constexpr size_t kMaxChunks = kMaxChars / 4;
+
+  /// Gathers chunks from the read position on and moves past them. The
+  /// reader polls for a stop before each chunk, and so does this, once a
+  /// chunk is known to be one it takes; `stopped` tells that the poll asked
+  /// to stop (the chunks before are gathered).
+  void Gather(TextStream& in, JobWindow& window, bool& stopped) {
+    size_ = count_ = 0;
+    full_ = false;
+    // Only what the buffer holds: the reader reads the file when it needs
+    // more, so the file is read in the same pieces as line by line.
+    const std::string_view view = in.Buffered(0);
+    size_t at = 0;
+    BufferedLine line;
+    if (!LineAt(view, at, line)) return;
+    for (;;) {
+      if (line.text.empty() || line.text.front() == ':' || line.text.back() == ':') break;
+      const size_t size = line.text.size();
+      BufferedLine next;
+      size_t lent = 0;
+      if (size % 4 != 0) {
+        // A short line borrows up to a full chunk from the next line, which
+        // must be data and keep characters of its own.
+        if (size >= kChunkChars || !LineAt(view, line.next, next)) break;
+        lent = kChunkChars - size;
+        if (next.text.size() <= lent || next.text.front() == ':' || next.text.back() == ':') break;
+      }
+      if (size + lent > kMaxChars - size_) {
+        full_ = true;
+        break;
+      }
+      if (window.CancelRequested()) {
+        stopped = true;
+        break;
+      }
+      std::memcpy(chars_.data() + size_, line.text.data(), size);
+      std::memcpy(chars_.data() + size_ + size, next.text.data(), lent);
+      size_ += size + lent;
+      ends_[count_++] = size_;
+      if (lent == 0) {
+        at = line.next;
+        if (!LineAt(view, at, line)) break;
+      } else {
+        // The rest of the next line is the next chunk's start; it was
+        // checked with the whole line.
+        at = line.next + lent;
+        line = {next.text.substr(lent), next.next};
+        continue;
+      }
+    }
+    in.Advance(at);
+  }
+
+  std::string_view Chars() const { return std::string_view(chars_.data(), size_); }
+  const size_t* Ends() const { return ends_.data(); }
+  size_t Count() const { return count_; }
+  /// Gathering stopped because no more would fit, not at a line the reader
+  /// must take.
+  bool Full() const { return full_; }
+
+ private:
+  /// The line that begins at `at` in `view`, when it ends there and is data.
+  bool LineAt(std::string_view view, size_t at, BufferedLine& line) {
+    const char* start = view.data() + at;
+    // Lines tend to have the length of the line before. The guess holds when
+    // a line end follows that many BinHex characters, which hold no line end.
+    const size_t guess = guessedLength_;
+    if (guess + 2 <= view.size() - at) {
+      const size_t lineEnd = start[guess] == '\n'                               ? 1
+                             : start[guess] == '\r' && start[guess + 1] == '\n' ? 2
+                                                                                : 0;
+      if (lineEnd > 0 && IsBinHexDataText(std::string_view(start, guess))) {
+        line = {std::string_view(start, guess), at + guess + lineEnd};
+        return true;
+      }
+    }
+    const auto* lf = static_cast<const char*>(std::memchr(start, '\n', view.size() - at));
+    if (lf == nullptr) return false;
+    size_t length = static_cast<size_t>(lf - start);
+    const size_t next = at + length + 1;
+    if (length > 0 && start[length - 1] == '\r') --length;
+    line = {std::string_view(start, length), next};
+    guessedLength_ = length;
+    return IsBinHexDataText(line.text);
+  }
+
+  std::array<char, kMaxChars> chars_;
+  std::array<size_t, kMaxChunks> ends_;
+  size_t size_ = 0;
+  size_t count_ = 0;
+  bool full_ = false;
+  size_t guessedLength_ = 0;
+};
+
 }  // namespace
 
 SectionResult DecodeBinHex(DecodeContext& job, TextStream& in, char* buffer,
@@ -156,7 +293,16 @@ SectionResult DecodeBinHex(DecodeContext& job, TextStream& in, char* buffer,
   bool lineStart = true;
   bool complete = true;
   CodecStatus ending = CodecStatus::Done;
+  auto gatherer = std::make_unique<ChunkGatherer>();
   for (;;) {
+    if (lineStart) {
+      bool stopped = false;
+      gatherer->Gather(in, window, stopped);
+      if (gatherer->Count() > 0)
+        work.DecodeChunks(gatherer->Chars(), gatherer->Ends(), gatherer->Count());
+      if (stopped) return out.Discard();
+      if (gatherer->Full()) continue;
+    }
     if (window.CancelRequested()) return out.Discard();  // nothing of the output stays
     const uint64_t partStart = in.Tell();
     if (!in.ReadLinePart(line, complete)) break;

@@ -24,6 +24,8 @@ namespace twick {
 namespace {
 
 constexpr uint64_t kProgressDivisor = 30;
+/// Characters of short data lines gathered before they are decoded.
+constexpr size_t kGatheredSize = 8192;
 
 /// Feeds characters to the decoder and hands its bytes on: the work buffer
 /// is written out whenever fewer than four bytes would stay free, and the
@@ -88,26 +90,47 @@ SectionResult DecodeBtoa(DecodeContext& job, TextStream& in, char* buffer, uint6
   decoding::PieceReader reader(in);
   char piece[kPiece];
   const HeaderTables headers{job.m_pUUAlphabet, job.m_pXXAlphabet, job.m_pBinHexTable};
-  // Each turn starts at the beginning of a line. A line that opens another
-  // section ends this one without its end line, which is reported below. A
-  // MIME boundary is not looked for: "--" and no blanks is btoa data too.
-  auto opensSection = [&](std::string_view line) {
-    const auto first = static_cast<unsigned char>(line[0]);
-    // The end line opens nothing; another "xbtoa Begin" line does.
-    return first != '-' && MayOpenSection(first) && LineOpensSection(in, headers);
+  // Lines of one piece are gathered here without their line ends (and
+  // without the check character of variant 5) and decoded many at a time;
+  // the bytes, the checks and the progress steps come out as line by line.
+  // Whatever else happens first decodes what is gathered.
+  const bool dropsCheckCharacter = job.m_nBtoaVersion == 5;
+  char gathered[kGatheredSize];
+  size_t gatheredSize = 0;
+  auto decodeGathered = [&] {
+    if (gatheredSize > 0) feeder.Feed(gathered, gatheredSize, false);
+    gatheredSize = 0;
   };
   while (status == CodecStatus::NeedMore) {
-    if (window.CancelRequested()) return stop();
+    if (window.CancelRequested()) {
+      decodeGathered();
+      return stop();
+    }
     // Most lines lie whole in the stream's buffer and are decoded there.
     std::string_view view = in.Buffered(4096);
     if (view.empty()) break;
-    if (opensSection(view)) break;
-    view = in.Buffered(4096);
+    // Each turn starts at the beginning of a line. A line that opens another
+    // section ends this one without its end line, which is reported below. A
+    // MIME boundary is not looked for: "--" and no blanks is btoa data too.
+    // The end line opens nothing; another "xbtoa Begin" line does.
+    const auto first = static_cast<unsigned char>(view[0]);
+    if (first != '-' && MayOpenSection(first)) {
+      if (LineOpensSection(in, headers)) break;
+      view = in.Buffered(4096);  // looking at the line may have read the stream
+    }
     const auto* lf = static_cast<const char*>(std::memchr(view.data(), '\n', view.size()));
     if (lf != nullptr) {
       size_t n = static_cast<size_t>(lf - view.data());
       in.Advance(n + 1);
       if (n > 0 && view[n - 1] == '\r') --n;
+      if (n <= kPiece && !BtoaDecoder::IsEndLine(view.substr(0, n))) {
+        const size_t data = dropsCheckCharacter && n % kPiece != 0 ? n - 1 : n;
+        std::memcpy(gathered + gatheredSize, view.data(), data);
+        gatheredSize += data;
+        if (gatheredSize > kGatheredSize - kPiece) decodeGathered();
+        continue;
+      }
+      decodeGathered();
       size_t at = 0;
       while (at < n && !BtoaDecoder::IsEndLine(view.substr(at, std::min(kPiece, n - at))))
         at += kPiece;
@@ -119,6 +142,7 @@ SectionResult DecodeBtoa(DecodeContext& job, TextStream& in, char* buffer, uint6
       feeder.Feed(view.data(), n, n % kPiece != 0);
       continue;
     }
+    decodeGathered();
     // A line longer than the buffer, or a last line without its line end:
     // piece by piece, up to the end of a line.
     size_t length = 0;
@@ -134,6 +158,7 @@ SectionResult DecodeBtoa(DecodeContext& job, TextStream& in, char* buffer, uint6
     }
     if (!endsLine) break;
   }
+  decodeGathered();
   if (status == CodecStatus::NeedMore) status = decoder.EndWithoutEndLine();
 
   feeder.WritePending();

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 #include <string>
@@ -115,6 +116,57 @@ TEST(BtoaChecks, EveryWayFoldsWordsAsItsBytes) {
           EXPECT_EQ(got.R, bytewise.R);
         }
       }
+}
+
+// Every table decodes groups of digits as the value of five digits says,
+// wrapping for bytes outside the digits, and stops before the first group
+// that begins with a "z" or "y" shortcut, wherever it stands: in a block of
+// eight groups or in the groups after the last block.
+TEST(Base85, EveryTableDecodesGroupsUpToTheFirstShortcut) {
+  std::mt19937 random(9);
+  for (size_t groups = 0; groups <= 26; ++groups) {
+    std::vector<unsigned char> digits(5 * groups);
+    for (size_t k = 0; k < digits.size(); ++k) {
+      // Mostly digits, some of any value; "z" and "y" inside a group are digits.
+      digits[k] = static_cast<unsigned char>(random() % 4 ? '!' + random() % 85 : random() % 256);
+      if (k % 5 == 0 && (digits[k] == 'z' || digits[k] == 'y')) digits[k] = 'u';
+    }
+    std::vector<unsigned char> want(4 * groups);
+    for (size_t g = 0; g < groups; ++g) {
+      const uint32_t value = Base85GroupValue(&digits[5 * g]);
+      for (int b = 0; b < 4; ++b)
+        want[4 * g + b] = static_cast<unsigned char>(value >> (24 - 8 * b));
+    }
+    for (size_t shortcutAt = 0; shortcutAt <= groups; ++shortcutAt) {
+      for (unsigned char shortcut : {'z', 'y'}) {
+        std::vector<unsigned char> text = digits;
+        if (shortcutAt < groups) text[5 * shortcutAt] = shortcut;
+        for (const KernelTable* kernels : RunnableKernels()) {
+          std::vector<unsigned char> out(4 * groups + 1, 0xEE);
+          const size_t done = kernels->decodeBase85Groups(text.data(), groups, out.data());
+          EXPECT_EQ(done, shortcutAt) << kernels->name << ", " << groups << " groups";
+          EXPECT_TRUE(
+              std::equal(want.begin(), want.begin() + 4 * static_cast<long>(done), out.begin()))
+              << kernels->name << ", " << groups << " groups, shortcut at " << shortcutAt;
+          EXPECT_EQ(out.back(), 0xEE) << kernels->name << " wrote past the groups";
+        }
+      }
+    }
+  }
+  // The extremes of the wrapping sum: all "!", all "u", all 0xFF bytes.
+  for (unsigned char c : {'!', 'u', '\xff', '\0'}) {
+    const std::vector<unsigned char> text(40, c);
+    for (const KernelTable* kernels : RunnableKernels()) {
+      unsigned char out[32];
+      ASSERT_EQ(kernels->decodeBase85Groups(text.data(), 8, out), 8u) << kernels->name;
+      for (size_t g = 0; g < 8; ++g) {
+        const uint32_t value = Base85GroupValue(&text[5 * g]);
+        EXPECT_EQ(out[4 * g] << 24 | out[4 * g + 1] << 16 | out[4 * g + 2] << 8 | out[4 * g + 3],
+                  static_cast<int>(value))
+            << kernels->name << ", byte " << int{c};
+      }
+    }
+  }
 }
 
 }  // namespace

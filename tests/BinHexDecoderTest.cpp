@@ -139,6 +139,77 @@ TEST(BinHexDecoder, EveryPieceSizeGivesTheWholeChunksResult) {
   }
 }
 
+// What a caller sees of a decoding: the bytes, and for every area handed
+// on its size and the chunk being decoded when it was handed on.
+struct Handovers {
+  std::string output;
+  std::vector<std::pair<size_t, size_t>> areas;  // size, chunk
+};
+
+// Gives the chunks to the decoder `batch` at a time, each batch as one
+// chunk, and accounts every area handed on to the chunk ChunkOfStop names.
+Handovers DecodeBatches(const std::vector<std::string>& chunks, size_t batch, size_t room) {
+  BinHexDecoder decoder(SharedDecodeTables().BinHexTable);
+  std::vector<unsigned char> area(room);
+  size_t used = 0;
+  Handovers h;
+  for (size_t first = 0; first < chunks.size(); first += batch) {
+    std::string chars;
+    std::vector<size_t> ends;
+    for (size_t k = first; k < std::min(chunks.size(), first + batch); ++k) {
+      chars += chunks[k];
+      ends.push_back(chars.size());
+    }
+    BinHexStep step = decoder.Decode(chars, true, area.data() + used, room - used);
+    size_t chunk = 0;
+    for (;;) {
+      used += step.produced;
+      if (!step.outputFull) break;
+      h.output.append(area.begin(), area.begin() + static_cast<long>(used));
+      chunk = decoder.ChunkOfStop(ends.data(), ends.size(), chunk);
+      h.areas.emplace_back(std::exchange(used, 0), first + chunk);
+      step = decoder.Resume(area.data(), room);
+    }
+  }
+  decoder.Finish(area.data() + used, room - used);
+  h.output.append(area.begin(), area.begin() + static_cast<long>(used));
+  return h;
+}
+
+// Chunks decoded together hand on the same areas as one by one, and each
+// area is accounted to the chunk that handed it on one by one: for runs
+// split at chunk ends, runs filling an area exactly, and item sequences no
+// encoder writes (markers, zeros and counts in every order).
+TEST(BinHexDecoder, ChunksDecodedTogetherStopInTheSameChunks) {
+  std::mt19937 gen(7);
+  std::string soup;
+  const char symbols[] = {'\x90', '\0', '\x01', '\x02', '\x03', '\xff', 'A'};
+  for (int i = 0; i < 6000; ++i)
+    soup += gen() % 3 ? symbols[gen() % sizeof symbols] : static_cast<char>(gen());
+  const std::string streams[] = {
+      RunLength(Expanded("batch", RunnyBytes(9000, 5), RunnyBytes(400, 6))), soup};
+  for (const std::string& bytes : streams) {
+    // Lines of 64, and chunks of mixed lengths (multiples of four).
+    std::vector<std::string> mixed;
+    const std::vector<std::string> quads = Chunks(bytes, 4);
+    for (size_t k = 0; k < quads.size();) {
+      std::string chunk;
+      for (size_t n = 1 + gen() % 20; n > 0 && k < quads.size(); --n) chunk += quads[k++];
+      mixed.push_back(chunk);
+    }
+    for (const auto& chunks : {Chunks(bytes), mixed}) {
+      for (size_t room : {255, 256, 280, 300, 4480}) {
+        const Handovers alone = DecodeBatches(chunks, 1, room);
+        for (size_t batch : {2, 3, 5, 16, 64, 100000}) {
+          const Handovers together = DecodeBatches(chunks, batch, room);
+          EXPECT_EQ(together.output, alone.output) << "room " << room << ", batch " << batch;
+          EXPECT_EQ(together.areas, alone.areas) << "room " << room << ", batch " << batch;
+        }
+      }
+    }
+  }
+}
+
 // Check values and lengths that do not match, and sections cut short.
 TEST(BinHexDecoder, DamageShowsInTheStatus) {
   const std::string data = RunnyBytes(900, 3);

@@ -34,6 +34,7 @@ inline void FoldXorIntoE(BtoaChecks& checks, uint64_t byteXor) {
 // codecs/Base85.cpp
 void PutBase85WordsPortable(const unsigned char* words, size_t count, char* dst,
                             uint64_t* zeroWords);
+size_t DecodeBase85GroupsPortable(const unsigned char* src, size_t groups, unsigned char* dst);
 /// PutBase85Words for the words from `first` on, with zeroWords already
 /// cleared.
 void PutBase85WordsFrom(size_t first, const unsigned char* words, size_t count, char* dst,

@@ -46,6 +46,9 @@ void PutBase85WordsAvx2(const unsigned char* words, size_t count, char* dst, uin
 size_t YEncRunAvx2(const unsigned char* src, size_t n, unsigned char* dst, const bool* lineStops,
                    size_t& produced);
 
+// Base85Avx2.cpp
+size_t DecodeBase85GroupsAvx2(const unsigned char* src, size_t groups, unsigned char* dst);
+
 // ClmulKernels.cpp: carry-less multiplication and SSSE3's byte shuffle.
 uint16_t BinHexCrcSpanClmul(uint16_t crc, const unsigned char* p, size_t n);
 uint32_t Crc32SpanClmul(uint32_t crc, const unsigned char* p, size_t n);
