@@ -26,6 +26,8 @@
 
 namespace twick {
 
+struct LineCode;
+
 struct KernelTable {
   /// Which instructions the table uses, for test traces.
   const char* name;
@@ -52,6 +54,8 @@ struct KernelTable {
   size_t (*yencPlainRun)(const unsigned char* src, size_t n, unsigned char* dst);
   /// Crc32Span (codecs/Crc32.h).
   uint32_t (*crc32Span)(uint32_t crc, const unsigned char* p, size_t n);
+  /// EncodeFullLines (codecs/LineCode.h): the Base64, UU and XX encoders.
+  char* (*encodeFullLines)(const LineCode& code, const unsigned char* src, size_t lines, char* dst);
 };
 
 /// Every function without vector instructions.
