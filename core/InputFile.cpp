@@ -58,7 +58,7 @@ long long InputFile::ReadView(char* buffer, size_t size, const char*& data) {
   // an unbuffered read would, in case it has grown.
   const bool empty = aheadPos_ == aheadEnd_;
   if (!direct_ && aheadEnd_ - aheadPos_ < size && (!aheadAtEnd_ || empty)) {
-    if (!ahead_) ahead_ = std::make_unique<char[]>(kReadAheadSize);
+    if (!ahead_) ahead_.reset(new char[kReadAheadSize]);  // not zeroed: the read fills it
     const size_t kept = aheadEnd_ - aheadPos_;
     std::memmove(ahead_.get(), ahead_.get() + aheadPos_, kept);
     aheadPos_ = 0;
