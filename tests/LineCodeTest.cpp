@@ -59,8 +59,8 @@ TEST(LineCode, EveryTableWritesTheLinesOfTheReference) {
       const std::string want = ReferenceLines(code.alphabet, code.countFirst, input);
       ASSERT_EQ(want.size(), lines * FullLineLength(lineCode));
       for (const KernelTable* kernels : RunnableKernels()) {
-        SCOPED_TRACE(std::string(kernels->name) + ", " + code.name + ", " +
-                     std::to_string(lines) + " lines");
+        SCOPED_TRACE(std::string(kernels->name) + ", " + code.name + ", " + std::to_string(lines) +
+                     " lines");
         // The text, then bytes that must stay as they are.
         std::string out(want.size() + 64, '#');
         const auto* src = reinterpret_cast<const unsigned char*>(input.data());

@@ -48,6 +48,10 @@ size_t YEncPlainRunAvx2(const unsigned char* src, size_t n, unsigned char* dst);
 // Avx2LineKernels.cpp
 char* EncodeFullLinesAvx2(const LineCode& code, const unsigned char* src, size_t lines, char* dst);
 
+// Avx512LineKernels.cpp: AVX-512 F, BW and VBMI.
+char* EncodeFullLinesAvx512Vbmi(const LineCode& code, const unsigned char* src, size_t lines,
+                                char* dst);
+
 // ClmulKernels.cpp: carry-less multiplication and SSSE3's byte shuffle.
 uint16_t BinHexCrcSpanClmul(uint16_t crc, const unsigned char* p, size_t n);
 uint32_t Crc32SpanClmul(uint32_t crc, const unsigned char* p, size_t n);
