@@ -17,6 +17,8 @@ struct CpuFeatures {
   bool avx2 = false;
   /// Carry-less multiplication, and the byte shuffles used with it.
   bool carrylessMultiply = false;
+  /// AVX-512 with byte permutations (F, BW and VBMI).
+  bool avx512Vbmi = false;
 };
 
 /// The one place that asks the processor.
@@ -25,6 +27,8 @@ CpuFeatures AskTheProcessor() {
 #if TWICK_X86_VECTOR_CODE
   features.avx2 = __builtin_cpu_supports("avx2");
   features.carrylessMultiply = __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("ssse3");
+  features.avx512Vbmi = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                        __builtin_cpu_supports("avx512vbmi");
 #endif
   return features;
 }
@@ -41,6 +45,7 @@ constexpr KernelTable kPortable = {
     &YEncRunPortable,
     &Crc32SpanPortable,
     &DecodeBase85GroupsPortable,
+    &EncodeFullLinesPortable,
 };
 
 /// The quickest kernel of each kind for a processor with `features`.
@@ -61,11 +66,17 @@ KernelTable KernelsFor(const CpuFeatures& features) {
     table.putBase85Words = &PutBase85WordsAvx2;
     table.yencRun = &YEncRunAvx2;
     table.decodeBase85Groups = &DecodeBase85GroupsAvx2;
+    table.encodeFullLines = &EncodeFullLinesAvx2;
   }
   if (features.carrylessMultiply) {
     table.name = features.avx2 ? "x86-64 avx2 clmul" : "x86-64 clmul";
     table.binHexCrcSpan = &BinHexCrcSpanClmul;
     table.crc32Span = &Crc32SpanClmul;
+  }
+  if (features.avx512Vbmi) {
+    table.name = features.avx2 && features.carrylessMultiply ? "x86-64 avx2 clmul avx512vbmi"
+                                                             : "x86-64 avx512vbmi";
+    table.encodeFullLines = &EncodeFullLinesAvx512Vbmi;
   }
 #else
   (void)features;
@@ -108,8 +119,14 @@ const KernelTable& NativeKernels() {
 
 std::vector<const KernelTable*> RunnableKernels() {
   static const KernelTable baseline = KernelsFor(CpuFeatures{});
+  // Where the native table has AVX-512 kernels, the AVX2 ones they stand for.
+  static const KernelTable withoutAvx512 = [] {
+    CpuFeatures features = AskTheProcessor();
+    features.avx512Vbmi = false;
+    return KernelsFor(features);
+  }();
   std::vector<const KernelTable*> tables = {&PortableKernels()};
-  for (const KernelTable* table : {&baseline, &NativeKernels()}) {
+  for (const KernelTable* table : {&baseline, &withoutAvx512, &NativeKernels()}) {
     if (std::string_view(table->name) != tables.back()->name) tables.push_back(table);
   }
   return tables;

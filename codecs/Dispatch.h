@@ -26,6 +26,8 @@
 
 namespace twick {
 
+struct LineCode;
+
 struct KernelTable {
   /// Which instructions the table uses, for test traces.
   const char* name;
@@ -60,6 +62,8 @@ struct KernelTable {
   uint32_t (*crc32Span)(uint32_t crc, const unsigned char* p, size_t n);
   /// DecodeBase85Groups (codecs/Base85.h), for the btoa decoder.
   size_t (*decodeBase85Groups)(const unsigned char* src, size_t groups, unsigned char* dst);
+  /// EncodeFullLines (codecs/LineCode.h): the Base64, UU and XX encoders.
+  char* (*encodeFullLines)(const LineCode& code, const unsigned char* src, size_t lines, char* dst);
 };
 
 /// Every function without vector instructions.

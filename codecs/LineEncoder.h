@@ -1,6 +1,7 @@
 #pragma once
 // The part the Base64 and the UU/XX encoders share: input taken in lines of
-// 45 bytes, each line encoded whole by the format (`Format::EncodeLine`).
+// 45 bytes, each line encoded whole by the format (`Format::EncodeLine`),
+// runs of full lines all at once (`Format::Code`, codecs/LineCode.h).
 // Bytes that do not fill a line are held until the next step completes it,
 // so any split of the input gives the same text; a flush, or Finish, writes
 // a held short line as the format writes its last one.
@@ -10,6 +11,7 @@
 #include <cstring>
 
 #include "codecs/EncodeStep.h"
+#include "codecs/LineCode.h"
 
 namespace twick {
 
@@ -17,7 +19,7 @@ template <class Format, size_t kLineOutput>
 class LineEncoder {
  public:
   /// Bytes in a full line.
-  static constexpr size_t kLineBytes = 45;
+  static constexpr size_t kLineBytes = kFullLineBytes;
   /// The most characters one line takes, its CR LF included: Encode stops
   /// before a line when less room than this is left.
   static constexpr size_t kMaxUnitOutput = kLineOutput;
@@ -42,10 +44,10 @@ class LineEncoder {
       heldCount_ = 0;
     }
     char* const end = out + room;
-    while (size - used >= kLineBytes && static_cast<size_t>(end - dst) >= kLineOutput) {
-      dst = format.EncodeLine(in + used, kLineBytes, dst);
-      used += kLineBytes;
-    }
+    const size_t lines =
+        std::min((size - used) / kLineBytes, static_cast<size_t>(end - dst) / kLineOutput);
+    dst = EncodeFullLines(format.Code(), in + used, lines, dst);
+    used += lines * kLineBytes;
     const size_t rest = size - used;
     if (rest > 0 && rest < kLineBytes) {
       if (!flush) {

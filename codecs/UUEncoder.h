@@ -28,6 +28,8 @@ class UUEncoder : public LineEncoder<UUEncoder, 63> {
   /// Encodes one line of 1 to 45 bytes with its CR LF; returns its end.
   /// Inline, so that the line loop of the caller's steps keeps it in place.
   char* EncodeLine(const unsigned char* src, size_t n, char* dst) const;
+  /// How full lines are written.
+  LineCode Code() const { return {alphabet_, &pairs_, true}; }
 
  private:
   const char* alphabet_;

@@ -40,6 +40,14 @@ long long InputFile::ReadDirect(char* buffer, size_t size) {
 }
 
 long long InputFile::Read(char* buffer, size_t size) {
+  const char* data = buffer;
+  const long long got = ReadView(buffer, size, data);
+  if (got > 0 && data != buffer) std::memcpy(buffer, data, static_cast<size_t>(got));
+  return got;
+}
+
+long long InputFile::ReadView(char* buffer, size_t size, const char*& data) {
+  data = buffer;
   if (fd_ < 0) return -1;
   if (direct_ || size >= kReadAheadSize) {
     if (aheadPos_ == aheadEnd_) return ReadDirect(buffer, size);
@@ -50,7 +58,7 @@ long long InputFile::Read(char* buffer, size_t size) {
   // an unbuffered read would, in case it has grown.
   const bool empty = aheadPos_ == aheadEnd_;
   if (!direct_ && aheadEnd_ - aheadPos_ < size && (!aheadAtEnd_ || empty)) {
-    if (!ahead_) ahead_ = std::make_unique<char[]>(kReadAheadSize);
+    if (!ahead_) ahead_.reset(new char[kReadAheadSize]);  // not zeroed: the read fills it
     const size_t kept = aheadEnd_ - aheadPos_;
     std::memmove(ahead_.get(), ahead_.get() + aheadPos_, kept);
     aheadPos_ = 0;
@@ -67,14 +75,18 @@ long long InputFile::Read(char* buffer, size_t size) {
     aheadAtEnd_ = static_cast<size_t>(got) < kReadAheadSize - kept;
   }
   const size_t n = std::min(size, aheadEnd_ - aheadPos_);
-  if (n > 0) std::memcpy(buffer, ahead_.get() + aheadPos_, n);
+  if (n == 0) return 0;
+  const char* ahead = ahead_.get() + aheadPos_;
   aheadPos_ += n;
   offset_ += n;
-  if (n < size && direct_ && n > 0) {
+  if (n < size && direct_) {
+    // The last bytes read ahead, then the rest directly behind them.
+    std::memcpy(buffer, ahead, n);
     long long more = ReadDirect(buffer + n, size - n);
     if (more < 0) return -1;
     return static_cast<long long>(n) + more;
   }
+  data = ahead;
   return static_cast<long long>(n);
 }
 

@@ -37,6 +37,12 @@ class InputFile {
   /// error is reported at the same block as without reading ahead.
   long long Read(char* buffer, size_t size);
 
+  /// Read without the copy: the same bytes, failures and file position as
+  /// Read(buffer, size), but `data` points at them, either inside the read
+  /// ahead or at `buffer` (where bytes that are not read ahead whole go).
+  /// They stay there until the next read.
+  long long ReadView(char* buffer, size_t size, const char*& data);
+
   static constexpr size_t kReadAheadSize = 1 << 18;
 
  private:

@@ -161,32 +161,50 @@ OutputOpener& DiskOutputOpener() {
   return opener;
 }
 
-OutputFile::OutputFile(int fd) : fd_(fd) { buffer_.reserve(kBufferSize); }
+// Not zeroed: pages are touched only as they are written.
+OutputFile::OutputFile(int fd) : fd_(fd), buffer_(new char[kBufferSize + kMaxReserve]) {}
 
 OutputFile::OutputFile(int fd, TemporaryFile temporary, std::string finalPath, bool replace,
                        bool renameOnConflict)
     : fd_(fd), temporaryPath_(std::move(temporary.path)), finalPath_(std::move(finalPath)),
-      replace_(replace), renameOnConflict_(renameOnConflict), slot_(temporary.slot) {
-  buffer_.reserve(kBufferSize);
-}
+      replace_(replace), renameOnConflict_(renameOnConflict), slot_(temporary.slot),
+      buffer_(new char[kBufferSize + kMaxReserve]) {}
 
 OutputFile::~OutputFile() { Close(); }
 
 bool OutputFile::Flush() {
-  if (!failed_ && !platform::WriteAll(fd_, buffer_.data(), buffer_.size())) failed_ = true;
-  buffer_.clear();
+  if (!failed_ && !platform::WriteAll(fd_, buffer_.get(), buffered_)) failed_ = true;
+  buffered_ = 0;
   return !failed_;
 }
 
 bool OutputFile::Write(const char* data, size_t size) {
   if (failed_ || fd_ < 0) return false;
-  if (buffer_.size() + size > kBufferSize && !Flush()) return false;
-  if (buffer_.empty() && size >= kDirectWriteSize) {
+  if (buffered_ + size > kBufferSize && !Flush()) return false;
+  if (buffered_ == 0 && size >= kDirectWriteSize) {
     // Copying a large block into the buffer first would only cost time.
     if (!platform::WriteAll(fd_, data, size)) failed_ = true;
     return !failed_;
   }
-  buffer_.insert(buffer_.end(), data, data + size);
+  std::memcpy(buffer_.get() + buffered_, data, size);
+  buffered_ += size;
+  return true;
+}
+
+char* OutputFile::Reserve(size_t size) {
+  if (failed_ || fd_ < 0 || size > kMaxReserve) return nullptr;
+  return buffer_.get() + buffered_;
+}
+
+bool OutputFile::Commit(size_t size) {
+  if (failed_ || fd_ < 0) return false;
+  if (buffered_ + size > kBufferSize) {
+    // As Write: the bytes before go out first, then these are kept.
+    const size_t before = buffered_;
+    if (!Flush()) return false;
+    std::memmove(buffer_.get(), buffer_.get() + before, size);
+  }
+  buffered_ += size;
   return true;
 }
 
@@ -220,7 +238,7 @@ bool OutputFile::Close() {
 }
 
 void OutputFile::Discard() {
-  buffer_.clear();
+  buffered_ = 0;
   Drop();
 }
 

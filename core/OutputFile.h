@@ -22,6 +22,20 @@ class OutputSink {
   virtual ~OutputSink() = default;
   /// Appends bytes; false once any write has failed.
   virtual bool Write(const char* data, size_t size) = 0;
+  /// Room for up to `size` bytes after those written, so that text can be
+  /// made where it is kept instead of being copied there; null when the
+  /// sink lends none (then Write). Commit hands the bytes on; any other
+  /// call first gives up the room.
+  virtual char* Reserve(size_t size) {
+    (void)size;
+    return nullptr;
+  }
+  /// Hands on the first `size` bytes of the room Reserve gave, exactly as
+  /// Write would hand on a copy of them.
+  virtual bool Commit(size_t size) {
+    (void)size;
+    return false;
+  }
   /// Flushes and sets the file's length.
   virtual bool SetLength(uint64_t length) = 0;
   /// Flushes and closes; false when anything failed since creation. A file
@@ -92,12 +106,16 @@ class OutputFile : public OutputSink {
   /// Writes at least this large go to the file directly when nothing is
   /// buffered.
   static constexpr size_t kDirectWriteSize = 1 << 16;
+  /// The most room Reserve lends.
+  static constexpr size_t kMaxReserve = 1 << 14;
 
   explicit OutputFile(int fd);
   OutputFile(int fd, TemporaryFile temporary, std::string finalPath, bool replace,
              bool renameOnConflict = false);
   ~OutputFile() override;
   bool Write(const char* data, size_t size) override;
+  char* Reserve(size_t size) override;
+  bool Commit(size_t size) override;
   bool SetLength(uint64_t length) override;
   bool Close() override;
   void Discard() override;
@@ -118,7 +136,9 @@ class OutputFile : public OutputSink {
   bool renameOnConflict_ = false;
   std::string savedPath_;
   int slot_ = -1;
-  std::vector<char> buffer_;
+  // kBufferSize bytes and the room Reserve lends past them.
+  std::unique_ptr<char[]> buffer_;
+  size_t buffered_ = 0;
 };
 
 }  // namespace twick

@@ -56,6 +56,40 @@ bool WriteEncoded(EncodeContext& job, OutputSink& out, const std::string& text) 
   return WriteEncoded(job, out, text.data(), text.size());
 }
 
+/// Where the codec's text is made: in room the output lends, so that it is
+/// not copied again, or else in `own` and written from there. Either way the
+/// output gets the same pieces.
+class TextArea {
+ public:
+  TextArea(OutputSink& out, char* own, size_t size) : out_(out), own_(own), size_(size) {}
+
+  /// The start of `size` characters of room, the same until HandOn.
+  char* Start() {
+    if (start_ == nullptr) {
+      start_ = out_.Reserve(size_);
+      lent_ = start_ != nullptr;
+      if (!lent_) start_ = own_;
+    }
+    return start_;
+  }
+
+  /// Hands on the first `fill` characters made at Start.
+  bool HandOn(EncodeContext& job, size_t fill) {
+    const bool lent = lent_ && start_ != nullptr;
+    start_ = nullptr;
+    if (fill == 0 || (lent ? out_.Commit(fill) : out_.Write(own_, fill))) return true;
+    ReportOutputFailure(job);
+    return false;
+  }
+
+ private:
+  OutputSink& out_;
+  char* own_;
+  size_t size_;
+  char* start_ = nullptr;
+  bool lent_ = false;
+};
+
 /// Runs `codec` over the whole source.
 template <typename Codec>
 EncodeEnd RunCodec(EncodeContext& job, InputFile& in, OutputSink& out, Codec& codec,
@@ -69,17 +103,19 @@ EncodeEnd RunCodec(EncodeContext& job, InputFile& in, OutputSink& out, Codec& co
   ProgressCounter progress(job.m_window, in.Length(), kProgressDivisor);
   if (!WriteEncoded(job, out, codec.Begin(job.m_strTitle))) return EncodeEnd::Failed;
 
-  const auto* bytes = reinterpret_cast<const unsigned char*>(block.get());
+  TextArea text(out, output.get(), layout.bufferSize);
   size_t fill = 0;
   for (;;) {
     if (job.m_window.CancelRequested()) return EncodeEnd::Cancelled;
-    const long long got = in.Read(block.get(), layout.blockSize);
+    const char* data = nullptr;
+    const long long got = in.ReadView(block.get(), layout.blockSize, data);
     if (got < 0) {
       job.m_window.ShowMessage(kUnreadableSourceText, kFileErrorCaption, MessageIcon::Stop);
       return EncodeEnd::Failed;
     }
     if (got == 0) break;
     const auto size = static_cast<size_t>(got);
+    const auto* bytes = reinterpret_cast<const unsigned char*>(data);
     // A short block is the end of the source as it stands: its last line or
     // word is written short.
     const bool shortBlock = size < layout.blockSize;
@@ -88,29 +124,29 @@ EncodeEnd RunCodec(EncodeContext& job, InputFile& in, OutputSink& out, Codec& co
       // after the same units as if each were counted by itself.
       const size_t run = std::min(size - at, RoundUp(progress.UnitsBeforeStep(), layout.stepUnit));
       const EncodeStep step =
-          codec.Encode(bytes + at, run, output.get() + fill, layout.bufferSize - fill,
+          codec.Encode(bytes + at, run, text.Start() + fill, layout.bufferSize - fill,
                        shortBlock && at + run == size);
       at += step.consumed;
       fill += step.produced;
       const bool full = layout.bufferSize - fill < Codec::kMaxUnitOutput;
       if (full && (!layout.writeEachBlock || step.consumed < run)) {
-        if (!WriteEncoded(job, out, output.get(), fill)) return EncodeEnd::Failed;
+        if (!text.HandOn(job, fill)) return EncodeEnd::Failed;
         fill = 0;
       }
       progress.Count(RoundUp(step.consumed, layout.countUnit));
     }
     if (layout.writeEachBlock) {
-      if (!WriteEncoded(job, out, output.get(), fill)) return EncodeEnd::Failed;
+      if (!text.HandOn(job, fill)) return EncodeEnd::Failed;
       fill = 0;
     }
   }
 
   if (layout.bufferSize - fill < Codec::kMaxFinishOutput) {
-    if (!WriteEncoded(job, out, output.get(), fill)) return EncodeEnd::Failed;
+    if (!text.HandOn(job, fill)) return EncodeEnd::Failed;
     fill = 0;
   }
-  fill += codec.Finish(output.get() + fill).produced;
-  if (!WriteEncoded(job, out, output.get(), fill)) return EncodeEnd::Failed;
+  fill += codec.Finish(text.Start() + fill).produced;
+  if (!text.HandOn(job, fill)) return EncodeEnd::Failed;
   if (!WriteEncoded(job, out, codec.EndLines())) return EncodeEnd::Failed;
   progress.Finish();
   return EncodeEnd::Written;

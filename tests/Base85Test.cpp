@@ -56,9 +56,10 @@ TEST(Base85, BothWaysWriteTheDigitsOfEveryWordAndMarkTheZeroWords) {
   std::vector<decltype(&PutBase85Words)> ways = {&PutBase85Words};
   for (const KernelTable* kernels : RunnableKernels()) ways.push_back(kernels->putBase85Words);
   for (auto put : ways) {
-    // Counts around the eight words the vector code takes at once, and all.
-    for (size_t count :
-         {size_t{0}, size_t{1}, size_t{7}, size_t{8}, size_t{9}, size_t{17}, all.size()}) {
+    // Counts around the eight and the four words the vector code takes at
+    // once (the four ending the text, or past a 64-word mark), and all.
+    for (size_t count : {size_t{0}, size_t{1}, size_t{4}, size_t{5}, size_t{7}, size_t{8},
+                         size_t{9}, size_t{12}, size_t{17}, size_t{68}, size_t{71}, all.size()}) {
       SCOPED_TRACE("count " + std::to_string(count));
       std::string out(5 * count + kBase85WordsSlack + 8, '#');
       std::vector<uint64_t> zeroWords((count + 63) / 64, ~uint64_t{0});

@@ -8,6 +8,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <map>
@@ -192,6 +193,58 @@ TEST(OutputFileWrites, KeepTheirOrderWhateverTheirSizes) {
     ASSERT_TRUE(out->Close());
     EXPECT_TRUE(ReadFile(name) == want) << sizes.size() << " writes, first " << sizes[0];
   }
+}
+
+// Text made in the room an output lends reaches the file, and fails under a
+// full disk at the same piece, as written copies of it would: the buffer
+// goes out at the same points.
+TEST(LentRoom, CommitHandsOnWhatWriteWould) {
+  std::vector<std::string> pieces;
+  std::string all;
+  for (unsigned k = 0; all.size() < 3 * OutputFile::kBufferSize; ++k) {
+    const size_t size = k % 7 == 0 ? OutputFile::kMaxReserve : (k * 7919) % 3000 + 1;
+    pieces.push_back(test::RandomBytes(size, k));
+    all += pieces.back();
+  }
+  struct rlimit old {};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  for (rlim_t limit : {RLIM_INFINITY, rlim_t{OutputFile::kBufferSize}, rlim_t{600000}}) {
+    SCOPED_TRACE(limit == RLIM_INFINITY ? std::string("no limit") : std::to_string(limit));
+    ScratchDir dir;
+    auto written = CreateDiskOutput(dir.file("written"), true, 0, true);
+    auto lent = CreateDiskOutput(dir.file("lent"), true, 0, true);
+    ASSERT_TRUE(written && lent);
+    EXPECT_EQ(lent->Reserve(OutputFile::kMaxReserve + 1), nullptr);
+    struct rlimit small = old;
+    small.rlim_cur = limit;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    for (size_t k = 0; k < pieces.size(); ++k) {
+      const std::string& piece = pieces[k];
+      const bool wrote = written->Write(piece.data(), piece.size());
+      char* room = lent->Reserve(piece.size());
+      bool committed = false;
+      if (room != nullptr) {
+        std::copy(piece.begin(), piece.end(), room);
+        committed = lent->Commit(piece.size());
+      }
+      ASSERT_EQ(committed, wrote) << "piece " << k;
+      // A sink that has failed lends no more room.
+      if (!wrote) {
+        EXPECT_EQ(lent->Reserve(1), nullptr);
+      }
+    }
+    const bool closedWritten = written->Close();
+    const bool closedLent = lent->Close();
+    setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_EQ(closedLent, closedWritten);
+    if (limit == RLIM_INFINITY) {
+      EXPECT_TRUE(closedLent);
+      EXPECT_TRUE(ReadFile(dir.file("lent")) == all);
+      EXPECT_TRUE(ReadFile(dir.file("written")) == all);
+    }
+  }
+  std::signal(SIGXFSZ, oldHandler);
 }
 
 // The exclusive rename and the link that stands in for it where the kernel

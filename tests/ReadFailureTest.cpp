@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "convert/Converter.h"
@@ -149,6 +151,48 @@ TEST(ReadAhead, GivesTheFileAndFailsAtTheSameBlock) {
   }
   EXPECT_EQ(n, -1);
   EXPECT_EQ(read, 400000 / 624 * 624);  // every block that ends before the bad byte
+}
+
+// Reading in place gives, call by call, the counts, bytes and failures of
+// reading into a buffer: from the read ahead, across its refills, in large
+// reads after small ones, and after a failed read ahead.
+TEST(ReadAhead, ReadingInPlaceGivesWhatReadingIntoABufferGives) {
+  ScratchDir dir;
+  const std::string bytes = RandomBytes(700000, 6);
+  WriteFile(dir.file("data.bin"), bytes);
+  const size_t big = InputFile::kReadAheadSize + 3;
+  const struct {
+    const char* what;
+    std::vector<size_t> sizes;  // taken in turn
+    uint64_t failAt;
+  } rows[] = {
+      {"lines", {2025}, UINT64_MAX},
+      {"words", {624}, UINT64_MAX},
+      {"mixed", {1, 2025, 7, 300000, 624}, UINT64_MAX},
+      {"large after small", {2025, big}, UINT64_MAX},
+      {"failing early", {2025}, 1},
+      {"failing late", {2025}, 400000},
+      {"failing in a large read", {624, big, 7}, 500000},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    FailingReader copyReader(row.failAt), viewReader(row.failAt);
+    InputFile copied(copyReader), viewed(viewReader);
+    ASSERT_TRUE(copied.Open(dir.file("data.bin")));
+    ASSERT_TRUE(viewed.Open(dir.file("data.bin")));
+    std::vector<char> buffer(300000), fallback(300000);
+    for (size_t k = 0;; ++k) {
+      const size_t size = row.sizes[k % row.sizes.size()];
+      const char* data = nullptr;
+      const long long want = copied.Read(buffer.data(), size);
+      const long long got = viewed.ReadView(fallback.data(), size, data);
+      ASSERT_EQ(got, want) << "read " << k;
+      if (want <= 0) break;
+      ASSERT_TRUE(std::string_view(data, static_cast<size_t>(got)) ==
+                  std::string_view(buffer.data(), static_cast<size_t>(want)))
+          << "read " << k;
+    }
+  }
 }
 
 TEST(JobQuestions, AreAskedWithoutTheWaitCursor) {

@@ -10,6 +10,7 @@
 #include "codecs/Alphabets.h"
 #include "codecs/BtoaChecks.h"
 #include "codecs/ByteSet.h"
+#include "codecs/LineCode.h"
 
 namespace twick {
 
@@ -46,6 +47,10 @@ size_t YEncRunPortable(const unsigned char* src, size_t n, unsigned char* dst,
 
 // codecs/Crc32.cpp
 uint32_t Crc32SpanPortable(uint32_t crc, const unsigned char* p, size_t n);
+
+// codecs/LineCode.cpp
+char* EncodeFullLinesPortable(const LineCode& code, const unsigned char* src, size_t lines,
+                              char* dst);
 
 // codecs/Dispatch.cpp
 bool AllInByteSetPortable(const ByteSet& set, std::string_view text);

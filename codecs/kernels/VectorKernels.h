@@ -15,6 +15,7 @@
 #include "codecs/BtoaChecks.h"
 #include "codecs/ByteOrder.h"
 #include "codecs/ByteSet.h"
+#include "codecs/LineCode.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define TWICK_X86_VECTOR_CODE 1
@@ -48,6 +49,13 @@ size_t YEncRunAvx2(const unsigned char* src, size_t n, unsigned char* dst, const
 
 // Base85Avx2.cpp
 size_t DecodeBase85GroupsAvx2(const unsigned char* src, size_t groups, unsigned char* dst);
+
+// Avx2LineKernels.cpp
+char* EncodeFullLinesAvx2(const LineCode& code, const unsigned char* src, size_t lines, char* dst);
+
+// Avx512LineKernels.cpp: AVX-512 F, BW and VBMI.
+char* EncodeFullLinesAvx512Vbmi(const LineCode& code, const unsigned char* src, size_t lines,
+                                char* dst);
 
 // ClmulKernels.cpp: carry-less multiplication and SSSE3's byte shuffle.
 uint16_t BinHexCrcSpanClmul(uint16_t crc, const unsigned char* p, size_t n);

@@ -43,7 +43,7 @@ constexpr Squeeze kSqueeze = MakeSqueeze();
 /// Writes the bytes of `values` (eight from `first`) that `equals` does not
 /// mark to dst, and returns how many.
 __attribute__((target("avx2"))) size_t PutKept(__m128i values, unsigned equals, int first,
-                                                unsigned char* dst) {
+                                               unsigned char* dst) {
   const unsigned mask = equals & 0xFF;
   __m128i places = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(kSqueeze.places[mask].data()));
   places = _mm_add_epi8(places, _mm_set1_epi8(static_cast<char>(first)));
@@ -66,8 +66,8 @@ __attribute__((target("avx2"))) size_t YEncRunAvx2(const unsigned char* src, siz
   while (n - k >= 32) {
     const __m256i chunk = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + k));
     const __m256i isEquals = _mm256_cmpeq_epi8(chunk, equalsChar);
-    const auto lineEnds = static_cast<unsigned>(
-        _mm256_movemask_epi8(_mm256_or_si256(_mm256_cmpeq_epi8(chunk, cr), _mm256_cmpeq_epi8(chunk, lf))));
+    const auto lineEnds = static_cast<unsigned>(_mm256_movemask_epi8(
+        _mm256_or_si256(_mm256_cmpeq_epi8(chunk, cr), _mm256_cmpeq_epi8(chunk, lf))));
     const auto equals = static_cast<unsigned>(_mm256_movemask_epi8(isEquals));
     const __m256i values = _mm256_sub_epi8(chunk, offset);
     // Whole when no line end stands in it, no "=" is its last byte, and no
@@ -78,8 +78,8 @@ __attribute__((target("avx2"))) size_t YEncRunAvx2(const unsigned char* src, siz
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + o), values);
       } else {
         // Each byte after a "=" is escaped: the marks moved one place on.
-        const __m256i escaped = _mm256_alignr_epi8(
-            isEquals, _mm256_permute2x128_si256(isEquals, isEquals, 0x08), 15);
+        const __m256i escaped =
+            _mm256_alignr_epi8(isEquals, _mm256_permute2x128_si256(isEquals, isEquals, 0x08), 15);
         const __m256i decoded = _mm256_sub_epi8(values, _mm256_and_si256(escaped, escapeOffset));
         const __m128i low = _mm256_castsi256_si128(decoded);
         const __m128i high = _mm256_extracti128_si256(decoded, 1);
