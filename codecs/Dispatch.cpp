@@ -40,6 +40,7 @@ constexpr KernelTable kPortable = {
     &LineStopsPortable,
     &YEncPlainRunPortable,
     &Crc32SpanPortable,
+    &DecodeLineRunPortable,
 };
 
 /// The quickest kernel of each kind for a processor with `features`.
@@ -59,6 +60,7 @@ KernelTable KernelsFor(const CpuFeatures& features) {
     table.addBtoaWords = &AddBtoaWordsAvx2;
     table.putBase85Words = &PutBase85WordsAvx2;
     table.yencPlainRun = &YEncPlainRunAvx2;
+    table.decodeLineRun = &DecodeLineRunAvx2;
   }
   if (features.carrylessMultiply) {
     table.name = features.avx2 ? "x86-64 avx2 clmul" : "x86-64 clmul";

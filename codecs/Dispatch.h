@@ -23,6 +23,7 @@
 #include "codecs/Alphabets.h"
 #include "codecs/BtoaChecks.h"
 #include "codecs/ByteSet.h"
+#include "codecs/LineRuns.h"
 
 namespace twick {
 
@@ -52,6 +53,9 @@ struct KernelTable {
   size_t (*yencPlainRun)(const unsigned char* src, size_t n, unsigned char* dst);
   /// Crc32Span (codecs/Crc32.h).
   uint32_t (*crc32Span)(uint32_t crc, const unsigned char* p, size_t n);
+  /// DecodeLineRun (codecs/LineRuns.h): runs of ordinary Base64, UU or XX lines.
+  LineRun (*decodeLineRun)(const SixBitCode& code, std::string_view text, unsigned char* dst,
+                           size_t room, size_t budget, const ByteSet& stopFirst);
 };
 
 /// Every function without vector instructions.

@@ -10,6 +10,7 @@
 #include "codecs/Alphabets.h"
 #include "codecs/BtoaChecks.h"
 #include "codecs/ByteSet.h"
+#include "codecs/LineRuns.h"
 
 namespace twick {
 
@@ -48,5 +49,9 @@ uint32_t Crc32SpanPortable(uint32_t crc, const unsigned char* p, size_t n);
 // codecs/Dispatch.cpp
 bool AllInByteSetPortable(const ByteSet& set, std::string_view text);
 uint64_t LineStopsPortable(std::string_view text, size_t base);
+
+// codecs/LineRuns.cpp
+LineRun DecodeLineRunPortable(const SixBitCode& code, std::string_view text, unsigned char* dst,
+                              size_t room, size_t budget, const ByteSet& stopFirst);
 
 }  // namespace twick

@@ -15,6 +15,7 @@
 #include "codecs/BtoaChecks.h"
 #include "codecs/ByteOrder.h"
 #include "codecs/ByteSet.h"
+#include "codecs/LineRuns.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define TWICK_X86_VECTOR_CODE 1
@@ -43,6 +44,10 @@ uint64_t LineStopsAvx2(std::string_view text, size_t base);
 void AddBtoaWordsAvx2(BtoaChecks& checks, const unsigned char* bytes, size_t words);
 void PutBase85WordsAvx2(const unsigned char* words, size_t count, char* dst, uint64_t* zeroWords);
 size_t YEncPlainRunAvx2(const unsigned char* src, size_t n, unsigned char* dst);
+
+// LineRunsAvx2.cpp
+LineRun DecodeLineRunAvx2(const SixBitCode& code, std::string_view text, unsigned char* dst,
+                          size_t room, size_t budget, const ByteSet& stopFirst);
 
 // ClmulKernels.cpp: carry-less multiplication and SSSE3's byte shuffle.
 uint16_t BinHexCrcSpanClmul(uint16_t crc, const unsigned char* p, size_t n);

@@ -1,0 +1,92 @@
+#include "codecs/LineRuns.h"
+
+#include "codecs/Dispatch.h"
+
+namespace twick {
+
+namespace {
+
+/// The code of `alphabet`: each character's value, and the offset from a
+/// character to its value for each row of sixteen; a row's one character
+/// that breaks the pattern ("/" in Base64, "-" in XX) is the special one.
+constexpr SixBitCode MakeCode(const char* alphabet, bool counted) {
+  SixBitCode code;
+  code.counted = counted;
+  code.values.fill(-1);
+  std::array<bool, 16> rowSeen{};
+  for (int i = 0; i < 64; ++i) {
+    const auto c = static_cast<unsigned char>(alphabet[i]);
+    code.alphabet.Add(c);
+    code.values[c] = static_cast<int8_t>(i);
+    const int step = i - c;
+    if (!rowSeen[c >> 4]) {
+      rowSeen[c >> 4] = true;
+      code.offsets[c >> 4] = static_cast<int8_t>(step);
+    } else if (step != code.offsets[c >> 4]) {
+      code.special = c;
+      code.specialStep = static_cast<int8_t>(step - code.offsets[c >> 4]);
+    }
+  }
+  return code;
+}
+
+constexpr SixBitCode kBase64 = MakeCode(Base64Alphabet, false);
+constexpr SixBitCode kUU = MakeCode(UUAlphabet, true);
+constexpr SixBitCode kXX = MakeCode(XXAlphabet, true);
+
+}  // namespace
+
+const SixBitCode& Base64Code() { return kBase64; }
+const SixBitCode& UUCode() { return kUU; }
+const SixBitCode& XXCode() { return kXX; }
+
+bool IsStandardSixBitTable(const SixBitCode& code, const DecodeTable& table, const char* alphabet) {
+  for (size_t c = 0; c < 256; ++c) {
+    if (code.values[c] >= 0 && table[c] != code.values[c]) return false;
+  }
+  if (alphabet == nullptr) return !code.counted;
+  for (size_t i = 0; i < 64; ++i) {
+    const auto c = static_cast<unsigned char>(alphabet[i]);
+    if (c == 0 || code.values[c] != static_cast<int>(i)) return false;
+  }
+  return alphabet[64] == 0;
+}
+
+LineRun DecodeLineRun(const SixBitCode& code, std::string_view text, unsigned char* dst,
+                      size_t room, size_t budget, const ByteSet& stopFirst) {
+  return ActiveKernels().decodeLineRun(code, text, dst, room, budget, stopFirst);
+}
+
+LineRun DecodeLineRunPortable(const SixBitCode& code, std::string_view text, unsigned char* dst,
+                              size_t room, size_t budget, const ByteSet& stopFirst) {
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  const size_t dataStart = code.counted ? 1 : 0;
+  LineRun run;
+  while (text.size() - run.taken >= kLineRunLookahead && run.produced <= budget) {
+    const unsigned char* line = bytes + run.taken;
+    const unsigned char* data = line + dataStart;
+    // The line end is the first character outside the alphabet, so one pass
+    // finds it and checks the characters before it.
+    size_t chars = 0;
+    while (chars <= kLineRunMostChars && code.values[data[chars]] >= 0) ++chars;
+    size_t lineBytes = 0;
+    if (line_runs::OrdinaryLineChars(code, line, chars, stopFirst, lineBytes) < 0) break;
+    if (run.produced + chars / 4 * 3 > room) break;
+    unsigned char* out = dst + run.produced;
+    for (size_t i = 0; i < chars; i += 4, out += 3) {
+      const uint32_t group = static_cast<uint32_t>(code.values[data[i]]) << 18 |
+                             static_cast<uint32_t>(code.values[data[i + 1]]) << 12 |
+                             static_cast<uint32_t>(code.values[data[i + 2]]) << 6 |
+                             static_cast<uint32_t>(code.values[data[i + 3]]);
+      out[0] = static_cast<unsigned char>(group >> 16);
+      out[1] = static_cast<unsigned char>(group >> 8);
+      out[2] = static_cast<unsigned char>(group);
+    }
+    run.produced += lineBytes;
+    run.taken += dataStart + chars + line_runs::LineEndLength(data, chars);
+    ++run.lines;
+  }
+  return run;
+}
+
+}  // namespace twick
