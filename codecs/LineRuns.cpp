@@ -41,9 +41,11 @@ const SixBitCode& UUCode() { return kUU; }
 const SixBitCode& XXCode() { return kXX; }
 
 bool IsStandardSixBitTable(const SixBitCode& code, const DecodeTable& table, const char* alphabet) {
-  for (size_t c = 0; c < 256; ++c) {
-    if (code.values[c] >= 0 && table[c] != code.values[c]) return false;
-  }
+  const DecodeTables& shared = SharedDecodeTables();
+  const DecodeTable& standard = &code == &kBase64 ? shared.Base64Table
+                                : &code == &kUU   ? shared.UUTable
+                                                  : shared.XXTable;
+  if (table != standard) return false;
   if (alphabet == nullptr) return !code.counted;
   for (size_t i = 0; i < 64; ++i) {
     const auto c = static_cast<unsigned char>(alphabet[i]);

@@ -36,9 +36,9 @@ const SixBitCode& Base64Code();
 const SixBitCode& UUCode();
 const SixBitCode& XXCode();
 
-/// Whether `table` gives every character of the code's alphabet its value
-/// and `alphabet` (null for Base64) is the code's: only then may a run
-/// stand in for the line-by-line decoder.
+/// Whether `table` is the code's table of SharedDecodeTables and `alphabet`
+/// (null for Base64) the code's: only then may a run stand in for the
+/// line-by-line decoder.
 bool IsStandardSixBitTable(const SixBitCode& code, const DecodeTable& table, const char* alphabet);
 
 /// A run begins only where at least this many bytes are buffered: every
