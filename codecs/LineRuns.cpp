@@ -1,5 +1,7 @@
 #include "codecs/LineRuns.h"
 
+#include <algorithm>
+
 #include "codecs/Dispatch.h"
 
 namespace twick {
@@ -13,11 +15,14 @@ constexpr SixBitCode MakeCode(const char* alphabet, bool counted) {
   SixBitCode code;
   code.counted = counted;
   code.values.fill(-1);
+  code.countedChars.fill(255);
   std::array<bool, 16> rowSeen{};
   for (int i = 0; i < 64; ++i) {
     const auto c = static_cast<unsigned char>(alphabet[i]);
     code.alphabet.Add(c);
     code.values[c] = static_cast<int8_t>(i);
+    if (counted && i >= 1 && static_cast<size_t>(i) <= kLineRunMostBytes)
+      code.countedChars[c] = static_cast<uint8_t>((i + 2) / 3 * 4);
     const int step = i - c;
     if (!rowSeen[c >> 4]) {
       rowSeen[c >> 4] = true;
@@ -26,6 +31,15 @@ constexpr SixBitCode MakeCode(const char* alphabet, bool counted) {
       code.special = c;
       code.specialStep = static_cast<int8_t>(step - code.offsets[c >> 4]);
     }
+  }
+  int lowest = 255, highest = 0;
+  for (int i = 0; i < 64; ++i) {
+    lowest = std::min(lowest, static_cast<int>(static_cast<unsigned char>(alphabet[i])));
+    highest = std::max(highest, static_cast<int>(static_cast<unsigned char>(alphabet[i])));
+  }
+  if (highest - lowest == 63) {
+    code.lowest = static_cast<unsigned char>(lowest);
+    code.lowestValue = code.values[code.lowest];
   }
   return code;
 }
@@ -72,7 +86,7 @@ LineRun DecodeLineRunPortable(const SixBitCode& code, std::string_view text, uns
     size_t chars = 0;
     while (chars <= kLineRunMostChars && code.values[data[chars]] >= 0) ++chars;
     size_t lineBytes = 0;
-    if (line_runs::OrdinaryLineChars(code, line, chars, stopFirst, lineBytes) < 0) break;
+    if (line_runs::OrdinaryLineChars(code, line, chars, lineBytes) < 0) break;
     if (run.produced + chars / 4 * 3 > room) break;
     unsigned char* out = dst + run.produced;
     for (size_t i = 0; i < chars; i += 4, out += 3) {
@@ -84,9 +98,8 @@ LineRun DecodeLineRunPortable(const SixBitCode& code, std::string_view text, uns
       out[1] = static_cast<unsigned char>(group >> 8);
       out[2] = static_cast<unsigned char>(group);
     }
-    run.produced += lineBytes;
-    run.taken += dataStart + chars + line_runs::LineEndLength(data, chars);
-    ++run.lines;
+    const size_t lineTaken = dataStart + chars + line_runs::LineEndLength(data, chars);
+    if (!line_runs::AddLine(run, code, line[0], lineTaken, lineBytes, stopFirst)) break;
   }
   return run;
 }

@@ -39,20 +39,19 @@ struct RunTarget {
 /// The piece loop writes the buffer out after the piece that leaves fewer
 /// than mostPerPiece bytes free, and each piece counts one unit of
 /// progress; so do these lines. `writeOut` writes the buffer out, empties
-/// it and returns whether a stop was asked for. A line that is ordinary but
-/// for its first character, one of `stopFirst`, is asked `opens` about (the
-/// stream at its start) as the piece loop would ask, and taken when it does
-/// not open a section. `lines` counts the lines taken.
+/// it and returns whether a stop was asked for. An ordinary line that begins
+/// with a character of `stopFirst` is asked `opens` about (the stream at its
+/// start) as the piece loop would ask, and taken when it opens no section. `lines` counts the lines
+/// taken.
 template <typename WriteOut, typename Opens>
 RunsEnd TakeLineRuns(TextStream& in, const SixBitCode& code, const ByteSet& stopFirst,
                      const RunTarget& target, WriteOut&& writeOut, Opens&& opens, size_t& lines) {
-  static const ByteSet kNoStops;
   size_t& pending = target.pending;
   const size_t capacity = target.capacity;
   const size_t most = target.mostPerPiece;
   lines = 0;
-  // Takes `run`, the lines of which end at `end`, into the buffer; false
-  // when a stop was asked for.
+  // Takes the lines of `run` into the buffer; false when a stop was asked
+  // for.
   auto commit = [&](const LineRun& run) {
     lines += run.lines;
     pending += run.produced;
@@ -69,29 +68,30 @@ RunsEnd TakeLineRuns(TextStream& in, const SixBitCode& code, const ByteSet& stop
     if (pending + most > capacity || most < kLineRunMostBytes) return RunsEnd::OtherLine;
     // The piece reader asks for as many bytes at a line start, so the stream
     // reads from the file at the same points.
-    std::string_view text = in.Buffered(kLineRunLookahead);
+    const std::string_view text = in.Buffered(kLineRunLookahead);
     if (text.size() < kLineRunLookahead) return RunsEnd::OtherLine;
-    const LineRun run = DecodeLineRun(code, text, target.work + pending, capacity - pending,
-                                      capacity - most - pending, stopFirst);
-    if (run.lines > 0) {
+    LineRun run = DecodeLineRun(code, text, target.work + pending, capacity - pending,
+                                capacity - most - pending, stopFirst);
+    if (run.lines == 0) return RunsEnd::OtherLine;
+    if (!run.lastStops) {
       in.Advance(run.taken);
       if (!commit(run)) return RunsEnd::Stop;
-      text.remove_prefix(run.taken);
+      continue;
     }
-    if (text.size() < kLineRunLookahead || pending + most > capacity ||
-        !stopFirst.Has(static_cast<unsigned char>(text[0]))) {
-      if (run.lines > 0) continue;
-      return RunsEnd::OtherLine;
-    }
-    // A line that may open a section: decoded first, as asking may move
-    // the buffer's contents, and kept only when it opens none.
-    const LineRun one =
-        DecodeLineRun(code, text, target.work + pending, capacity - pending, 0, kNoStops);
-    if (one.lines != 1) return RunsEnd::OtherLine;
-    const uint64_t lineEnd = in.Tell() + one.taken;
+    // The last line may open a section: the lines before it are kept (none
+    // of them fills the buffer, or the run would have stopped there), and it
+    // is kept only when it opens none. Asking may move the buffer's
+    // contents; the line's bytes are decoded already.
+    const LineRun last{run.lastTaken, run.lastProduced, 1};
+    run.taken -= last.taken;
+    run.produced -= last.produced;
+    run.lines -= 1;
+    in.Advance(run.taken);
+    if (run.lines > 0 && !commit(run)) return RunsEnd::Stop;
+    const uint64_t lineEnd = in.Tell() + last.taken;
     if (opens()) return RunsEnd::Opens;
     in.Seek(lineEnd);
-    if (!commit(one)) return RunsEnd::Stop;
+    if (!commit(last)) return RunsEnd::Stop;
   }
 }
 

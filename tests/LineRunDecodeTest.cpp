@@ -14,8 +14,10 @@
 
 #include "codecs/Alphabets.h"
 #include "core/FileReader.h"
+#include "core/ProgressCounter.h"
 #include "core/TextStream.h"
 #include "jobs/DecodeContext.h"
+#include "jobs/LineRunSupport.h"
 #include "tests/FakeWindow.h"
 #include "tests/Fixtures.h"
 #include "tests/TestDoubles.h"
@@ -238,6 +240,43 @@ TEST(LineRunDecode, AStopIsHeededAtTheSameLine) {
         if (testing::Test::HasFailure()) return;
       }
     }
+  }
+}
+
+// No ordinary Base64 line opens a section with today's headers, so the
+// readers never see a run end there; the step that asks is checked alone.
+TEST(LineRunDecode, ALineThatOpensASectionEndsTheRunsAtItsStart) {
+  std::string text;
+  for (int i = 0; i < 30; ++i) text += std::string(i == 7 || i == 12 ? "Q" : "A") + "BCD\r\n";
+  text += std::string(100, '\n');
+  test::ScratchDir dir;
+  test::WriteFile(dir.file("source.txt"), text);
+  ByteSet stops;
+  stops.Add('Q');
+  for (const int opensAt : {7, 12, -1}) {
+    SCOPED_TRACE(opensAt);
+    TextStream in(256);
+    ASSERT_TRUE(in.Open(dir.file("source.txt")));
+    test::FakeWindow window;
+    ProgressCounter progress(window, 1800 * 4, 1800);
+    unsigned char work[300];
+    size_t pending = 0, lines = 0;
+    int asked = 0;
+    const decoding::RunTarget target{work, sizeof work, 60, pending, progress};
+    const decoding::RunsEnd end = decoding::TakeLineRuns(
+        in, Base64Code(), stops, target, [] { return false; },
+        [&] {
+          ++asked;
+          return in.Tell() == static_cast<uint64_t>(opensAt) * 6;
+        },
+        lines);
+    const size_t expectedLines = opensAt < 0 ? 30 : static_cast<size_t>(opensAt);
+    EXPECT_EQ(end, opensAt < 0 ? decoding::RunsEnd::OtherLine : decoding::RunsEnd::Opens);
+    EXPECT_EQ(asked, opensAt == 12 || opensAt < 0 ? 2 : 1);
+    EXPECT_EQ(lines, expectedLines);
+    EXPECT_EQ(pending, expectedLines * 3);
+    EXPECT_EQ(in.Tell(), expectedLines * 6);
+    EXPECT_EQ(window.steps, static_cast<int>(expectedLines / 4));
   }
 }
 

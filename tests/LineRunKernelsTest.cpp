@@ -53,7 +53,7 @@ LineRun Model(const Code& c, std::string_view text, size_t budget, const ByteSet
         break;
       bytes = count;
     } else {
-      if (data.size() % 4 != 0 || stops.Has(static_cast<unsigned char>(line[0]))) break;
+      if (data.size() % 4 != 0) break;
       bytes = data.size() / 4 * 3;
     }
     std::string decoded;
@@ -64,8 +64,16 @@ LineRun Model(const Code& c, std::string_view text, size_t budget, const ByteSet
     }
     out += decoded.substr(0, bytes);
     run.produced += bytes;
+    const size_t lineTaken = lf + 1 - run.taken;
     run.taken = lf + 1;
     ++run.lines;
+    // A Base64 line beginning with a stop character ends the run.
+    if (!c.code.counted && stops.Has(static_cast<unsigned char>(line[0]))) {
+      run.lastStops = true;
+      run.lastTaken = lineTaken;
+      run.lastProduced = bytes;
+      break;
+    }
   }
   return run;
 }
@@ -92,6 +100,9 @@ size_t ExpectEveryTableAsModel(const Code& c, const std::string& text, size_t ro
     const LineRun run = table->decodeLineRun(c.code, text, dst.data(), room, budget, stops);
     EXPECT_EQ(run.lines, model.lines);
     EXPECT_EQ(run.taken, model.taken);
+    EXPECT_EQ(run.lastStops, model.lastStops);
+    EXPECT_EQ(run.lastTaken, model.lastTaken);
+    EXPECT_EQ(run.lastProduced, model.lastProduced);
     if (run.produced != model.produced) {
       ADD_FAILURE() << "produced " << run.produced << ", not " << model.produced;
       continue;
@@ -176,6 +187,7 @@ TEST(LineRunKernels, StopAtTheBudgetTheRoomTheStopSetAndTheEndOfTheText) {
       SCOPED_TRACE(budget);
       ExpectEveryTableAsModel(c, text, budget + 57, budget, ByteSet());
       ExpectEveryTableAsModel(c, text, budget + 90, budget, ByteSet());
+      ExpectEveryTableAsModel(c, text, budget + 57, budget, Stops("ABCDEFGHIJKLMNOPbBxXF"));
     }
     // The end of the text at every distance from a line start.
     for (size_t cut = text.size() - 300; cut <= text.size(); ++cut)
