@@ -1,6 +1,7 @@
 #include "codecs/LineRuns.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "codecs/Dispatch.h"
 
@@ -16,11 +17,13 @@ constexpr SixBitCode MakeCode(const char* alphabet, bool counted) {
   code.counted = counted;
   code.values.fill(-1);
   code.countedChars.fill(255);
+  for (auto& place : code.spread) place.fill(SixBitCode::kOutsideGroup);
   std::array<bool, 16> rowSeen{};
   for (int i = 0; i < 64; ++i) {
     const auto c = static_cast<unsigned char>(alphabet[i]);
     code.alphabet.Add(c);
     code.values[c] = static_cast<int8_t>(i);
+    for (int k = 0; k < 4; ++k) code.spread[k][c] = static_cast<uint32_t>(i) << (18 - 6 * k);
     if (counted && i >= 1 && static_cast<size_t>(i) <= kLineRunMostBytes)
       code.countedChars[c] = static_cast<uint8_t>((i + 2) / 3 * 4);
     const int step = i - c;
@@ -81,23 +84,29 @@ LineRun DecodeLineRunPortable(const SixBitCode& code, std::string_view text, uns
   while (text.size() - run.taken >= kLineRunLookahead && run.produced <= budget) {
     const unsigned char* line = bytes + run.taken;
     const unsigned char* data = line + dataStart;
-    // The line end is the first character outside the alphabet, so one pass
-    // finds it and checks the characters before it.
-    size_t chars = 0;
-    while (chars <= kLineRunMostChars && code.values[data[chars]] >= 0) ++chars;
+    // The line ends at its first LF, the CR before it not included. Each
+    // character before it must be in the alphabet, which decoding checks as
+    // it goes: one outside sets a bit no group of the alphabet has.
+    const auto* lf =
+        static_cast<const unsigned char*>(std::memchr(data, '\n', kLineRunMostChars + 2));
+    if (lf == nullptr) break;
+    size_t chars = static_cast<size_t>(lf - data);
+    if (chars > 0 && data[chars - 1] == '\r') --chars;
     size_t lineBytes = 0;
     if (line_runs::OrdinaryLineChars(code, line, chars, lineBytes) < 0) break;
     if (run.produced + chars / 4 * 3 > room) break;
     unsigned char* out = dst + run.produced;
+    const auto& place = code.spread;
+    uint32_t seen = 0;
     for (size_t i = 0; i < chars; i += 4, out += 3) {
-      const uint32_t group = static_cast<uint32_t>(code.values[data[i]]) << 18 |
-                             static_cast<uint32_t>(code.values[data[i + 1]]) << 12 |
-                             static_cast<uint32_t>(code.values[data[i + 2]]) << 6 |
-                             static_cast<uint32_t>(code.values[data[i + 3]]);
+      const uint32_t group =
+          place[0][data[i]] | place[1][data[i + 1]] | place[2][data[i + 2]] | place[3][data[i + 3]];
+      seen |= group;
       out[0] = static_cast<unsigned char>(group >> 16);
       out[1] = static_cast<unsigned char>(group >> 8);
       out[2] = static_cast<unsigned char>(group);
     }
+    if ((seen & SixBitCode::kOutsideGroup) != 0) break;
     const size_t lineTaken = dataStart + chars + line_runs::LineEndLength(data, chars);
     if (!line_runs::AddLine(run, code, line[0], lineTaken, lineBytes, stopFirst)) break;
   }

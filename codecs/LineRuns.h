@@ -22,6 +22,11 @@ struct SixBitCode {
   ByteSet alphabet;
   /// Each character's value, -1 outside the alphabet.
   std::array<int8_t, 256> values{};
+  /// Each character's value moved to where the k-th character of a group
+  /// lands in the group's 24 bits (see SpreadTable); kOutsideGroup for a
+  /// character outside the alphabet, so that it shows in any group.
+  static constexpr uint32_t kOutsideGroup = 1u << 31;
+  std::array<std::array<uint32_t, 256>, 4> spread{};
   /// A character's value is c + offsets[c >> 4], plus specialStep for the one
   /// character `special` whose value does not follow its row's offset.
   std::array<int8_t, 16> offsets{};
