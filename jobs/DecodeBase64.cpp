@@ -48,8 +48,8 @@ bool IsNotData(std::string_view line) {
   return !AllInByteSet(alphabet, line);
 }
 
-/// The first characters of the lines a run leaves to the loop, which asks
-/// whether they open a section.
+/// The first characters of the lines that may open a section: a run asks
+/// about such a line, as the loop does, before it keeps its bytes.
 const ByteSet& MayOpenSectionSet() {
   static const ByteSet openers = [] {
     ByteSet set;
