@@ -32,6 +32,9 @@ class Base64Decoder {
   /// "=", give their bytes (at most two) to `out`.
   size_t Finish(unsigned char* out);
 
+  /// Whether no characters of an open group are carried to the next piece.
+  bool HoldsNoCharacters() const { return carried_ == 0; }
+
  private:
   /// Decodes the first `size` characters of `chars_` (a multiple of four).
   size_t DecodeCarried(size_t size, unsigned char* out);

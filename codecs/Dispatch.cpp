@@ -46,6 +46,7 @@ constexpr KernelTable kPortable = {
     &Crc32SpanPortable,
     &DecodeBase85GroupsPortable,
     &EncodeFullLinesPortable,
+    &DecodeLineRunPortable,
 };
 
 /// The quickest kernel of each kind for a processor with `features`.
@@ -67,6 +68,7 @@ KernelTable KernelsFor(const CpuFeatures& features) {
     table.yencRun = &YEncRunAvx2;
     table.decodeBase85Groups = &DecodeBase85GroupsAvx2;
     table.encodeFullLines = &EncodeFullLinesAvx2;
+    table.decodeLineRun = &DecodeLineRunAvx2;
   }
   if (features.carrylessMultiply) {
     table.name = features.avx2 ? "x86-64 avx2 clmul" : "x86-64 clmul";

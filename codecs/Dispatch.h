@@ -23,6 +23,7 @@
 #include "codecs/Alphabets.h"
 #include "codecs/BtoaChecks.h"
 #include "codecs/ByteSet.h"
+#include "codecs/LineRuns.h"
 
 namespace twick {
 
@@ -64,6 +65,9 @@ struct KernelTable {
   size_t (*decodeBase85Groups)(const unsigned char* src, size_t groups, unsigned char* dst);
   /// EncodeFullLines (codecs/LineCode.h): the Base64, UU and XX encoders.
   char* (*encodeFullLines)(const LineCode& code, const unsigned char* src, size_t lines, char* dst);
+  /// DecodeLineRun (codecs/LineRuns.h): runs of ordinary Base64, UU or XX lines.
+  LineRun (*decodeLineRun)(const SixBitCode& code, std::string_view text, unsigned char* dst,
+                           size_t room, size_t budget, const ByteSet& stopFirst);
 };
 
 /// Every function without vector instructions.

@@ -19,6 +19,7 @@
 #include "jobs/DecodeContext.h"
 #include "jobs/DecoderOutput.h"
 #include "jobs/HeaderRecognisers.h"
+#include "jobs/LineRunSupport.h"
 #include "jobs/TextDecoderSupport.h"
 
 namespace twick {
@@ -45,6 +46,19 @@ bool IsNotData(std::string_view line) {
       line.find_first_of(" \t") == std::string_view::npos)
     return false;
   return !AllInByteSet(alphabet, line);
+}
+
+/// The first characters of the lines that may open a section: a run asks
+/// about such a line, as the loop does, before it keeps its bytes.
+const ByteSet& MayOpenSectionSet() {
+  static const ByteSet openers = [] {
+    ByteSet set;
+    for (int c = 0; c < 256; ++c) {
+      if (MayOpenSection(static_cast<unsigned char>(c))) set.Add(static_cast<unsigned char>(c));
+    }
+    return set;
+  }();
+  return openers;
 }
 
 }  // namespace
@@ -89,6 +103,17 @@ SectionResult DecodeBase64(DecodeContext& job, TextStream& in, char* buffer,
     }
   };
 
+  // Runs of ordinary lines are decoded straight from the stream when the
+  // table is the standard one and no group is open.
+  const bool runs = IsStandardSixBitTable(Base64Code(), *job.m_pB64Table, nullptr);
+  auto writeOut = [&] {
+    out.Write(buffer, pending);
+    pending = 0;
+    return window.CancelRequested();
+  };
+  const decoding::RunTarget target{work, capacity, Base64Decoder::kMaxBytesPerPiece, pending,
+                                   progress};
+
   char piece[decoding::PieceReader::kPieceSize];
   size_t length = 0;
   bool endsLine = false;
@@ -96,9 +121,23 @@ SectionResult DecodeBase64(DecodeContext& job, TextStream& in, char* buffer,
   bool closed = false;  // by "====" or a boundary
   // Line ends carry no meaning to Base64. At a blank line or the end of the
   // stream, a file posted in parts may go on with its next part.
-  while (reader.Next(piece, length, endsLine) ||
-         (job.FindContinuation(in) && reader.Next(piece, length, endsLine))) {
-    if (length > 0 && reader.StartsLine() && opensSection(piece)) {
+  for (;;) {
+    bool opens = false;
+    if (runs && reader.AtLineStart() && codec.HoldsNoCharacters()) {
+      size_t lines = 0;
+      const decoding::RunsEnd end = decoding::TakeLineRuns(
+          in, Base64Code(), MayOpenSectionSet(), target, writeOut,
+          [&] { return LineOpensSection(in, headers); }, lines);
+      if (end == decoding::RunsEnd::Stop) return out.Discard();
+      opens = end == decoding::RunsEnd::Opens;
+    }
+    if (!opens) {
+      if (!reader.Next(piece, length, endsLine) &&
+          !(job.FindContinuation(in) && reader.Next(piece, length, endsLine)))
+        break;
+      opens = length > 0 && reader.StartsLine() && opensSection(piece);
+    }
+    if (opens) {
       // The next message of a mailbox ends a MIME body as a blank line
       // does; a begin-base64 section still wants its "====" line.
       if (!job.m_bEqualsLineEnds && LineEndsMessage(in)) {

@@ -14,6 +14,7 @@
 #include "jobs/DecoderOutput.h"
 #include "jobs/HeaderLines.h"
 #include "jobs/HeaderRecognisers.h"
+#include "jobs/LineRunSupport.h"
 #include "jobs/TextDecoderSupport.h"
 
 namespace twick {
@@ -34,13 +35,26 @@ SectionResult DecodeUUXX(DecodeContext& job, TextStream& in, char* buffer, const
   if (!out.Create()) return {};
   window.BeginWaitCursor();
 
-  const UUXXDecoder codec(table, &table == job.m_pXXTable ? job.m_pXXAlphabet : job.m_pUUAlphabet);
+  const bool xx = &table == job.m_pXXTable;
+  const char* alphabet = xx ? job.m_pXXAlphabet : job.m_pUUAlphabet;
+  const UUXXDecoder codec(table, alphabet);
   const HeaderTables headers{job.m_pUUAlphabet, job.m_pXXAlphabet, job.m_pBinHexTable};
   // The job's work buffer holds at least 280 bytes; writing it out whenever
   // fewer than a piece's bytes would stay free keeps every piece inside it.
   const size_t capacity = static_cast<size_t>(std::max(job.m_nBufSize, 0));
   auto* work = reinterpret_cast<unsigned char*>(buffer);
   size_t pending = 0;
+
+  // Runs of ordinary lines are decoded straight from the stream when the
+  // table and the alphabet are the standard ones.
+  const SixBitCode& code = xx ? XXCode() : UUCode();
+  const bool runs = IsStandardSixBitTable(code, table, alphabet);
+  const ByteSet noStops;
+  auto writeOut = [&] {
+    out.Write(buffer, pending);
+    pending = 0;
+    return window.CancelRequested();
+  };
 
   decoding::PieceReader reader(in);
   char piece[decoding::PieceReader::kPieceSize];
@@ -50,8 +64,21 @@ SectionResult DecodeUUXX(DecodeContext& job, TextStream& in, char* buffer, const
   bool anyData = false;     // a line that was data
   bool passedOver = false;  // a line that was not
   // At the end of the stream a file posted in parts may go on elsewhere.
-  while (reader.Next(piece, length, endsLine) ||
-         (job.FindContinuation(in) && reader.Next(piece, length, endsLine))) {
+  for (;;) {
+    if (runs && reader.AtLineStart()) {
+      size_t lines = 0;
+      const decoding::RunTarget target{work, capacity, UUXXDecoder::kMaxBytesPerPiece, pending,
+                                       progress};
+      // Lines of UU and XX data open no section, whatever their first character.
+      if (decoding::TakeLineRuns(
+              in, code, noStops, target, writeOut, [] { return false; }, lines) ==
+          decoding::RunsEnd::Stop)
+        return out.Discard();
+      anyData = anyData || lines > 0;
+    }
+    if (!reader.Next(piece, length, endsLine) &&
+        !(job.FindContinuation(in) && reader.Next(piece, length, endsLine)))
+      break;
     size_t produced = 0;
     const CodecStatus step = codec.Piece(std::string_view(piece, length), work + pending, produced);
     if (step == CodecStatus::NotData) {

@@ -47,6 +47,8 @@ class PieceReader {
   /// Where the last piece began, and whether it began a line.
   uint64_t PieceStart() const { return pieceStart_; }
   bool StartsLine() const { return startsLine_; }
+  /// Whether the next piece begins a line.
+  bool AtLineStart() const { return !midLine_; }
 
  private:
   TextStream& in_;

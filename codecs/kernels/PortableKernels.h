@@ -11,6 +11,7 @@
 #include "codecs/BtoaChecks.h"
 #include "codecs/ByteSet.h"
 #include "codecs/LineCode.h"
+#include "codecs/LineRuns.h"
 
 namespace twick {
 
@@ -55,5 +56,9 @@ char* EncodeFullLinesPortable(const LineCode& code, const unsigned char* src, si
 // codecs/Dispatch.cpp
 bool AllInByteSetPortable(const ByteSet& set, std::string_view text);
 uint64_t LineStopsPortable(std::string_view text, size_t base);
+
+// codecs/LineRuns.cpp
+LineRun DecodeLineRunPortable(const SixBitCode& code, std::string_view text, unsigned char* dst,
+                              size_t room, size_t budget, const ByteSet& stopFirst);
 
 }  // namespace twick

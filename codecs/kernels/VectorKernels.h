@@ -16,6 +16,7 @@
 #include "codecs/ByteOrder.h"
 #include "codecs/ByteSet.h"
 #include "codecs/LineCode.h"
+#include "codecs/LineRuns.h"
 
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #define TWICK_X86_VECTOR_CODE 1
@@ -56,6 +57,10 @@ char* EncodeFullLinesAvx2(const LineCode& code, const unsigned char* src, size_t
 // Avx512LineKernels.cpp: AVX-512 F, BW and VBMI.
 char* EncodeFullLinesAvx512Vbmi(const LineCode& code, const unsigned char* src, size_t lines,
                                 char* dst);
+
+// LineRunsAvx2.cpp
+LineRun DecodeLineRunAvx2(const SixBitCode& code, std::string_view text, unsigned char* dst,
+                          size_t room, size_t budget, const ByteSet& stopFirst);
 
 // ClmulKernels.cpp: carry-less multiplication and SSSE3's byte shuffle.
 uint16_t BinHexCrcSpanClmul(uint16_t crc, const unsigned char* p, size_t n);
