@@ -48,17 +48,18 @@ bool IsNotData(std::string_view line) {
   return !AllInByteSet(alphabet, line);
 }
 
-/// The first characters of the lines that may open a section: a run asks
-/// about such a line, as the loop does, before it keeps its bytes.
-const ByteSet& MayOpenSectionSet() {
-  static const ByteSet openers = [] {
-    ByteSet set;
-    for (int c = 0; c < 256; ++c) {
-      if (MayOpenSection(static_cast<unsigned char>(c))) set.Add(static_cast<unsigned char>(c));
-    }
-    return set;
+/// Whether a piece that starts a line is Base64 data through and through:
+/// only alphabet characters, a whole number of groups. Such a line is data
+/// even where its first letters spell a header ("xbtoa" opens a btoa
+/// section without a blank after it): no header written by any encoder
+/// looks like it, and taking one for a header would cut the body short.
+bool IsWholeGroupsLine(std::string_view piece) {
+  static const ByteSet alphabet = [] {
+    ByteSet in;
+    for (const char* c = Base64Alphabet; *c != 0; ++c) in.Add(static_cast<unsigned char>(*c));
+    return in;
   }();
-  return openers;
+  return !piece.empty() && piece.size() % 4 == 0 && AllInByteSet(alphabet, piece);
 }
 
 }  // namespace
@@ -78,9 +79,10 @@ SectionResult DecodeBase64(DecodeContext& job, TextStream& in, char* buffer,
   const HeaderTables headers{job.m_pUUAlphabet, job.m_pXXAlphabet, job.m_pBinHexTable};
   // A boundary is how a MIME body ends; under begin-base64 it cuts the
   // section short like any other opening line.
-  auto opensSection = [&](const char* piece) {
+  auto opensSection = [&](const char* piece, size_t size) {
     const auto first = static_cast<unsigned char>(piece[0]);
     if (!MayOpenSection(first) || (first == '-' && !job.m_bEqualsLineEnds)) return false;
+    if (IsWholeGroupsLine(std::string_view(piece, size))) return false;
     const uint64_t afterPiece = in.Tell();
     in.Seek(reader.PieceStart());
     if (LineOpensSection(in, headers)) return true;
@@ -104,7 +106,8 @@ SectionResult DecodeBase64(DecodeContext& job, TextStream& in, char* buffer,
   };
 
   // Runs of ordinary lines are decoded straight from the stream when the
-  // table is the standard one and no group is open.
+  // table is the standard one and no group is open. An ordinary line is
+  // whole groups of the alphabet, so none of them opens a section.
   const bool runs = IsStandardSixBitTable(Base64Code(), *job.m_pB64Table, nullptr);
   auto writeOut = [&] {
     out.Write(buffer, pending);
@@ -126,8 +129,7 @@ SectionResult DecodeBase64(DecodeContext& job, TextStream& in, char* buffer,
     if (runs && reader.AtLineStart() && codec.HoldsNoCharacters()) {
       size_t lines = 0;
       const decoding::RunsEnd end = decoding::TakeLineRuns(
-          in, Base64Code(), MayOpenSectionSet(), target, writeOut,
-          [&] { return LineOpensSection(in, headers); }, lines);
+          in, Base64Code(), ByteSet(), target, writeOut, [] { return false; }, lines);
       if (end == decoding::RunsEnd::Stop) return out.Discard();
       opens = end == decoding::RunsEnd::Opens;
     }
@@ -135,7 +137,7 @@ SectionResult DecodeBase64(DecodeContext& job, TextStream& in, char* buffer,
       if (!reader.Next(piece, length, endsLine) &&
           !(job.FindContinuation(in) && reader.Next(piece, length, endsLine)))
         break;
-      opens = length > 0 && reader.StartsLine() && opensSection(piece);
+      opens = length > 0 && reader.StartsLine() && opensSection(piece, length);
     }
     if (opens) {
       // The next message of a mailbox ends a MIME body as a blank line

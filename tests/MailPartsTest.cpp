@@ -236,6 +236,37 @@ TEST(SectionEnds, ALineOpeningAnotherSectionEndsTheOpenOne) {
   }
 }
 
+// A data line whose first letters spell a header ("xbtoa" opens a btoa
+// section without a blank after it) is still data: the body goes on. Long
+// bodies, LF and CR LF, so that runs of lines meet such lines too.
+TEST(SectionEnds, ADataLineSpellingAHeaderIsData) {
+  for (const std::string& spelled :
+       {std::string("\xC5\xBB\x68\x68\0\0", 6), std::string("\x5D\xB4\xE8\0\0\0", 6)}) {
+    std::string a = RandomBytes(57 * 4000, 22);
+    for (size_t line : {2u, 1000u, 3999u}) a.replace(57 * line, 6, spelled);  // "xbtoaA", "XbToAA"
+    for (const char* lineEnd : {"\n", "\r\n"}) {
+      for (const bool mime : {true, false}) {
+        SCOPED_TRACE(std::string(mime ? "MIME" : "begin-base64") +
+                     (lineEnd[0] == '\r' ? " CR LF" : ""));
+        std::string lines = Base64Lines(a);
+        std::string text = mime ? "Content-Type: application/octet-stream; name=\"a.bin\"\n"
+                                  "Content-Transfer-Encoding: base64\n\n" +
+                                      lines
+                                : "begin-base64 644 a.bin\n" + lines + "====\n";
+        if (lineEnd[0] == '\r') {
+          for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2))
+            text.insert(at, "\r");
+        }
+        ScratchDir dir;
+        Decoded d = DecodeText(dir, text);
+        EXPECT_EQ(d.written, std::vector<std::string>{dir.file("a.bin")});
+        EXPECT_TRUE(ReadFile(dir.file("a.bin")) == a);
+        EXPECT_TRUE(d.messages.empty());
+      }
+    }
+  }
+}
+
 TEST(LineEnds, CarriageReturnOnlySourcesDecodeInEveryFormat) {
   const std::string data = RandomBytes(200, 8);
   const std::string sections[] = {
