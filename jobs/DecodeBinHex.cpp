@@ -207,7 +207,7 @@ class ChunkGatherer {
         break;
       }
       std::memcpy(chars_.data() + size_, line.text.data(), size);
-      std::memcpy(chars_.data() + size_ + size, next.text.data(), lent);
+      if (lent > 0) std::memcpy(chars_.data() + size_ + size, next.text.data(), lent);
       size_ += size + lent;
       ends_[count_++] = size_;
       if (lent == 0) {
